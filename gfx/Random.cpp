@@ -1,0 +1,3 @@
+#include "gfx/Random.h"
+
+uint32_t RandSeed = 0;

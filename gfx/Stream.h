@@ -1,0 +1,104 @@
+// Byte streams with a position, and the little-endian readers and writers
+// that every file of the program is built from. Files have no magic and no
+// padding: each field is read and written explicitly, never as a struct dump.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+
+    // Reads up to `count` bytes; returns how many were read.
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    // Writes all bytes or raises EngineError.
+    virtual void Write(const void* buffer, int64_t count) = 0;
+    virtual int64_t Position() const = 0;
+    virtual void SetPosition(int64_t position) = 0;
+    virtual int64_t Size() const = 0;
+
+    int64_t Remaining() const { return Size() - Position(); }
+
+    // Reads exactly `count` bytes or raises EngineError ("Stream read error").
+    void ReadBuffer(void* buffer, int64_t count);
+    void WriteBuffer(const void* buffer, int64_t count) { Write(buffer, count); }
+
+    // Little-endian fields.
+    uint8_t ReadUInt8();
+    int16_t ReadInt16();
+    uint16_t ReadUInt16();
+    int32_t ReadInt32();
+    uint32_t ReadUInt32();
+    int64_t ReadInt64();
+    float ReadFloat();
+    double ReadDouble();
+    void WriteUInt8(uint8_t v);
+    void WriteInt16(int16_t v);
+    void WriteUInt16(uint16_t v);
+    void WriteInt32(int32_t v);
+    void WriteUInt32(uint32_t v);
+    void WriteInt64(int64_t v);
+    void WriteFloat(float v);
+    void WriteDouble(double v);
+
+    // A text: signed 32-bit length, then one Latin-1 byte per character. The
+    // length is checked against the bytes left before anything is allocated.
+    std::string ReadString();
+    void WriteString(const std::string& latin1);
+
+    // Raises EngineError unless `count` items of `itemSize` bytes fit in what is left.
+    void RequireBytes(int64_t count, int64_t itemSize = 1, const char* what = "Invalid stream format") const;
+};
+
+// A growable stream in memory.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
+
+    int64_t Read(void* buffer, int64_t count) override;
+    void Write(const void* buffer, int64_t count) override;
+    int64_t Position() const override { return pos_; }
+    void SetPosition(int64_t position) override;
+    int64_t Size() const override { return static_cast<int64_t>(data_.size()); }
+
+    void SetSize(int64_t size);
+    void Clear() { data_.clear(); pos_ = 0; }
+    const std::vector<uint8_t>& Bytes() const { return data_; }
+    std::vector<uint8_t>& Bytes() { return data_; }
+
+private:
+    std::vector<uint8_t> data_;
+    int64_t pos_ = 0;
+};
+
+// A stream over a file. Modes: open for reading, create (truncate) for
+// writing, or open for reading and writing. Failures raise EngineError with
+// the system's message.
+class TFileStream : public TStream {
+public:
+    enum class Mode { OpenRead, Create, OpenReadWrite };
+
+    TFileStream(const std::string& fileName, Mode mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    void Write(const void* buffer, int64_t count) override;
+    int64_t Position() const override;
+    void SetPosition(int64_t position) override;
+    int64_t Size() const override;
+
+    // Flushes and closes, raising on a failed flush (the destructor never raises).
+    void Close();
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+    std::FILE* file_ = nullptr;
+};
