@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPointer>
 
+class QPainter;
 class TImageList;
 
 class TImageListViewer : public TThumbGrid {

@@ -16,7 +16,6 @@
 using TOnMouseThumb = std::function<void(int32_t Index, int32_t X, int32_t Y)>;
 
 class TThumbGridCanvas;
-class QMouseEvent;
 
 class TThumbGrid : public QScrollArea {
 public:
