@@ -1,8 +1,8 @@
 #include "controls/InfoLabel.h"
 
-TInfoLabel::TInfoLabel(QWidget* parent) : TInfoLabel(std::make_unique<TExeInfo>(), parent) {}
+TInfoLabel::TInfoLabel(QWidget* parent) : TInfoLabel(parent, std::make_unique<TExeInfo>()) {}
 
-TInfoLabel::TInfoLabel(std::unique_ptr<TExeInfo> reader, QWidget* parent)
+TInfoLabel::TInfoLabel(QWidget* parent, std::unique_ptr<TExeInfo> reader)
     : QLabel(parent), reader_(std::move(reader))
 {
     SetKind(kind_);

@@ -30,7 +30,7 @@ public:
     explicit TInfoLabel(QWidget* parent = nullptr);
     // Reads the strings of `reader`; without one (a form being designed) the
     // label shows the chosen string's name instead of its value.
-    explicit TInfoLabel(std::unique_ptr<TExeInfo> reader, QWidget* parent = nullptr);
+    TInfoLabel(QWidget* parent, std::unique_ptr<TExeInfo> reader);
     ~TInfoLabel() override;
 
     TKindInfoLabel Kind() const { return kind_; }

@@ -128,10 +128,9 @@ void TOcraSlider::BuildThumb()
 void TOcraSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (ruler_.isNull())
-        painter.fillRect(rect(), palette().window());
-    else
-        painter.drawImage(rect(), ruler_);
+    // Clear parts of the ruler show the window's colour, whatever the theme.
+    painter.fillRect(rect(), palette().window());
+    painter.drawImage(rect(), ruler_);
     const QPoint at = horizontal_ ? QPoint(ThumbAlongOffset(), ThumbAcrossOffset())
                                   : QPoint(ThumbAcrossOffset(), ThumbAlongOffset());
     painter.drawImage(at, ShownThumb());

@@ -70,7 +70,6 @@ TSimpleColorSelector::TSimpleColorSelector(QWidget* parent)
     slider_->SetPosition(128);
     slider_->OnChanged = [this] { RenderMap(); };
     map_->OnRelease = [this](QPoint at, Qt::MouseButton button) { Pick(at, button); };
-    setFocusProxy(slider_);
     resize(sizeHint());
     LayoutChildren();
     RenderMap();

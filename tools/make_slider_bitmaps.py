@@ -4,7 +4,7 @@
 OCRATHUMB.png (52 x 8): the thumb, normal look on the left half, pressed look
 on the right half. OCRARULER.png (191 x 11): the ruler, a groove that runs
 from black to white under the thumb's centre, since the slider's one user sets
-a lightness.
+a lightness; the strips above and below it are clear.
 
 Run from the repository root: python3 tools/make_slider_bitmaps.py
 Only the standard library is used, so the PNGs can be redrawn anywhere.
@@ -15,7 +15,6 @@ import zlib
 
 THUMB_W, THUMB_H = 26, 8
 RULER_W, RULER_H = 191, 11
-PANEL = (214, 214, 214, 255)
 GROOVE_EDGE = (112, 112, 112, 255)
 CLEAR = (0, 0, 0, 0)
 
@@ -72,7 +71,7 @@ def ruler():
         row = []
         for x in range(RULER_W):
             if y < 2 or y > 8:
-                row.append(PANEL)
+                row.append(CLEAR)  # the window's own colour shows through
             elif y in (2, 8) or x in (0, RULER_W - 1):
                 row.append(GROOVE_EDGE)
             else:
