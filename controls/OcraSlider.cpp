@@ -167,7 +167,6 @@ void TOcraSlider::DragTo(int32_t along)
     const int32_t p = along - AlongSize(ShownThumb().size()) / 2;
     position_ = p <= 0 ? 0 : std::min(Round(p / scale), maximum_);
     Fire(OnChanged);
-    update();
 }
 
 void TOcraSlider::mouseReleaseEvent(QMouseEvent*)

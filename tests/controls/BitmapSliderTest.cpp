@@ -31,7 +31,7 @@ protected:
     {
         QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(13, y));
         for (int x : xs) QTest::mouseMove(&slider, QPoint(x, y));
-        QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(*(std::end(xs) - 1), y));
+        QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(*(xs.end() - 1), y));
     }
 
     TOcraSlider slider;
