@@ -187,8 +187,10 @@ void TNumericGaugeBar::SetColorEdit(const QColor& color)
 void TNumericGaugeBar::SetColorFont(const QColor& color)
 {
     FColorFont = color;
+    // The disabled group keeps the style's grey, so a disabled bar reads as one.
     QPalette pal = FEdit->palette();
-    pal.setColor(QPalette::Text, color);
+    pal.setColor(QPalette::Active, QPalette::Text, color);
+    pal.setColor(QPalette::Inactive, QPalette::Text, color);
     FEdit->setPalette(pal);
 }
 

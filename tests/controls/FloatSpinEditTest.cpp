@@ -6,6 +6,8 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 
 #include <cmath>
@@ -312,4 +314,25 @@ TEST_F(FloatEditFixture, WithTheEditorDisabledOnlyTheStepsChangeTheText)
     EXPECT_EQ(edit.text(), "0");
     QTest::keyClick(&edit, Qt::Key_Up);
     EXPECT_EQ(edit.text(), "1");
+}
+
+TEST_F(FloatEditFixture, ButtonsStepAndOnAReadOnlyBoxOnlyBeep)
+{
+    edit.resize(110, 24);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QStyleOptionSpinBox option;
+    option.initFrom(&edit);
+    option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+    const QPoint up = edit.style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, &edit).center();
+    const QPoint down = edit.style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxDown, &edit).center();
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, up);
+    EXPECT_EQ(edit.text(), "1");
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, down);
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, down);
+    EXPECT_EQ(edit.text(), "-1");
+    edit.setReadOnly(true);
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, up);
+    EXPECT_EQ(edit.text(), "-1");
+    EXPECT_EQ(edit.Beeps, 1);
 }
