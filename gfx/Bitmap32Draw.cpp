@@ -2,7 +2,7 @@
 // single-pixel lines and the anti-aliased shapes that QPainter draws for us.
 // Where the drawing must be reproducible (copy, blend, nearest stretch, pixel
 // lines) the arithmetic is our own and integer-only; anti-aliased coverage is
-// left to QPainter, painting straight into the bitmap's buffer.
+// left to QPainter.
 #include "gfx/Bitmap32.h"
 
 #include <QImage>
@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <utility>
+#include <functional>
 
 namespace {
 
@@ -118,6 +118,54 @@ bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double loX, dou
     x2 = ox + t1 * dx;
     y2 = oy + t1 * dy;
     return true;
+}
+
+// Lays `color` over `dst` with coverage `a` (0..255) by the source-over rule on
+// straight (not premultiplied) colours: the result's alpha is a + da (1 - a)
+// and its colour the alpha-weighted mean, each rounded once.
+TColor32 SourceOver(TColor32 color, TColor32 dst, unsigned a)
+{
+    if (a == 255) return color | 0xFF000000u;
+    const unsigned da = AlphaComponent(dst);
+    const unsigned fw = a * 255, bw = da * (255 - a), total = fw + bw; // weights scaled by 255
+    if (total == 0) return dst;
+    TColor32 out = static_cast<TColor32>((total + 127) / 255) << 24;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const unsigned v = (((color >> shift) & 0xFF) * fw + ((dst >> shift) & 0xFF) * bw + total / 2) / total;
+        out |= v << shift;
+    }
+    return out;
+}
+
+// Anti-aliased shapes: QPainter paints the shape's coverage in white on a
+// premultiplied scratch image over the shape's clipped bounds, and we lay the
+// colour onto the bitmap by that coverage. Painting into the bitmap itself
+// would make Qt convert every touched pixel to premultiplied and back (lossy
+// for translucent pixels, whose alpha is data here), and on Format_ARGB32 Qt
+// hands the span blending to its thread pool: three times as long per stroke.
+void FillCoverage(TBitmap32& bmp, const QRectF& shapeBounds, TColor32 color,
+                  const std::function<void(QPainter&)>& paint)
+{
+    const QRect area =
+        shapeBounds.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, bmp.Width(), bmp.Height()));
+    if (area.isEmpty()) return;
+    QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    {
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(-area.left(), -area.top());
+        paint(painter);
+    }
+    const unsigned colorAlpha = AlphaComponent(color);
+    for (int y = 0; y < area.height(); ++y) {
+        const QRgb* coverage = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        TColor32* out = bmp.ScanLine(area.top() + y) + area.left();
+        for (int x = 0; x < area.width(); ++x) {
+            const unsigned a = MulDiv255(colorAlpha, qAlpha(coverage[x]));
+            if (a != 0) out[x] = SourceOver(color, out[x], a);
+        }
+    }
 }
 
 } // namespace
@@ -244,14 +292,14 @@ void TBitmap32::LineFS(double x1, double y1, double x2, double y2, TColor32 colo
     y2 += 0.5;
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;
     if ((x1 == x2 && y1 == y2) || !ClipSegment(x1, y1, x2, y2, -2.0, -2.0, width_ + 2.0, height_ + 2.0)) return;
-    QImage image = WrapAsImage();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(QColor::fromRgba(color));
-    pen.setWidthF(1.0);
-    pen.setCapStyle(Qt::FlatCap);
-    painter.setPen(pen);
-    painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    const QRectF bounds = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-1, -1, 1, 1);
+    FillCoverage(*this, bounds, color, [&](QPainter& painter) {
+        QPen pen(Qt::white);
+        pen.setWidthF(1.0);
+        pen.setCapStyle(Qt::FlatCap);
+        painter.setPen(pen);
+        painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    });
 }
 
 void TBitmap32::FrameRectS(const TRect& r, TColor32 color)
@@ -272,10 +320,9 @@ void PolygonFS(TBitmap32& bmp, const TArrayOfFixedPoint& points, TColor32 color,
     for (size_t i = 1; i < points.size(); ++i) path.lineTo(FixedToFloat(points[i].X), FixedToFloat(points[i].Y));
     path.closeSubpath();
 
-    QImage image = bmp.WrapAsImage();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgba(color));
-    painter.drawPath(path);
+    FillCoverage(bmp, path.boundingRect(), color, [&](QPainter& painter) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        painter.drawPath(path);
+    });
 }

@@ -64,6 +64,18 @@ TEST(PolygonFSTest, TranslucentColourBlendsByItsAlpha)
     EXPECT_EQ(RedComponent(c), BlueComponent(c));
 }
 
+TEST(PolygonFSTest, SourceOverOnTranslucentPixels)
+{
+    // On a transparent bitmap the colour lands with its own alpha; over a
+    // translucent pixel an opaque colour makes it opaque.
+    TBitmap32 clear(6, 6, clTransparent32);
+    PolygonFS(clear, Square(0, 0, 6, 6), 0x80FF0000u);
+    EXPECT_EQ(clear.Pixel(3, 3), 0x80FF0000u);
+    TBitmap32 faint(6, 6, 0x40FFFFFFu);
+    PolygonFS(faint, Square(0, 0, 6, 6), 0xFF000000u);
+    EXPECT_EQ(faint.Pixel(3, 3), 0xFF000000u);
+}
+
 TEST(PolygonFSTest, FractionalCoordinatesAreSixteenSixteen)
 {
     // Right edge at 5.5: pixel 4 is inside, pixel 5 half covered, pixel 6 out.
