@@ -1,0 +1,104 @@
+#include "engine/CompressedBitmap.h"
+
+#include "engine/TempManager.h"
+#include "gfx/Errors.h"
+#include "gfx/Stream.h"
+
+#include <cstdio>
+
+namespace {
+
+// The size of the bitmap as a 32-bit BMP file: 54 bytes of headers, 4 per pixel.
+int64_t BmpFileSize(const TBitmap32& bmp) { return int64_t(bmp.Width()) * bmp.Height() * 4 + 54; }
+
+} // namespace
+
+TCompressedBitmap::TCompressedBitmap(std::unique_ptr<TBitmap32> bitmap)
+{
+    Take(bitmap ? std::move(bitmap) : std::make_unique<TBitmap32>());
+}
+
+TCompressedBitmap::~TCompressedBitmap()
+{
+    if (compressed_ && !fileName_.empty()) std::remove(fileName_.c_str());
+}
+
+std::unique_ptr<TCompressedBitmap> TCompressedBitmap::CreateCopy(const TBitmap32& bitmap)
+{
+    return std::make_unique<TCompressedBitmap>(std::make_unique<TBitmap32>(bitmap));
+}
+
+std::unique_ptr<TCompressedBitmap> TCompressedBitmap::CreateFromStream(TStream& stream)
+{
+    auto bitmap = std::make_unique<TBitmap32>();
+    bitmap->LoadFromStream(stream);
+    return std::make_unique<TCompressedBitmap>(std::move(bitmap));
+}
+
+void TCompressedBitmap::SaveToStream(TStream& stream) { Bitmap().SaveToStream(stream); }
+
+void TCompressedBitmap::SetBitmap(std::unique_ptr<TBitmap32> bitmap)
+{
+    if (compressed_) {
+        std::remove(fileName_.c_str());
+        compressed_ = false;
+    }
+    Take(bitmap ? std::move(bitmap) : std::make_unique<TBitmap32>());
+}
+
+void TCompressedBitmap::SetCompressed(bool value)
+{
+    if (value == compressed_) return;
+    if (value)
+        SwapOut();
+    else
+        SwapIn();
+    compressed_ = value;
+}
+
+TBitmap32& TCompressedBitmap::Bitmap()
+{
+    SetCompressed(false);
+    return *bitmap_;
+}
+
+void TCompressedBitmap::Take(std::unique_ptr<TBitmap32> bitmap)
+{
+    bitmap_ = std::move(bitmap);
+    fileName_.clear();
+    width_ = bitmap_->Width();
+    height_ = bitmap_->Height();
+    memSize_ = BmpFileSize(*bitmap_);
+}
+
+void TCompressedBitmap::SwapOut()
+{
+    const std::string name = TempManager().NewTempFileName("bmp");
+    try {
+        TFileStream file(name, TFileStream::Mode::Create);
+        bitmap_->SaveToStream(file);
+        file.Close();
+    } catch (...) {
+        // A half-written file is worth nothing; the pixels stay in memory.
+        std::remove(name.c_str());
+        throw;
+    }
+    fileName_ = name;
+    bitmap_.reset();
+}
+
+void TCompressedBitmap::SwapIn()
+{
+    auto bitmap = std::make_unique<TBitmap32>();
+    {
+        TFileStream file(fileName_, TFileStream::Mode::OpenRead);
+        bitmap->LoadFromStream(file);
+    }
+    if (bitmap->Width() != width_ || bitmap->Height() != height_)
+        throw EngineError("Swap file " + fileName_ + " does not hold the bitmap written to it");
+    // The pixels change as soon as they are used, so the file is stale from
+    // here on; keeping it would leave a full copy on disk for every swap.
+    std::remove(fileName_.c_str());
+    bitmap_ = std::move(bitmap);
+    fileName_.clear();
+}

@@ -1,0 +1,58 @@
+// The process-wide owner of temporary files: numbered names in the "tmp"
+// folder of the program folder, a list of every name handed out kept in
+// "TempManager.log" so that a run that crashed is cleaned up by the next.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TTempManager {
+public:
+    // Shows a message box with this caption and text (the application hooks
+    // its own box in; without one the user is not told).
+    using TErrorBox = std::function<void(const std::string& caption, const std::string& text)>;
+
+    // `programFolder` ends with "/". Cleans up after a previous run that left
+    // its list behind, then creates the temporary folder; when that fails,
+    // shows "File access denied" and raises SilentAbort.
+    explicit TTempManager(std::string programFolder, const TErrorBox& errorBox = {});
+    // Cleanup.
+    ~TTempManager();
+    TTempManager(const TTempManager&) = delete;
+    TTempManager& operator=(const TTempManager&) = delete;
+
+    // A name in the temporary folder that no file has yet, "00000000.ext"
+    // onwards; numbers are never reused within a run, whatever the extension.
+    std::string NewTempFileName(const std::string& extension);
+    // Deletes every listed file, the list file and the (empty) folder,
+    // ignoring failures. The list itself is kept.
+    void Cleanup();
+
+    const std::vector<std::string>& Files() const { return files_; }
+    const std::string& LogName() const { return logName_; }
+    const std::string& TempFolder() const { return tempFolder_; }
+    int64_t Counter() const { return counter_; }
+
+    // Whether `name` is one this manager could have handed out: directly in
+    // the temporary folder, eight or more digits, a point and an extension.
+    bool IsTempName(const std::string& name) const;
+
+private:
+    void LoadList();
+    void SaveList() const;
+    void CreateFolder(const TErrorBox& errorBox) const;
+
+    std::string programFolder_;
+    std::string tempFolder_;
+    std::string logName_;
+    std::vector<std::string> files_;
+    int64_t counter_ = 0;
+};
+
+// The manager the engine takes its names from; raises EngineError when none
+// is registered.
+TTempManager& TempManager();
+// Registers (or with nullptr removes) the process-wide manager; not owned.
+void SetTempManager(TTempManager* manager);

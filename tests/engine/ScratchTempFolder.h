@@ -1,0 +1,63 @@
+// A program folder of its own for one test, with a temporary-file manager
+// registered on it; both go away with the fixture.
+#pragma once
+
+#include "engine/TempManager.h"
+#include "gfx/Bitmap32.h"
+#include "gfx/Random.h"
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TScratchTempFolder {
+public:
+    TScratchTempFolder()
+        : folder_(dir_.path().toStdString() + "/"), manager_(std::make_unique<TTempManager>(folder_))
+    {
+        SetTempManager(manager_.get());
+    }
+    ~TScratchTempFolder() { SetTempManager(nullptr); }
+
+    const std::string& Folder() const { return folder_; }
+    TTempManager& Manager() { return *manager_; }
+    // The files now lying in the temporary folder, sorted.
+    std::vector<std::string> TempFiles() const
+    {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_ + "tmp", ec))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    QTemporaryDir dir_;
+    std::string folder_;
+    std::unique_ptr<TTempManager> manager_;
+};
+
+// A bitmap of random pixels, alpha included, from a fixed seed.
+inline TBitmap32 NoiseBitmap(int32_t width, int32_t height, uint32_t seed)
+{
+    const uint32_t saved = RandSeed;
+    RandSeed = seed;
+    TBitmap32 bmp(width, height);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            bmp.Pixel(x, y) = static_cast<TColor32>(Random(65536)) << 16 | static_cast<TColor32>(Random(65536));
+    RandSeed = saved;
+    return bmp;
+}
+
+inline bool SameBitmaps(const TBitmap32& a, const TBitmap32& b)
+{
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::equal(a.Bits(), a.Bits() + int64_t(a.Width()) * a.Height(), b.Bits());
+}

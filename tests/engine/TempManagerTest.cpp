@@ -1,0 +1,224 @@
+// Temporary names, the list file, clean-up after a normal end and after a
+// crash, and bitmaps that swap out to disk and back.
+#include "engine/CompressedBitmap.h"
+#include "engine/TempManager.h"
+#include "ScratchTempFolder.h"
+
+#include "gfx/Errors.h"
+#include "gfx/Stream.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Touch(const std::string& name, const std::string& text = "x")
+{
+    std::ofstream(name, std::ios::binary) << text;
+}
+
+std::string ReadText(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST(TempManager, HandsOutNumberedNamesPastExistingFiles)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    TTempManager manager(folder);
+    EXPECT_EQ(manager.NewTempFileName("tsk"), folder + "tmp/00000000.tsk");
+    // One counter for every extension.
+    EXPECT_EQ(manager.NewTempFileName("bmp"), folder + "tmp/00000001.bmp");
+    Touch(folder + "tmp/00000002.ovk");
+    EXPECT_EQ(manager.NewTempFileName("ovk"), folder + "tmp/00000003.ovk");
+    EXPECT_EQ(manager.Counter(), 4);
+    // The list is rewritten whole after every name, one full path a line.
+    EXPECT_EQ(ReadText(folder + "TempManager.log"),
+              folder + "tmp/00000000.tsk\n" + folder + "tmp/00000001.bmp\n" + folder + "tmp/00000003.ovk\n");
+}
+
+TEST(TempManager, NormalEndLeavesNoListAndNoFolder)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    {
+        TTempManager manager(folder);
+        Touch(manager.NewTempFileName("tsk"));
+        Touch(manager.NewTempFileName("bmp"));
+        manager.NewTempFileName("ovk");  // never created: its deletion fails quietly
+    }
+    EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+    EXPECT_FALSE(fs::exists(folder + "tmp"));
+}
+
+TEST(TempManager, FolderWithFilesOfOthersStays)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    {
+        TTempManager manager(folder);
+        Touch(manager.NewTempFileName("tsk"));
+        Touch(folder + "tmp/notes.txt");
+    }
+    EXPECT_TRUE(fs::exists(folder + "tmp/notes.txt"));
+    EXPECT_FALSE(fs::exists(folder + "tmp/00000000.tsk"));
+}
+
+TEST(TempManager, CrashCleanupDeletesOnlyNumberedNamesOfTheFolder)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    fs::create_directories(folder + "tmp/sub");
+    const std::string left = folder + "tmp/00000005.tsk", bigger = folder + "tmp/123456789.bmp";
+    const std::vector<std::string> kept = {folder + "precious.txt", folder + "tmp/0000001.tsk",
+                                           folder + "tmp/sub/00000001.tsk", folder + "tmp/00000001.",
+                                           folder + "tmp/abcdefgh.tsk", folder + "tmp/sub/../00000009.tsk"};
+    for (const auto& name : kept) Touch(name);
+    Touch(left);
+    Touch(bigger);
+    std::string list = left + "\r\n" + bigger + "\n" + folder + "tmp/../precious.txt\n";
+    for (const auto& name : kept) list += name + "\n";
+    list += "\n/etc/passwd\n" + folder + "tmp/00000006.tsk";  // listed, already gone; no final line break
+    Touch(folder + "TempManager.log", list);
+
+    TTempManager manager(folder);
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_FALSE(fs::exists(bigger));
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
+    EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+
+    // The old names are carried into the new list with the first new name.
+    const std::string name = manager.NewTempFileName("tsk");
+    EXPECT_EQ(name, folder + "tmp/00000000.tsk");
+    EXPECT_EQ(ReadText(folder + "TempManager.log"),
+              left + "\n" + bigger + "\n" + folder + "tmp/00000006.tsk\n" + name + "\n");
+}
+
+TEST(TempManager, FolderThatCannotBeMadeShowsABoxAndAbortsSilently)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    Touch(folder + "tmp");  // a file where the folder should go
+    std::string caption, text;
+    auto box = [&](const std::string& c, const std::string& t) { caption = c, text = t; };
+    EXPECT_THROW(TTempManager(folder, box), SilentAbort);
+    EXPECT_EQ(caption, "File access denied");
+    EXPECT_EQ(text, "Error creating the folder:\n\r" + folder + "tmp/");
+}
+
+TEST(TempManager, EngineAsksForTheRegisteredManager)
+{
+    SetTempManager(nullptr);
+    EXPECT_THROW(TempManager(), EngineError);
+    TScratchTempFolder scratch;
+    EXPECT_EQ(&TempManager(), &scratch.Manager());
+}
+
+// --- TCompressedBitmap ----------------------------------------------------------
+
+TEST(CompressedBitmap, SizeIsTheBmpFileSizeInMemoryAndZeroOnDisk)
+{
+    TScratchTempFolder scratch;
+    auto bmp = TCompressedBitmap::CreateCopy(TBitmap32(100, 50));
+    EXPECT_EQ(bmp->Size(), 20054);
+    bmp->SetCompressed(true);
+    EXPECT_EQ(bmp->Size(), 0);
+    EXPECT_EQ(bmp->Width(), 100);
+    bmp->SetCompressed(false);
+    EXPECT_EQ(bmp->Size(), 20054);
+}
+
+TEST(CompressedBitmap, SwapsOutAndBackKeepingAllFourBytes)
+{
+    TScratchTempFolder scratch;
+    const TBitmap32 noise = NoiseBitmap(37, 23, 7);
+    auto bmp = TCompressedBitmap::CreateCopy(noise);
+    bmp->SetCompressed(true);
+    ASSERT_TRUE(bmp->Compressed());
+    const std::string file = bmp->FileName();
+    EXPECT_EQ(file, scratch.Folder() + "tmp/00000000.bmp");
+    EXPECT_EQ(fs::file_size(file), 37u * 23u * 4u + 54u);
+
+    EXPECT_TRUE(SameBitmaps(bmp->Bitmap(), noise));  // brought back on demand
+    EXPECT_FALSE(bmp->Compressed());
+    // Once in use the file is stale; it does not linger until the program ends.
+    EXPECT_FALSE(fs::exists(file));
+
+    bmp->SetCompressed(true);
+    EXPECT_EQ(bmp->FileName(), scratch.Folder() + "tmp/00000001.bmp");
+    bmp->SetCompressed(false);
+    EXPECT_TRUE(SameBitmaps(bmp->Bitmap(), noise));
+}
+
+TEST(CompressedBitmap, DestroyedOnDiskDeletesItsFile)
+{
+    TScratchTempFolder scratch;
+    auto bmp = TCompressedBitmap::CreateCopy(NoiseBitmap(5, 5, 1));
+    bmp->SetCompressed(true);
+    const std::string file = bmp->FileName();
+    ASSERT_TRUE(fs::exists(file));
+    bmp.reset();
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(CompressedBitmap, FailedSwapOutKeepsThePixels)
+{
+    TScratchTempFolder scratch;
+    const TBitmap32 noise = NoiseBitmap(8, 8, 3);
+    auto bmp = TCompressedBitmap::CreateCopy(noise);
+    fs::remove_all(scratch.Folder() + "tmp");
+    Touch(scratch.Folder() + "tmp");  // the folder is gone and cannot come back
+    EXPECT_THROW(bmp->SetCompressed(true), EngineError);
+    EXPECT_FALSE(bmp->Compressed());
+    EXPECT_EQ(bmp->Size(), 8 * 8 * 4 + 54);
+    EXPECT_TRUE(SameBitmaps(bmp->Bitmap(), noise));
+    fs::remove(scratch.Folder() + "tmp");
+}
+
+TEST(CompressedBitmap, StreamsReadExactlyOneBmpEach)
+{
+    TScratchTempFolder scratch;
+    const TBitmap32 a = NoiseBitmap(6, 4, 11), b = NoiseBitmap(3, 9, 12);
+    TMemoryStream stream;
+    auto first = TCompressedBitmap::CreateCopy(a);
+    first->SetCompressed(true);
+    first->SaveToStream(stream);  // brings it back into memory, where it stays
+    EXPECT_FALSE(first->Compressed());
+    TCompressedBitmap::CreateCopy(b)->SaveToStream(stream);
+    stream.WriteInt32(42);
+
+    stream.SetPosition(0);
+    auto readA = TCompressedBitmap::CreateFromStream(stream);
+    EXPECT_EQ(stream.Position(), 6 * 4 * 4 + 54);
+    auto readB = TCompressedBitmap::CreateFromStream(stream);
+    EXPECT_EQ(stream.ReadInt32(), 42);
+    EXPECT_TRUE(SameBitmaps(readA->Bitmap(), a));
+    EXPECT_TRUE(SameBitmaps(readB->Bitmap(), b));
+    EXPECT_FALSE(readA->Compressed());
+}
+
+TEST(CompressedBitmap, SetBitmapReplacesPixelsAndSize)
+{
+    TScratchTempFolder scratch;
+    auto bmp = TCompressedBitmap::CreateCopy(TBitmap32(10, 10));
+    bmp->SetCompressed(true);
+    const std::string file = bmp->FileName();
+    bmp->SetBitmap(std::make_unique<TBitmap32>(2, 3, clRed32));
+    EXPECT_FALSE(bmp->Compressed());
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(bmp->Size(), 2 * 3 * 4 + 54);
+    EXPECT_EQ(bmp->Bitmap().Pixel(1, 2), clRed32);
+}
