@@ -4,6 +4,8 @@
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
 
+#include "common/CommaLocale.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -107,15 +109,15 @@ TEST(NumberTextTest, ParseAcceptsPlainDecimalsOnly)
 
 TEST(NumberTextTest, CommaDecimalLocaleChangesNothing)
 {
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    const char* found = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE"})
-        if ((found = std::setlocale(LC_ALL, name))) break;
-    if (!found) GTEST_SKIP() << "no comma-decimal locale installed";
-    const std::string formatted = FormatGeneral(1.5, 4);
-    const auto parsed = ParseNumber("1.5");
-    const auto comma = ParseNumber("1,5");
-    std::setlocale(LC_ALL, saved.c_str());
+    std::string formatted;
+    std::optional<double> parsed, comma;
+    {
+        TCommaLocale locale;
+        if (!locale.Active()) GTEST_SKIP() << "no comma-decimal locale could be made";
+        formatted = FormatGeneral(1.5, 4);
+        parsed = ParseNumber("1.5");
+        comma = ParseNumber("1,5");
+    }
     EXPECT_EQ(formatted, "1.5");
     EXPECT_EQ(parsed, 1.5);
     EXPECT_FALSE(comma.has_value());
