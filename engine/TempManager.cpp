@@ -1,5 +1,6 @@
 #include "engine/TempManager.h"
 
+#include "engine/Dialogs.h"
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
 
@@ -40,7 +41,7 @@ bool AllOf(const std::string& text, size_t from, size_t to, int (*test)(int))
 
 } // namespace
 
-TTempManager::TTempManager(std::string programFolder, const TErrorBox& errorBox)
+TTempManager::TTempManager(std::string programFolder)
     : programFolder_(std::move(programFolder))
 {
     if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_ += '/';
@@ -50,7 +51,7 @@ TTempManager::TTempManager(std::string programFolder, const TErrorBox& errorBox)
         LoadList();
         Cleanup();
     }
-    CreateFolder(errorBox);
+    CreateFolder();
 }
 
 TTempManager::~TTempManager()
@@ -122,12 +123,12 @@ void TTempManager::SaveList() const
     file.Close();
 }
 
-void TTempManager::CreateFolder(const TErrorBox& errorBox) const
+void TTempManager::CreateFolder() const
 {
     std::error_code ec;
     fs::create_directories(fs::path(tempFolder_), ec);
     if (!ec && fs::is_directory(fs::path(tempFolder_), ec)) return;
-    if (errorBox) errorBox("File access denied", "Error creating the folder:\n\r" + tempFolder_);
+    Dialogs().ShowMessage("File access denied", "Error creating the folder:\n\r" + tempFolder_, TMessageKind::Warning);
     throw SilentAbort();
 }
 

@@ -4,20 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 class TTempManager {
 public:
-    // Shows a message box with this caption and text (the application hooks
-    // its own box in; without one the user is not told).
-    using TErrorBox = std::function<void(const std::string& caption, const std::string& text)>;
-
     // `programFolder` ends with "/". Cleans up after a previous run that left
     // its list behind, then creates the temporary folder; when that fails,
     // shows "File access denied" and raises SilentAbort.
-    explicit TTempManager(std::string programFolder, const TErrorBox& errorBox = {});
+    explicit TTempManager(std::string programFolder);
     // Cleanup.
     ~TTempManager();
     TTempManager(const TTempManager&) = delete;
@@ -42,7 +37,7 @@ public:
 private:
     void LoadList();
     void SaveList() const;
-    void CreateFolder(const TErrorBox& errorBox) const;
+    void CreateFolder() const;
 
     std::string programFolder_;
     std::string tempFolder_;

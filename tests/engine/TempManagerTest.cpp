@@ -1,6 +1,7 @@
 // Temporary names, the list file, clean-up after a normal end and after a
 // crash, and bitmaps that swap out to disk and back.
 #include "engine/CompressedBitmap.h"
+#include "engine/Dialogs.h"
 #include "engine/TempManager.h"
 #include "ScratchTempFolder.h"
 
@@ -31,6 +32,17 @@ std::string ReadText(const std::string& name)
     text << in.rdbuf();
     return text.str();
 }
+
+class TRecordingDialogs final : public IDialogs {
+public:
+    void ShowMessage(const std::string& c, const std::string& t, TMessageKind k) override
+    {
+        caption = c, text = t, kind = k;
+    }
+    TAnswer Ask(const std::string&, const std::string&, bool) override { return TAnswer::No; }
+    std::string caption, text;
+    TMessageKind kind = TMessageKind::Information;
+};
 
 } // namespace
 
@@ -112,11 +124,13 @@ TEST(TempManager, FolderThatCannotBeMadeShowsABoxAndAbortsSilently)
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";
     Touch(folder + "tmp");  // a file where the folder should go
-    std::string caption, text;
-    auto box = [&](const std::string& c, const std::string& t) { caption = c, text = t; };
-    EXPECT_THROW(TTempManager(folder, box), SilentAbort);
-    EXPECT_EQ(caption, "File access denied");
-    EXPECT_EQ(text, "Error creating the folder:\n\r" + folder + "tmp/");
+    TRecordingDialogs dialogs;
+    SetDialogs(&dialogs);
+    EXPECT_THROW(TTempManager manager(folder), SilentAbort);
+    SetDialogs(nullptr);
+    EXPECT_EQ(dialogs.caption, "File access denied");
+    EXPECT_EQ(dialogs.text, "Error creating the folder:\n\r" + folder + "tmp/");
+    EXPECT_EQ(dialogs.kind, TMessageKind::Warning);
 }
 
 TEST(TempManager, EngineAsksForTheRegisteredManager)

@@ -1,0 +1,208 @@
+#include "engine/Strokes.h"
+
+#include "engine/Progress.h"
+#include "gfx/Errors.h"
+#include "gfx/Stream.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr int64_t PointSize = 8;
+// Colour, opacity and renderer: 4 + 1 + 4 bytes.
+constexpr int64_t TailSize = 9;
+// A record with two empty outlines: the two counts and the tail.
+constexpr int64_t MinRecordSize = 4 + 4 + TailSize;
+
+[[noreturn]] void InvalidBlock() { throw EngineError("Invalid project file: damaged stroke list"); }
+
+void WritePoints(TStream& s, const TArrayOfFixedPoint& points)
+{
+    s.WriteInt32(static_cast<int32_t>(points.size()));
+    for (const TFixedPoint& p : points) {
+        s.WriteInt32(p.X);
+        s.WriteInt32(p.Y);
+    }
+}
+
+void ReadPoints(TStream& s, int32_t count, TArrayOfFixedPoint& points)
+{
+    points.resize(static_cast<size_t>(count));
+    for (TFixedPoint& p : points) {
+        p.X = s.ReadInt32();
+        p.Y = s.ReadInt32();
+    }
+}
+
+void WriteTail(TStream& s, TColor32 color, uint8_t opacity, int32_t rendererID)
+{
+    s.WriteUInt32(color);
+    s.WriteUInt8(opacity);
+    s.WriteInt32(rendererID);
+}
+
+void ReadTail(TStream& s, TStrokeRecord& stroke)
+{
+    stroke.Color = s.ReadUInt32();
+    stroke.Opacity = s.ReadUInt8();
+    stroke.RendererID = s.ReadInt32();
+}
+
+// Loads `count` bytes of `from` into the scratch stream and rewinds it, so a
+// record is decoded from memory rather than four bytes at a time from disk.
+void Fill(TMemoryStream& scratch, TStream& from, int64_t count)
+{
+    scratch.Bytes().resize(static_cast<size_t>(count));
+    from.ReadBuffer(scratch.Bytes().data(), count);
+    scratch.SetPosition(0);
+}
+
+// An outline count of a project record: it and what must follow it
+// (`after` bytes at least) have to fit in the bytes left.
+int32_t ReadBlockCount(TStream& s, int64_t after)
+{
+    if (s.Remaining() < 4) InvalidBlock();
+    const int32_t n = s.ReadInt32();
+    if (n < 0 || n * PointSize + after > s.Remaining()) InvalidBlock();
+    return n;
+}
+
+// One record of a project stroke block: both outlines, then the tail.
+void ReadBlockRecord(TStream& s, TMemoryStream& scratch, TStrokeRecord& stroke)
+{
+    int32_t n = ReadBlockCount(s, 4 + TailSize);
+    Fill(scratch, s, n * PointSize);
+    ReadPoints(scratch, n, stroke.Left);
+    n = ReadBlockCount(s, TailSize);
+    Fill(scratch, s, n * PointSize + TailSize);
+    ReadPoints(scratch, n, stroke.Right);
+    ReadTail(scratch, stroke);
+}
+
+void WriteBlockRecord(TStream& s, const TStrokeRecord& stroke)
+{
+    WritePoints(s, stroke.Left);
+    WritePoints(s, stroke.Right);
+    WriteTail(s, stroke.Color, stroke.Opacity, stroke.RendererID);
+}
+
+} // namespace
+
+bool ArraysEqual(const TArrayOfFixedPoint& a, const TArrayOfFixedPoint& b) { return a == b; }
+
+TStrokes::TStrokes(std::string fileName)
+    : fileName_(std::move(fileName)),
+      file_(std::make_unique<TFileStream>(fileName_, TFileStream::Mode::Create)),
+      buffer_(std::make_unique<TMemoryStream>())
+{
+}
+
+TStrokes::~TStrokes()
+{
+    file_.reset();
+    std::remove(fileName_.c_str());
+}
+
+std::unique_ptr<TStrokes> TStrokes::CreateFromStream(TStream& stream, std::string fileName)
+{
+    stream.RequireBytes(1, 4, "Invalid project file: damaged stroke list");
+    const int32_t n = stream.ReadInt32();
+    if (n < 0 || n * MinRecordSize > stream.Remaining()) InvalidBlock();
+
+    auto list = std::make_unique<TStrokes>(std::move(fileName));
+    TProgressScope progress(WaitText, 0, n);
+    TStrokeRecord stroke, kept;
+    for (int32_t i = 0; i < n; ++i) {
+        ReadBlockRecord(stream, *list->buffer_, stroke);
+        // Consecutive repeats are left out; long outlines are kept, since the
+        // program itself records them with long styles and high precision.
+        if (i == 0 || !(stroke == kept)) {
+            list->AddStroke(stroke);
+            std::swap(kept, stroke);
+        } else {
+            ++list->dropped_;
+        }
+        progress.Step();
+    }
+    return list;
+}
+
+void TStrokes::AddStroke(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TColor32 color,
+                         uint8_t opacity, int32_t rendererID)
+{
+    TMemoryStream& rec = *buffer_;
+    rec.Clear();
+    WriteTail(rec, color, opacity, rendererID);
+    WritePoints(rec, left);
+    WritePoints(rec, right);
+    if (file_->Position() != end_) file_->SetPosition(end_);
+    file_->WriteBuffer(rec.Bytes().data(), rec.Size());
+    end_ += rec.Size();
+    ++count_;
+}
+
+void TStrokes::Rewind() { readPos_ = 0; }
+
+bool TStrokes::ReadStroke(TStrokeRecord& stroke)
+{
+    if (readPos_ >= end_) return false;
+    try {
+        if (file_->Position() != readPos_) file_->SetPosition(readPos_);
+        if (ReadStrokeAt(stroke)) {
+            readPos_ = file_->Position();
+            return true;
+        }
+    } catch (const EngineError&) {
+        // A file shorter than it should be: the replay ends here.
+    }
+    readPos_ = end_;
+    return false;
+}
+
+bool TStrokes::ReadStrokeAt(TStrokeRecord& stroke)
+{
+    TMemoryStream& rec = *buffer_;
+    const int64_t left = end_ - file_->Position();
+    if (left < MinRecordSize) return false;
+    Fill(rec, *file_, TailSize + 4);
+    ReadTail(rec, stroke);
+    const int32_t nLeft = rec.ReadInt32();
+    if (nLeft < 0 || nLeft * PointSize + 4 > left - TailSize - 4) return false;
+    Fill(rec, *file_, nLeft * PointSize + 4);
+    ReadPoints(rec, nLeft, stroke.Left);
+    const int32_t nRight = rec.ReadInt32();
+    if (nRight < 0 || nRight * PointSize > end_ - file_->Position()) return false;
+    Fill(rec, *file_, nRight * PointSize);
+    ReadPoints(rec, nRight, stroke.Right);
+    return true;
+}
+
+void TStrokes::SaveToStream(TStream& stream)
+{
+    // N is known only once the repeats are found: write it last, in place.
+    const int64_t countAt = stream.Position();
+    stream.WriteInt32(0);
+    int32_t written = 0;
+    TStrokeRecord stroke, last;
+    Rewind();
+    for (int32_t i = 0; i < count_ && ReadStroke(stroke); ++i) {
+        if (written > 0 && stroke == last) continue;
+        WriteBlockRecord(stream, stroke);
+        std::swap(last, stroke);
+        ++written;
+        Progress().Step();
+    }
+    const int64_t endAt = stream.Position();
+    stream.SetPosition(countAt);
+    stream.WriteInt32(written);
+    stream.SetPosition(endAt);
+}
+
+void TStrokes::AppendFrom(TStrokes& other)
+{
+    const int32_t n = other.count_;
+    TStrokeRecord stroke;
+    other.Rewind();
+    for (int32_t i = 0; i < n && other.ReadStroke(stroke); ++i) AddStroke(stroke);
+}

@@ -1,0 +1,82 @@
+// The recorded strokes of one undo step. Records never stay in memory: each
+// goes straight to the list's own temporary file when it is placed, and every
+// replay streams the file from the start. The list also reads and writes the
+// stroke block of a project, leaving out consecutive repeats.
+#pragma once
+
+#include "gfx/Color32.h"
+#include "gfx/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TFileStream;
+class TMemoryStream;
+class TStream;
+
+// One placed stroke: its two outline edges in destination pixels (the filled
+// shape is Left first to last, then Right last to first), its colour, the
+// style's opacity when it was placed and the renderer that drew it.
+struct TStrokeRecord {
+    TArrayOfFixedPoint Left, Right;
+    TColor32 Color = 0;
+    uint8_t Opacity = 255;
+    int32_t RendererID = 0;
+    friend bool operator==(const TStrokeRecord&, const TStrokeRecord&) = default;
+};
+
+// Same length and every point equal in X and Y.
+bool ArraysEqual(const TArrayOfFixedPoint& a, const TArrayOfFixedPoint& b);
+
+class TStrokes {
+public:
+    // Creates (or truncates) the file; a file that cannot be created raises.
+    explicit TStrokes(std::string fileName);
+    // Closes and deletes the file.
+    ~TStrokes();
+    TStrokes(const TStrokes&) = delete;
+    TStrokes& operator=(const TStrokes&) = delete;
+
+    // A new list on `fileName` filled from one project stroke block. Counts
+    // that the stream cannot hold raise EngineError, and no file is left.
+    static std::unique_ptr<TStrokes> CreateFromStream(TStream& stream, std::string fileName);
+
+    // Appends one record at the end of the file, whatever a read left behind.
+    void AddStroke(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TColor32 color,
+                   uint8_t opacity, int32_t rendererID);
+    void AddStroke(const TStrokeRecord& stroke)
+    {
+        AddStroke(stroke.Left, stroke.Right, stroke.Color, stroke.Opacity, stroke.RendererID);
+    }
+    // Replays from the first record.
+    void Rewind();
+    // The next record; false at the end of the file or at a record the file
+    // cannot hold (the records before it stay valid).
+    bool ReadStroke(TStrokeRecord& stroke);
+
+    // Writes one project stroke block, leaving out each record equal to the
+    // one written before it; steps the progress window per record written.
+    void SaveToStream(TStream& stream);
+    // Copies the records of `other` in order, up to the first it cannot read.
+    void AppendFrom(TStrokes& other);
+
+    const std::string& FileName() const { return fileName_; }
+    int32_t Count() const { return count_; }
+    // Repeats left out when the list was read from a project.
+    int32_t Dropped() const { return dropped_; }
+
+private:
+    bool ReadStrokeAt(TStrokeRecord& stroke);
+
+    std::string fileName_;
+    std::unique_ptr<TFileStream> file_;
+    std::unique_ptr<TMemoryStream> buffer_;  // one record being encoded or decoded
+    int32_t count_ = 0;
+    int32_t dropped_ = 0;
+    // Bytes of complete records. Writes start here, so a failed or partial
+    // write is overwritten by the next record and never read back.
+    int64_t end_ = 0;
+    // Where the next ReadStroke starts; reads and appends may interleave.
+    int64_t readPos_ = 0;
+};
