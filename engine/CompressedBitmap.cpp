@@ -21,6 +21,7 @@ TCompressedBitmap::TCompressedBitmap(std::unique_ptr<TBitmap32> bitmap)
 TCompressedBitmap::~TCompressedBitmap()
 {
     if (compressed_ && !fileName_.empty()) std::remove(fileName_.c_str());
+    DeleteStaleFile();
 }
 
 std::unique_ptr<TCompressedBitmap> TCompressedBitmap::CreateCopy(const TBitmap32& bitmap)
@@ -43,6 +44,7 @@ void TCompressedBitmap::SetBitmap(std::unique_ptr<TBitmap32> bitmap)
         std::remove(fileName_.c_str());
         compressed_ = false;
     }
+    DeleteStaleFile();
     Take(bitmap ? std::move(bitmap) : std::make_unique<TBitmap32>());
 }
 
@@ -71,8 +73,16 @@ void TCompressedBitmap::Take(std::unique_ptr<TBitmap32> bitmap)
     memSize_ = BmpFileSize(*bitmap_);
 }
 
+void TCompressedBitmap::DeleteStaleFile()
+{
+    if (staleFile_.empty()) return;
+    std::remove(staleFile_.c_str());
+    staleFile_.clear();
+}
+
 void TCompressedBitmap::SwapOut()
 {
+    DeleteStaleFile();
     const std::string name = TempManager().NewTempFileName("bmp");
     try {
         TFileStream file(name, TFileStream::Mode::Create);
@@ -97,8 +107,9 @@ void TCompressedBitmap::SwapIn()
     if (bitmap->Width() != width_ || bitmap->Height() != height_)
         throw EngineError("Swap file " + fileName_ + " does not hold the bitmap written to it");
     // The pixels change as soon as they are used, so the file is stale from
-    // here on; keeping it would leave a full copy on disk for every swap.
-    std::remove(fileName_.c_str());
+    // here on; keeping it until the program ends would leave a full copy on
+    // disk for every swap.
+    staleFile_ = fileName_;
     bitmap_ = std::move(bitmap);
     fileName_.clear();
 }

@@ -48,10 +48,14 @@ private:
     void SwapOut();
     void SwapIn();
     void Take(std::unique_ptr<TBitmap32> bitmap);
+    void DeleteStaleFile();
 
     bool compressed_ = false;
     int64_t memSize_ = 0;
     int32_t width_ = 0, height_ = 0;
     std::unique_ptr<TBitmap32> bitmap_;
     std::string fileName_;
+    // The file of the last swap-in: stale once the pixels are in use. It is
+    // deleted at the next swap-out (idle time) rather than on the undo path.
+    std::string staleFile_;
 };

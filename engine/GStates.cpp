@@ -3,6 +3,7 @@
 #include "engine/GTypes.h"
 #include "engine/Progress.h"
 #include "engine/TempManager.h"
+#include "engine/Utils.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
@@ -322,3 +323,5 @@ int64_t TGStates::MemorySize() const
     for (const auto& state : states_) total += state->MemorySize();
     return total;
 }
+
+std::string TGStates::MemoryText() const { return FormatByteSize(MemorySize()); }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class TBitmap32;
@@ -148,6 +149,8 @@ public:
     int64_t TotalStrokeCount() const;
     // Bytes of before-images in memory, redo states included.
     int64_t MemorySize() const;
+    // The same for the status bar: "24 Mb".
+    std::string MemoryText() const;
     int32_t KeepInMemory() const { return keepInMemory_; }
     bool Busy() const { return busy_.IsSet(); }
     // Set by reading when more than 1 % of the applied strokes were dropped.

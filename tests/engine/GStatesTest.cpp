@@ -287,6 +287,7 @@ TEST_F(GStatesTest, CountsCoverAppliedStatesAndMemoryAllStates)
     EXPECT_EQ(stack.StateCount(), 1);
     EXPECT_EQ(stack.TotalStrokeCount(), 2);
     EXPECT_EQ(stack.MemorySize(), 2 * (400 + 54) + 2 * (800 + 54));
+    EXPECT_EQ(stack.MemoryText(), "2.5547 Kb");
     stack.DropTop();
     EXPECT_EQ(stack.Current(), 0);
     stack.DropTop();

@@ -168,24 +168,30 @@ TEST(CompressedBitmap, SwapsOutAndBackKeepingAllFourBytes)
 
     EXPECT_TRUE(SameBitmaps(bmp->Bitmap(), noise));  // brought back on demand
     EXPECT_FALSE(bmp->Compressed());
-    // Once in use the file is stale; it does not linger until the program ends.
-    EXPECT_FALSE(fs::exists(file));
-
+    // Once in use the file is stale; it goes with the next swap-out instead
+    // of lingering until the program ends.
+    EXPECT_TRUE(bmp->FileName().empty());
     bmp->SetCompressed(true);
     EXPECT_EQ(bmp->FileName(), scratch.Folder() + "tmp/00000001.bmp");
+    EXPECT_FALSE(fs::exists(file));
     bmp->SetCompressed(false);
     EXPECT_TRUE(SameBitmaps(bmp->Bitmap(), noise));
 }
 
-TEST(CompressedBitmap, DestroyedOnDiskDeletesItsFile)
+TEST(CompressedBitmap, DestroyedItLeavesNoFile)
 {
     TScratchTempFolder scratch;
     auto bmp = TCompressedBitmap::CreateCopy(NoiseBitmap(5, 5, 1));
     bmp->SetCompressed(true);
-    const std::string file = bmp->FileName();
-    ASSERT_TRUE(fs::exists(file));
+    ASSERT_EQ(scratch.TempFiles().size(), 1u);
     bmp.reset();
-    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(scratch.TempFiles().empty());
+
+    bmp = TCompressedBitmap::CreateCopy(NoiseBitmap(5, 5, 1));
+    bmp->SetCompressed(true);
+    bmp->SetCompressed(false);  // in memory, its stale file still on disk
+    bmp.reset();
+    EXPECT_TRUE(scratch.TempFiles().empty());
 }
 
 TEST(CompressedBitmap, FailedSwapOutKeepsThePixels)
