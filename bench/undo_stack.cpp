@@ -162,6 +162,25 @@ void BM_UndoRedoSwappedFullStep(benchmark::State& state)
 }
 BENCHMARK(BM_UndoRedoSwappedFullStep)->Unit(benchmark::kMillisecond);
 
+// The same for a step whose images are still in memory (the newest three).
+void BM_UndoRedoFullStepInMemory(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    TTempManager manager(dir.path().toStdString() + "/");
+    SetTempManager(&manager);
+    TBitmap32 feature = bench::PhotoLikePicture(Side, Side);
+    TBitmap32 dest(Side, Side, clWhite32);
+    TGStates stack;
+    RecordStep(stack, feature, dest);
+    for (auto _ : state) {
+        stack.Undo(feature, dest);
+        stack.Redo(feature, dest);
+    }
+    state.SetLabel("one undo plus one redo");
+    SetTempManager(nullptr);
+}
+BENCHMARK(BM_UndoRedoFullStepInMemory)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
