@@ -39,7 +39,7 @@ std::string FormatGeneral(double value, int digits)
     while (digitsOnly.size() > 1 && digitsOnly.back() == '0') digitsOnly.pop_back();
 
     std::string out;
-    if (exponent >= digits || std::fabs(value) < 0.00001) {
+    if (exponent >= digits || exponent < -5) {
         out = digitsOnly.substr(0, 1);
         if (digitsOnly.size() > 1) {
             out += '.';
