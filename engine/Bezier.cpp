@@ -33,6 +33,11 @@ void Subdivide(const TBezier& c, int depth, const TBezierPieceEvent& onPiece)
 
 int32_t Sign(int64_t v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 
+void CheckSplitStep(int32_t step)
+{
+    if (step < 1) throw EngineError("TBezierHelper.Split: invalid step (" + std::to_string(step) + ")");
+}
+
 } // namespace
 
 TPoint BezierMid(const TPoint& a, const TPoint& b) { return {MidCoord(a.X, b.X), MidCoord(a.Y, b.Y)}; }
@@ -87,7 +92,7 @@ void TBezierHelper::Rasterize(const TPoint& p0, const TPoint& p1, const TPoint& 
 
 std::vector<TBezier> TBezierHelper::SplitChain(const std::vector<TPoint>& chain, int32_t step)
 {
-    if (step < 1) throw EngineError("TBezierHelper.Split: invalid step (" + std::to_string(step) + ")");
+    CheckSplitStep(step);
     std::vector<TBezier> pieces;
     if (chain.empty()) return pieces;
     const int32_t n = static_cast<int32_t>(chain.size()) - 1;
@@ -107,7 +112,7 @@ std::vector<TBezier> TBezierHelper::SplitChain(const std::vector<TPoint>& chain,
 
 void TBezierHelper::Split(const TBezier& b, int32_t step)
 {
-    if (step < 1) throw EngineError("TBezierHelper.Split: invalid step (" + std::to_string(step) + ")");
+    CheckSplitStep(step); // before rasterizing: a refused split changes nothing
     Rasterize(b);
     FBeziers = SplitChain(FPoints, step);
 }

@@ -70,6 +70,7 @@ private:
     void Walk();
     void ReadDirection(TTurtle& turtle);
     void ScanColour();
+    void PrefetchPath(const TPoint& at) const;
     void ScanPath(const TPoint& at);
     void MeanColour();
     bool BuildOutline();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -92,6 +93,8 @@ void TTurtle::Step()
 
 TSinglePoint TTurtle::GetSubPixel() const
 {
+    // Common on axis-parallel runs, and exact: 255 * v / 255 = v.
+    if (sideWeight_ == 0) return {float(mainPixel_.X), float(mainPixel_.Y)};
     const int64_t sx = int64_t(mainWeight_) * mainPixel_.X + int64_t(sideWeight_) * sidePixel_.X;
     const int64_t sy = int64_t(mainWeight_) * mainPixel_.Y + int64_t(sideWeight_) * sidePixel_.Y;
     return {Single(double(sx) / 255.0), Single(double(sy) / 255.0)};
@@ -121,7 +124,31 @@ TByteDirection AngleToByte(float dx, float dy)
     return static_cast<TByteDirection>(Round((angle + pi) / (2.0 * pi) * 255.0) + 128);
 }
 
+namespace {
+
+// Flattened curves are walked in segments of a few pixels each, one
+// conversion per segment; the short vectors' answers are worked out once.
+constexpr int32_t ShortVector = 64;
+
+TByteDirection ShortDirection(int32_t dx, int32_t dy)
+{
+    constexpr int32_t side = 2 * ShortVector + 1;
+    static const std::vector<TByteDirection> table = [] {
+        std::vector<TByteDirection> t(side * side);
+        for (int32_t y = -ShortVector; y <= ShortVector; ++y)
+            for (int32_t x = -ShortVector; x <= ShortVector; ++x)
+                t[(y + ShortVector) * side + x + ShortVector] = AngleToByte(float(x), float(y));
+        return t;
+    }();
+    return table[(dy + ShortVector) * side + dx + ShortVector];
+}
+
+} // namespace
+
 TByteDirection DirectionBetween(const TPoint& a, const TPoint& b)
 {
-    return AngleToByte(Single(double(int64_t(b.X) - a.X)), Single(double(int64_t(b.Y) - a.Y)));
+    const int64_t dx = int64_t(b.X) - a.X, dy = int64_t(b.Y) - a.Y;
+    if (std::abs(dx) <= ShortVector && std::abs(dy) <= ShortVector)
+        return ShortDirection(int32_t(dx), int32_t(dy));
+    return AngleToByte(Single(double(dx)), Single(double(dy)));
 }

@@ -1,6 +1,7 @@
 #include "engine/LineSampler.h"
 
 #include "engine/FeatureExtractor.h"
+#include "gfx/ColorHSL.h"
 #include "gfx/Errors.h"
 #include "gfx/Random.h"
 
@@ -420,4 +421,25 @@ TEST(LineSamplerFaultTest, AbsurdStyleValuesGiveNoStroke)
     EXPECT_FALSE(traced(12.0f, 2.0f, nan));
     EXPECT_FALSE(traced(12.0f, 2.0f, 1e5f)); // 50 * 1e5 pixels is beyond 16.16
     EXPECT_TRUE(traced(12.0f, 2.0f, 300.0f));
+}
+
+TEST(LineSamplerColourTest, RebuiltColourFollowsTheMapsLightnessHueAndSaturation)
+{
+    // Every darkness with a spread of hue-saturation bytes: the mean of one
+    // uniform pixel is that pixel's colour through single-precision H, S, L.
+    TBitmap32 map(8, 8);
+    for (int red = 0; red < 256; red += 3) {
+        for (int green = 0; green < 256; green += 5) {
+            const TColor32 p = FeaturePixel(0, uint8_t(red), uint8_t(green), 40);
+            map.Clear(p);
+            auto s = NewSampler(map);
+            s->SetStart({2, 2});
+            s->SetScanWidth(0.5f);
+            s->SetBezier({0, 0}, {1, 0}, {2, 0}, {3, 0});
+            ASSERT_TRUE(s->Sample());
+            const TColor32 expected = HSLToRGB(Single(FeatureHue(p)), Single(FeatureSaturation(p)),
+                                               Single(FeatureLightness(p)));
+            ASSERT_EQ(s->Color(), expected) << red << "," << green;
+        }
+    }
 }

@@ -176,3 +176,13 @@ TEST(DirectionBetweenTest, WalkingTheDirectionEndsOnOrBesideTheTarget)
     }
     EXPECT_NEAR(double(exact) / total, 0.75, 0.05);
 }
+
+TEST(DirectionBetweenTest, ShortVectorsAgreeWithTheConversion)
+{
+    // Short vectors are answered from a table built from AngleToByte; the
+    // table's edge and just beyond it must agree with the conversion.
+    for (int dy = -70; dy <= 70; ++dy)
+        for (int dx = -70; dx <= 70; ++dx)
+            ASSERT_EQ(DirectionBetween({3, -4}, {3 + dx, -4 + dy}), AngleToByte(float(dx), float(dy)))
+                << dx << "," << dy;
+}
