@@ -181,19 +181,23 @@ void TLineSampler::PrefetchPath(const TPoint& at) const
 void TLineSampler::ScanPath(const TPoint& at)
 {
     const int32_t width = feat_.Width(), height = feat_.Height();
+    // The copy's own extent, merged into Bounds once at its end.
+    TRect touched = bounds_;
     for (const TLineSample& s : path_.Samples()) {
         const int32_t px = s.X + at.X, py = s.Y + at.Y;
-        if (px < 0 || px >= width || py < 0 || py >= height) return;
-        IncludePixel(px, py);
+        if (px < 0 || px >= width || py < 0 || py >= height) break;
+        touched = {std::min(touched.Left, px), std::min(touched.Top, py), std::max(touched.Right, px),
+                   std::max(touched.Bottom, py)};
         const TColor32 p = feat_.Pixel(px, py);
-        if (StopAtEdges && FeatureIsEdge(p)) return;
-        if (FeatureStrength(p) < threshold_) return;
+        if (StopAtEdges && FeatureIsEdge(p)) break;
+        if (FeatureStrength(p) < threshold_) break;
         const TColor32 c = FeatureRGB(p);
         sumR_ += RedComponent(c);
         sumG_ += GreenComponent(c);
         sumB_ += BlueComponent(c);
         ++count_;
     }
+    bounds_ = touched;
 }
 
 void TLineSampler::MeanColour()
@@ -209,6 +213,8 @@ bool TLineSampler::BuildOutline()
     const int32_t q = n / polyStep_;
     left_.clear();
     right_.clear();
+    left_.reserve(static_cast<size_t>(q) + 1);
+    right_.reserve(static_cast<size_t>(q) + 1);
     bool ok = true;
     for (int32_t k = 1; k <= q && ok; ++k) ok = AddOutlinePair((k - 1) * polyStep_, k * polyStep_ - 1);
     if (ok && n - q * polyStep_ > 0) ok = AddOutlinePair(q * polyStep_, n);
