@@ -39,21 +39,31 @@ std::string FormatGeneral(double value, int digits)
     while (digitsOnly.size() > 1 && digitsOnly.back() == '0') digitsOnly.pop_back();
 
     std::string out;
-    if (exponent >= digits || std::fabs(value) < 0.00001) {
+    if (exponent >= digits || exponent < -5) {
         out = digitsOnly.substr(0, 1);
-        if (digitsOnly.size() > 1) out += "." + digitsOnly.substr(1);
-        out += "E" + std::to_string(exponent);
+        if (digitsOnly.size() > 1) {
+            out += '.';
+            out.append(digitsOnly, 1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
     } else if (exponent < 0) {
-        out = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digitsOnly;
+        out = "0.";
+        out.append(static_cast<size_t>(-exponent - 1), '0');
+        out += digitsOnly;
     } else {
         const size_t intLen = static_cast<size_t>(exponent) + 1;
         if (digitsOnly.size() <= intLen) {
-            out = digitsOnly + std::string(intLen - digitsOnly.size(), '0');
+            out = digitsOnly;
+            out.append(intLen - digitsOnly.size(), '0');
         } else {
-            out = digitsOnly.substr(0, intLen) + "." + digitsOnly.substr(intLen);
+            out = digitsOnly.substr(0, intLen);
+            out += '.';
+            out.append(digitsOnly, intLen);
         }
     }
-    return negative ? "-" + out : out;
+    if (negative) out.insert(out.begin(), '-');
+    return out;
 }
 
 std::string FormatFixed(double value, int decimals)

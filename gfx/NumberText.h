@@ -6,8 +6,8 @@
 #include <string>
 
 // General format with at most `digits` significant digits, no trailing zeros,
-// plain notation unless the exponent is beyond the digits ("1.5", "0.0001",
-// "12", "1E15"). Non-finite values give "".
+// plain notation unless the rounded value's exponent reaches the digits or
+// lies below -5 ("1.5", "0.00001", "12", "1E15", "1E-6"). Non-finite values give "".
 std::string FormatGeneral(double value, int digits);
 
 // Fixed notation with exactly `decimals` digits after the point ("0.5000").

@@ -99,6 +99,16 @@ public:
     const std::string& FileName() const { return fileName_; }
 
 private:
+    // stdio needs a seek between a read and a following write (and back).
+    enum class LastOp { None, Read, Write };
+
+    void Prepare(LastOp next);
+    [[noreturn]] void Fail(const char* action) const;
+
     std::string fileName_;
     std::FILE* file_ = nullptr;
+    // Kept up to date by Write, so Size() costs no system call and never
+    // disturbs stdio's read buffer.
+    int64_t size_ = 0;
+    LastOp lastOp_ = LastOp::None;
 };

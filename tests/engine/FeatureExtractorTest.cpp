@@ -142,7 +142,9 @@ TEST(FeatureMap, TinyAndThinPicturesStillGetAMap)
         ASSERT_EQ(map->Height(), h);
         for (int64_t i = 0; i < int64_t(w) * h; ++i) {
             EXPECT_EQ(FeatureStrength(map->Bits()[i]), 0);
-            if (w < 3 || h < 3) EXPECT_FALSE(FeatureIsEdge(map->Bits()[i]));
+            if (w < 3 || h < 3) {
+                EXPECT_FALSE(FeatureIsEdge(map->Bits()[i]));
+            }
         }
     }
 }

@@ -1,0 +1,46 @@
+// TBufferedWriter: writes text lines (and raw bytes) to a file through a
+// buffer of fixed capacity. Output goes to a temporary file beside the target,
+// which Close renames over it: a failed or abandoned write never destroys
+// the previous file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TBufferedWriter {
+public:
+    // Creates the temporary output file; raises EngineError when it cannot.
+    TBufferedWriter(const std::string& fileName, int32_t capacity);
+    // Without a successful Close the output is dropped and the target kept.
+    // Never raises.
+    ~TBufferedWriter();
+    TBufferedWriter(const TBufferedWriter&) = delete;
+    TBufferedWriter& operator=(const TBufferedWriter&) = delete;
+
+    // Adds Line followed by the bytes 10 and 13 (line feed, then carriage
+    // return). A line that does not fit in what is left of the buffer flushes
+    // it first; one longer than the whole buffer is written straight through.
+    void WriteLine(const std::string& line);
+    // Adds raw bytes under the same rules.
+    void Write(const void* data, size_t size);
+    // Writes the pending bytes. When the file takes only part of them, the
+    // rest stays pending and "Disk full" is raised.
+    void Flush();
+    // Flushes, closes and puts the file in place of the target; raises on any failure.
+    void Close();
+
+    int32_t Capacity() const { return capacity_; }
+    int32_t Count() const { return static_cast<int32_t>(buffer_.size()); }
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    void RequireOpen() const;
+    void Discard() noexcept;
+
+    std::string fileName_;
+    std::string tempName_;
+    int fd_ = -1;
+    int32_t capacity_;
+    std::vector<char> buffer_;
+};
