@@ -7,9 +7,11 @@
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
 
+#include <bit>
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,10 +110,16 @@ void TBitmap32::LoadFromStream(TStream& stream)
     std::vector<TColor32> pixels(static_cast<size_t>(int64_t(bmp.Width) * bmp.Height));
     std::vector<uint8_t> row(static_cast<size_t>(bmp.Stride));
     stream.SetPosition(bmp.PixelStart);
+    // On a little-endian machine a 32-bit row is already our pixel layout.
+    const bool direct = std::endian::native == std::endian::little && bmp.BytesPerPixel == 4;
     for (int32_t r = 0; r < bmp.Height; ++r) {
-        stream.ReadBuffer(row.data(), bmp.Stride);
         const int32_t y = bmp.TopDown ? r : bmp.Height - 1 - r;
         TColor32* out = pixels.data() + static_cast<size_t>(y) * bmp.Width;
+        if (direct) {
+            stream.ReadBuffer(out, bmp.Stride);
+            continue;
+        }
+        stream.ReadBuffer(row.data(), bmp.Stride);
         const uint8_t* in = row.data();
         for (int32_t x = 0; x < bmp.Width; ++x, in += bmp.BytesPerPixel) {
             // The fourth byte is data (directions in the feature map): kept as it is.
@@ -151,6 +159,10 @@ void TBitmap32::SaveToStream(TStream& stream) const
     std::vector<uint8_t> row(static_cast<size_t>(width_) * 4);
     for (int32_t y = height_ - 1; y >= 0; --y) {
         const TColor32* in = ScanLine(y);
+        if constexpr (std::endian::native == std::endian::little) {
+            stream.WriteBuffer(in, static_cast<int64_t>(row.size()));
+            continue;
+        }
         for (int32_t x = 0; x < width_; ++x) {
             row[4 * x] = BlueComponent(in[x]);
             row[4 * x + 1] = GreenComponent(in[x]);
