@@ -151,6 +151,10 @@ public:
     int64_t MemorySize() const;
     // The same for the status bar: "24 Mb".
     std::string MemoryText() const;
+
+    // Writes every stroke of the applied states as a filled PostScript path,
+    // the W x H image shrunk by K and centred on an A4 page (PostScript.cpp).
+    void ExportPostScript(const std::string& fileName, int32_t width, int32_t height, double k);
     int32_t KeepInMemory() const { return keepInMemory_; }
     bool Busy() const { return busy_.IsSet(); }
     // Set by reading when more than 1 % of the applied strokes were dropped.

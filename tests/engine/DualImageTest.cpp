@@ -1,0 +1,364 @@
+// The document: creation, settings, placing and colouring strokes, undo
+// steps, and a whole drawing from a picture, headless.
+#include "engine/DualImage.h"
+
+#include "ScratchTempFolder.h"
+#include "engine/FeatureExtractor.h"
+#include "engine/GStates.h"
+#include "engine/PolyBezier.h"
+#include "engine/PolyBezierLayer.h"
+#include "engine/Strokes.h"
+#include "engine/Styles.h"
+#include "gfx/Errors.h"
+#include "gfx/ImageView.h"
+#include "gfx/Random.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+namespace {
+
+// A picture with tones and edges: a dark disc on a light gradient.
+TBitmap32 TestPicture(int32_t w, int32_t h)
+{
+    TBitmap32 pic(w, h);
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const double dx = x - w / 2.0, dy = y - h / 2.0;
+            const bool inDisc = dx * dx + dy * dy < (h / 3.0) * (h / 3.0);
+            const uint8_t v = static_cast<uint8_t>(inDisc ? 40 + x % 20 : 150 + (x * 100) / w);
+            pic.Pixel(x, y) = Color32(v, static_cast<uint8_t>(v * 3 / 4), static_cast<uint8_t>(255 - v / 2));
+        }
+    }
+    return pic;
+}
+
+// Two views over a picture and a white destination, as the command module
+// sets them up, and a document with the default style.
+class DocumentTest : public ::testing::Test {
+protected:
+    explicit DocumentTest(TBitmap32 picture = TestPicture(120, 90))
+        : source(std::move(picture)), dest(source.Width(), source.Height(), clWhite32)
+    {
+        RandSeed = 0;
+        sourceView.SetBitmap(&source);
+        destView.SetBitmap(&dest);
+    }
+
+    TDualImage& MakeDocument()
+    {
+        doc = std::make_unique<TDualImage>(sourceView, destView, 1.0f);
+        doc->SetStyle(&style);
+        doc->SetAutoMode(true);
+        return *doc;
+    }
+
+    // Strokes recorded in the applied steps.
+    std::vector<TStrokeRecord> RecordedStrokes()
+    {
+        std::vector<TStrokeRecord> out;
+        TStrokeRecord r;
+        for (int32_t i = 0; i < doc->StateCount(); ++i) {
+            TStrokes& strokes = doc->States().GetState(i).Strokes();
+            strokes.Rewind();
+            while (strokes.ReadStroke(r)) out.push_back(r);
+        }
+        return out;
+    }
+
+    // One step of strokes at the generator's random points.
+    void DrawRun(int32_t count)
+    {
+        doc->BeginState();
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t x = Random(source.Width());
+            const int32_t y = Random(source.Height());
+            doc->PlaceStrokeAt(x, y);
+        }
+        doc->EndState();
+    }
+
+    TScratchTempFolder temp;
+    TBitmap32 source, dest;
+    TImageView sourceView, destView;
+    TGStyle style;
+    std::unique_ptr<TDualImage> doc;
+};
+
+class UniformDocumentTest : public DocumentTest {
+protected:
+    UniformDocumentTest() : DocumentTest(TBitmap32(100, 100, Color32(200, 100, 50))) {}
+
+    TColor32 PlaceOneAndGetColour()
+    {
+        doc->BeginState();
+        doc->PlaceStrokeAt(50, 50);
+        doc->EndState();
+        const auto strokes = RecordedStrokes();
+        EXPECT_FALSE(strokes.empty());
+        return strokes.empty() ? 0 : strokes.back().Color;
+    }
+
+    void NoVariation()
+    {
+        style.SetHueVar(0);
+        style.SetSatVar(0);
+        style.SetLightVar(0);
+    }
+};
+
+} // namespace
+
+TEST_F(DocumentTest, CreationDefaults)
+{
+    TDualImage& d = MakeDocument();
+    EXPECT_EQ(d.ColorMode(), cmAuto);
+    EXPECT_EQ(d.Density(), 50);
+    EXPECT_EQ(d.Radius(), 50);
+    EXPECT_EQ(d.GradientFrom(), clWhite32);
+    EXPECT_EQ(d.GradientTo(), clBlack32);
+    EXPECT_FALSE(d.Modified);
+    EXPECT_TRUE(d.FileName.empty());
+    EXPECT_FALSE(d.ShowEdges());
+    EXPECT_FALSE(d.ShowDirections());
+    EXPECT_EQ(d.ActiveView(), &sourceView);
+    EXPECT_EQ(d.StateCount(), 0);
+    EXPECT_FALSE(d.CanUndo());
+    EXPECT_EQ(d.FeatureMap().Width(), 120);
+    // The map is the analysis of the source picture.
+    auto expected = TFeatureExtractor::Run(source);
+    EXPECT_TRUE(SameBitmaps(d.FeatureMap(), *expected));
+    // The document's overlay and cursor layers sit on the source view.
+    EXPECT_EQ(sourceView.LayerCount(), 3);
+}
+
+TEST_F(DocumentTest, RadiusBoundsAndPalette)
+{
+    TDualImage& d = MakeDocument();
+    d.SetRadius(7);
+    EXPECT_EQ(d.Radius(), 50);
+    d.SetRadius(501);
+    EXPECT_EQ(d.Radius(), 50);
+    d.SetRadius(8);
+    EXPECT_EQ(d.Radius(), 8);
+    d.SetRadius(500);
+    EXPECT_EQ(d.Radius(), 500);
+
+    EXPECT_EQ(d.AddPaletteColor(clRed32), 0);
+    EXPECT_EQ(d.AddPaletteColor(clBlue32), 1);
+    EXPECT_EQ(d.GetPaletteColor(1), clBlue32);
+    EXPECT_THROW(d.GetPaletteColor(2), EngineError);
+    EXPECT_THROW(d.GetPaletteColor(-1), EngineError);
+    d.ClearPalette();
+    EXPECT_EQ(d.PaletteCount(), 0);
+}
+
+TEST_F(DocumentTest, GuideDirections)
+{
+    TBitmap32 pic(105, 105, clWhite32);
+    source = pic;
+    TDualImage& d = MakeDocument();
+    TByteDirection dir = 0;
+    d.GuideDirection(50, 50, dir);
+    EXPECT_EQ(dir, 128);
+    // Round(104 / 10) = 10 on both axes: cell 10 * 10 + 10 is past the last.
+    d.GuideDirection(104, 104, dir);
+    EXPECT_EQ(dir, 32);
+    d.GuideDirection(-500, -500, dir);
+    EXPECT_EQ(dir, 32);
+}
+
+TEST_F(DocumentTest, PointsOutsideOrTooWeakPlaceNothingButMarkTheDocument)
+{
+    TDualImage& d = MakeDocument();
+    int changes = 0;
+    d.SetOnChange([&](TDualImage&) { ++changes; });
+    d.BeginState();
+    d.PlaceStrokeAt(-1, 5);
+    d.PlaceStrokeAt(120, 5);
+    d.PlaceStrokeAt(5, 90);
+    d.EndState();
+    EXPECT_TRUE(d.Modified);
+    EXPECT_EQ(d.StateCount(), 0);
+    EXPECT_EQ(changes, 0);
+
+    // A border limit above every strength of the map stops every start.
+    d.Modified = false;
+    style.SetBorderLimit(1); // stored 59
+    d.BeginState();
+    for (int i = 0; i < 50; ++i) d.PlaceStrokeAt(10 + i, 40);
+    d.EndState();
+    EXPECT_TRUE(d.Modified);
+    EXPECT_EQ(d.StateCount(), 0);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(DocumentTest, StepsNestAndUnmatchedEndsAreIgnored)
+{
+    TDualImage& d = MakeDocument();
+    int changes = 0;
+    d.SetOnChange([&](TDualImage&) { ++changes; });
+    d.EndState(); // nothing open: ignored
+    EXPECT_EQ(d.StateNesting(), 0);
+    d.BeginState();
+    d.BeginState();
+    d.PlaceStrokeAt(30, 30);
+    d.EndState();
+    EXPECT_EQ(d.StateCount(), 0); // still open
+    d.PlaceStrokeAt(60, 45);
+    d.EndState();
+    EXPECT_EQ(d.StateCount(), 1);
+    EXPECT_EQ(changes, 1);
+    // Without an open step nothing is recorded or drawn.
+    const TBitmap32 before = dest;
+    d.PlaceStrokeAt(60, 45);
+    EXPECT_TRUE(SameBitmaps(before, dest));
+}
+
+TEST_F(DocumentTest, SprayPlacesTheFormulasCountAroundThePoint)
+{
+    TDualImage& d = MakeDocument();
+    // Length 40, density 50, gain 12: (120 + 500) div 12 = 51 strokes.
+    d.BeginState();
+    d.SprayAt(60, 45);
+    d.EndState();
+    const auto centre = RecordedStrokes().size();
+    EXPECT_GT(centre, 30u);
+    EXPECT_LE(centre, 51u);
+
+    // At a corner most points fall outside the picture.
+    d.BeginState();
+    d.SprayAt(0, 0);
+    d.EndState();
+    EXPECT_LT(RecordedStrokes().size() - centre, centre);
+}
+
+TEST_F(DocumentTest, PatternToolWithoutAPatternPlacesNothing)
+{
+    TDualImage& d = MakeDocument();
+    d.SetAutoMode(false);
+    d.BeginState();
+    d.SprayAt(60, 45);
+    d.EndState();
+    EXPECT_TRUE(d.Modified);
+    EXPECT_EQ(d.StateCount(), 0);
+}
+
+TEST_F(DocumentTest, FillAlongCurves)
+{
+    TDualImage& d = MakeDocument();
+    d.BeginState();
+    EXPECT_THROW(d.FillAlongCurves(), SilentAbort); // no curve
+    auto curve = std::make_unique<TPolyBezier>(Point(10, 20));
+    curve->AddCurveSegment(Point(40, 10), Point(80, 80), Point(110, 70));
+    d.CurveLayer().Add(std::move(curve));
+    d.FillAlongCurves();
+    d.EndState();
+    EXPECT_EQ(d.StateCount(), 1);
+    EXPECT_GT(RecordedStrokes().size(), 0u);
+}
+
+TEST_F(UniformDocumentTest, AutoColourIsTheSampledColour)
+{
+    MakeDocument();
+    NoVariation();
+    const uint32_t before = RandSeed;
+    const TColor32 c = PlaceOneAndGetColour();
+    EXPECT_NE(RandSeed, before);
+    // Rebuilt from the map's coarse hue and saturation, the colour keeps its
+    // lightness and leans the same way.
+    EXPECT_GT(RedComponent(c), GreenComponent(c));
+    EXPECT_GT(GreenComponent(c), BlueComponent(c));
+    EXPECT_EQ(AlphaComponent(c), 255);
+}
+
+TEST_F(UniformDocumentTest, FixedColourBlendsTheTwoColoursByLightness)
+{
+    TDualImage& d = MakeDocument();
+    NoVariation();
+    d.SetColorMode(cmFixed);
+    d.SetGradientFrom(Color32(255, 255, 255));
+    d.SetGradientTo(Color32(0, 0, 255));
+    const TColor32 c = PlaceOneAndGetColour();
+    // Red and green come from the white end only: both equal L; blue is 255.
+    EXPECT_EQ(RedComponent(c), GreenComponent(c));
+    EXPECT_EQ(BlueComponent(c), 255); // (255 - L) * 255 div 255 + L * 255 div 255
+}
+
+TEST_F(UniformDocumentTest, VariantsWithAnEmptyListPaintBlack)
+{
+    TDualImage& d = MakeDocument();
+    NoVariation();
+    d.SetColorMode(cmVariants);
+    EXPECT_EQ(PlaceOneAndGetColour(), clBlack32);
+    d.AddPaletteColor(Color32(255, 255, 255));
+    const TColor32 c = PlaceOneAndGetColour();
+    EXPECT_EQ(RedComponent(c), GreenComponent(c));
+    EXPECT_EQ(GreenComponent(c), BlueComponent(c));
+    EXPECT_GT(RedComponent(c), 0);
+}
+
+TEST_F(UniformDocumentTest, ANegativeShiftAloneStillVariesTheColour)
+{
+    TDualImage& d = MakeDocument();
+    NoVariation();
+    const TColor32 plain = PlaceOneAndGetColour();
+    RandSeed = 0;
+    d.Undo();
+    d.SetBrightnessVariation(-0.25f);
+    const TColor32 darker = PlaceOneAndGetColour();
+    EXPECT_LT(RedComponent(darker) + GreenComponent(darker) + BlueComponent(darker),
+              RedComponent(plain) + GreenComponent(plain) + BlueComponent(plain));
+}
+
+TEST_F(DocumentTest, RunUndoRedoAndReproducibility)
+{
+    TDualImage& d = MakeDocument();
+    DrawRun(5000);
+    ASSERT_EQ(d.StateCount(), 1);
+    EXPECT_GT(d.StrokeCount(), 1000);
+    const TBitmap32 drawn = dest;
+    const TBitmap32 drawnMap = d.FeatureMap();
+    int whites = 0;
+    for (int64_t i = 0; i < int64_t(dest.Width()) * dest.Height(); ++i) whites += dest.Bits()[i] == clWhite32;
+    EXPECT_LT(whites, dest.Width() * dest.Height() / 2);
+
+    d.Undo();
+    EXPECT_TRUE(SameBitmaps(dest, TBitmap32(dest.Width(), dest.Height(), clWhite32)));
+    d.Redo();
+    EXPECT_TRUE(SameBitmaps(dest, drawn));
+    EXPECT_TRUE(SameBitmaps(d.FeatureMap(), drawnMap));
+
+    // The same seed draws the same picture, byte for byte.
+    doc.reset();
+    dest.Clear(clWhite32);
+    sourceView.ClearLayers();
+    RandSeed = 0;
+    MakeDocument();
+    DrawRun(5000);
+    EXPECT_TRUE(SameBitmaps(dest, drawn));
+}
+
+TEST_F(DocumentTest, UndoRestoresEverythingABrushOrOutlineTouched)
+{
+    TDualImage& d = MakeDocument();
+    DrawRun(300);
+    const TBitmap32 first = dest;
+    DrawRun(300);
+    d.Undo();
+    EXPECT_TRUE(SameBitmaps(dest, first));
+    d.UndoToLastSnapshot();
+    EXPECT_TRUE(SameBitmaps(dest, TBitmap32(dest.Width(), dest.Height(), clWhite32)));
+}
+
+TEST_F(DocumentTest, DestroyingTheDocumentTakesItsLayersOffTheViews)
+{
+    MakeDocument();
+    EXPECT_EQ(sourceView.LayerCount(), 3);
+    doc.reset();
+    EXPECT_EQ(sourceView.LayerCount(), 0);
+    sourceView.SetViewportSize(50, 50);
+    sourceView.Render(); // nothing left that calls into the freed document
+}

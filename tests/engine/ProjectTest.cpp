@@ -1,0 +1,228 @@
+// Projects written and read back, the history merged before a save,
+// strokes replayed at other sizes, and damaged project files.
+#include "engine/DualImage.h"
+
+#include "ScratchTempFolder.h"
+#include "engine/GStates.h"
+#include "engine/Strokes.h"
+#include "engine/Styles.h"
+#include "gfx/Errors.h"
+#include "gfx/ImageView.h"
+#include "gfx/Random.h"
+#include "gfx/Stream.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TBitmap32 Picture(int32_t w, int32_t h)
+{
+    TBitmap32 pic(w, h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            pic.Pixel(x, y) = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < h * h / 9
+                                  ? Color32(60, 40, 30)
+                                  : Color32(uint8_t(120 + x), 180, uint8_t(200 - y));
+    return pic;
+}
+
+class ProjectTest : public ::testing::Test {
+protected:
+    ProjectTest() : source(Picture(80, 60)), dest(80, 60, clWhite32)
+    {
+        RandSeed = 7;
+        sourceView.SetBitmap(&source);
+        destView.SetBitmap(&dest);
+        doc = std::make_unique<TDualImage>(sourceView, destView, 1.0f);
+        doc->SetStyle(&style);
+        doc->SetAutoMode(true);
+    }
+
+    void Step(int32_t strokes)
+    {
+        doc->BeginState();
+        for (int32_t i = 0; i < strokes; ++i) {
+            const int32_t x = Random(source.Width());
+            doc->PlaceStrokeAt(x, Random(source.Height()));
+        }
+        doc->EndState();
+    }
+
+    std::vector<TStrokeRecord> Strokes(TDualImage& d)
+    {
+        std::vector<TStrokeRecord> out;
+        TStrokeRecord r;
+        for (int32_t i = 0; i < d.StateCount(); ++i) {
+            TStrokes& s = d.States().GetState(i).Strokes();
+            s.Rewind();
+            while (s.ReadStroke(r)) out.push_back(r);
+        }
+        return out;
+    }
+
+    TMemoryStream Saved()
+    {
+        TMemoryStream stream;
+        doc->Compact();
+        doc->SaveToStream(stream);
+        stream.SetPosition(0);
+        return stream;
+    }
+
+    TScratchTempFolder temp;
+    TBitmap32 source, dest;
+    TImageView sourceView, destView;
+    TGStyle style;
+    std::unique_ptr<TDualImage> doc;
+};
+
+// A second pair of views for reading a project into.
+struct OtherViews {
+    TBitmap32 source, dest;
+    TImageView sourceView, destView;
+    OtherViews()
+    {
+        sourceView.SetBitmap(&source);
+        destView.SetBitmap(&dest);
+    }
+};
+
+} // namespace
+
+TEST_F(ProjectTest, LayoutIsThreeBitmapsThenTheUndoBlock)
+{
+    Step(40);
+    TMemoryStream stream = Saved();
+    const int64_t bmp = 54 + 80 * 60 * 4;
+    const auto& bytes = stream.Bytes();
+    ASSERT_GT(int64_t(bytes.size()), 3 * bmp + 8);
+    for (int64_t at : {int64_t(0), bmp, 2 * bmp}) {
+        EXPECT_EQ(bytes[at], 'B');
+        EXPECT_EQ(bytes[at + 1], 'M');
+    }
+    stream.SetPosition(3 * bmp);
+    EXPECT_EQ(stream.ReadInt32(), 1); // Current
+    EXPECT_EQ(stream.ReadInt32(), 1); // N
+}
+
+TEST_F(ProjectTest, RoundTripKeepsImagesStrokesAndHistory)
+{
+    Step(60);
+    Step(60);
+    Step(60);
+    const auto strokes = Strokes(*doc);
+    TMemoryStream stream = Saved();
+    // Saving merged the three steps into one holding their strokes in order.
+    ASSERT_EQ(doc->StateCount(), 1);
+    EXPECT_EQ(Strokes(*doc), strokes);
+
+    OtherViews views;
+    auto read = TDualImage::CreateFromStream(stream, views.sourceView, views.destView, 1.0f);
+    EXPECT_TRUE(SameBitmaps(views.source, source));
+    EXPECT_TRUE(SameBitmaps(views.dest, dest));
+    EXPECT_TRUE(SameBitmaps(read->FeatureMap(), doc->FeatureMap()));
+    EXPECT_EQ(Strokes(*read), strokes);
+    EXPECT_FALSE(read->NeedsRender());
+    EXPECT_EQ(read->GradientFrom(), clBlack32);
+    EXPECT_EQ(read->GradientTo(), 0u);
+    EXPECT_EQ(read->ColorMode(), cmAuto);
+
+    // Replaying the records draws the stored result again.
+    const TBitmap32 stored = views.dest;
+    read->Rerender();
+    EXPECT_TRUE(SameBitmaps(views.dest, stored));
+
+    // The history still works: undo of the merged step leaves white, redo the drawing.
+    read->Undo();
+    EXPECT_TRUE(SameBitmaps(views.dest, TBitmap32(80, 60, clWhite32)));
+    read->Redo();
+    EXPECT_TRUE(SameBitmaps(views.dest, stored));
+}
+
+TEST_F(ProjectTest, OneStepIsSavedAsItIsRedoStatesIncluded)
+{
+    Step(30);
+    Step(30);
+    doc->Undo();
+    ASSERT_EQ(doc->StateCount(), 1);
+    ASSERT_TRUE(doc->CanRedo());
+    TMemoryStream stream = Saved();
+    OtherViews views;
+    auto read = TDualImage::CreateFromStream(stream, views.sourceView, views.destView, 1.0f);
+    EXPECT_EQ(read->StateCount(), 1);
+    EXPECT_TRUE(read->CanRedo());
+}
+
+TEST_F(ProjectTest, RenderAllAtTwiceTheSize)
+{
+    Step(80);
+    TBitmap32 once(80, 60, clWhite32), twice(160, 120, clWhite32);
+    doc->RenderAll(once, 1.0);
+    doc->RenderAll(twice, 2.0);
+    EXPECT_TRUE(SameBitmaps(once, dest));
+    // Each pixel's ink at 1x shows again at its doubled place.
+    int agree = 0, total = 0;
+    for (int32_t y = 1; y < 59; ++y) {
+        for (int32_t x = 1; x < 79; ++x) {
+            const bool ink1 = once.Pixel(x, y) != clWhite32;
+            const bool ink2 = twice.Pixel(2 * x, 2 * y) != clWhite32;
+            agree += ink1 == ink2;
+            ++total;
+        }
+    }
+    EXPECT_GT(agree, total * 9 / 10);
+}
+
+TEST_F(ProjectTest, NoStrokesRenderNothing)
+{
+    TBitmap32 target(80, 60, clWhite32);
+    doc->RenderAll(target, 1.0);
+    EXPECT_TRUE(SameBitmaps(target, TBitmap32(80, 60, clWhite32)));
+    doc->Compact();
+    EXPECT_EQ(doc->StateCount(), 0);
+}
+
+TEST_F(ProjectTest, DamagedProjectsRaiseAndLeaveTheViewsAlone)
+{
+    Step(50);
+    Step(50);
+    TMemoryStream stream = Saved();
+    const std::vector<uint8_t> good = stream.Bytes();
+    OtherViews views;
+    views.source = TBitmap32(3, 3, clRed32);
+    const int64_t bmp = 54 + 80 * 60 * 4;
+    // Cut anywhere: inside each bitmap, inside the undo block, inside the strokes.
+    for (int64_t cut : {int64_t(10), int64_t(60), bmp + 10, 2 * bmp + 100, 3 * bmp + 2, 3 * bmp + 6,
+                        3 * bmp + 40, int64_t(good.size()) - 3}) {
+        TMemoryStream damaged(std::vector<uint8_t>(good.begin(), good.begin() + cut));
+        EXPECT_THROW(TDualImage::CreateFromStream(damaged, views.sourceView, views.destView, 1.0f), EngineError)
+            << "cut at " << cut;
+        EXPECT_EQ(views.source.Width(), 3);
+    }
+    // A crafted state count far beyond the bytes.
+    std::vector<uint8_t> crafted = good;
+    crafted[3 * bmp + 4] = 0xFF;
+    crafted[3 * bmp + 5] = 0xFF;
+    crafted[3 * bmp + 6] = 0xFF;
+    crafted[3 * bmp + 7] = 0x7F;
+    TMemoryStream craftedStream(crafted);
+    EXPECT_THROW(TDualImage::CreateFromStream(craftedStream, views.sourceView, views.destView, 1.0f), EngineError);
+    // Bitmaps of different sizes.
+    TMemoryStream mixed;
+    TBitmap32(80, 60).SaveToStream(mixed);
+    TBitmap32(80, 61).SaveToStream(mixed);
+    TBitmap32(80, 60).SaveToStream(mixed);
+    mixed.WriteInt32(0);
+    mixed.WriteInt32(0);
+    mixed.SetPosition(0);
+    EXPECT_THROW(TDualImage::CreateFromStream(mixed, views.sourceView, views.destView, 1.0f), EngineError);
+    EXPECT_EQ(views.source.Width(), 3);
+}
+
+TEST_F(ProjectTest, ExportLeavesTheModifiedMarkAlone)
+{
+    Step(20);
+    ASSERT_TRUE(doc->Modified);
+    doc->ExportPostScript(temp.Folder() + "drawing.ps");
+    EXPECT_TRUE(doc->Modified);
+}
