@@ -162,6 +162,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
     errno = 0;
     const size_t n = std::fread(buffer, 1, static_cast<size_t>(count), file_);
     if (n < static_cast<size_t>(count) && std::ferror(file_)) Fail("reading");
+    position_ += static_cast<int64_t>(n);
     return static_cast<int64_t>(n);
 }
 
@@ -172,22 +173,18 @@ void TFileStream::Write(const void* buffer, int64_t count)
     Prepare(LastOp::Write);
     errno = 0;
     if (std::fwrite(buffer, 1, static_cast<size_t>(count), file_) != static_cast<size_t>(count)) Fail("writing");
-    size_ = std::max(size_, Position());
+    position_ += count;
+    size_ = std::max(size_, position_);
 }
 
-int64_t TFileStream::Position() const
-{
-    if (!file_) return 0;
-    const off_t pos = ftello(file_);
-    if (pos < 0) Fail("seeking in");
-    return static_cast<int64_t>(pos);
-}
+int64_t TFileStream::Position() const { return file_ ? position_ : 0; }
 
 void TFileStream::SetPosition(int64_t position)
 {
     if (!file_) throw EngineError("File \"" + fileName_ + "\" is closed");
     if (position < 0) throw EngineError("Invalid stream position");
     if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) Fail("seeking in");
+    position_ = position;
     lastOp_ = LastOp::None;
 }
 

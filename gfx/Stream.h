@@ -110,5 +110,8 @@ private:
     // Kept up to date by Write, so Size() costs no system call and never
     // disturbs stdio's read buffer.
     int64_t size_ = 0;
+    // Kept by Read, Write and SetPosition: asking stdio (ftello) costs a
+    // system call per field read or written.
+    int64_t position_ = 0;
     LastOp lastOp_ = LastOp::None;
 };
