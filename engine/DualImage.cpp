@@ -245,7 +245,7 @@ void TDualImage::ConfigureSampler(TLineSampler& sampler, int32_t x, int32_t y, b
     sampler.SetLength(JitteredLength(style.GetLength()));
     sampler.SetGain(style.GetGain());
     sampler.SetScanWidth(style.GetScanWidth());
-    sampler.StopAtEdges = style.StopOnBorders() != 0;
+    sampler.StopAtEdges = style.GetStopOnBorders() != 0;
     if (startAfterBorders) sampler.SetStart({x, y});
     sampler.SetThreshold(style.BorderLimitByte());
 }
