@@ -9,7 +9,6 @@
 #include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/FeatureExtractor.h"
 #include "engine/LineSampler.h"
-#include "gfx/Stream.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,13 +54,7 @@ const std::vector<TTracedStroke>& DefaultStrokes()
 std::unique_ptr<TAbstractStrokeRenderer> MakeRenderer(int index)
 {
     if (index == 0) return std::make_unique<TPolygonStrokeRenderer>();
-    const defaults::TBrushDesign design = std::move(defaults::DefaultBrushes()[size_t(index - 1)]);
-    TMemoryStream file;
-    TBitmapBrushStrokeRenderer::WriteBrushFile(file, design.ID, design.BrushSpan, design.Image);
-    file.SetPosition(0);
-    auto brush = std::make_unique<TBitmapBrushStrokeRenderer>();
-    brush->LoadFromStream(file);
-    return brush;
+    return defaults::MakeBrushRenderer(defaults::DefaultBrushes()[size_t(index - 1)]);
 }
 
 void BM_RenderDefaultStrokes(benchmark::State& state)

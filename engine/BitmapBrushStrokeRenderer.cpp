@@ -113,6 +113,12 @@ TRect TBitmapBrushStrokeRenderer::RenderPass(const std::array<TPoint, 4>& centre
         if (col >= columns) break;
         sourceColumn_.push_back(static_cast<int32_t>(int64_t(col) * brush_.Width() / columns));
     }
+    samplesBox_ = paintableBox_ = EmptyExtent();
+    for (size_t k = 0; k < path_.Samples().size(); ++k) {
+        const TLineSample& sample = path_.Samples()[k];
+        samplesBox_.Include(sample.X, sample.Y);
+        if (k < sourceColumn_.size()) paintableBox_.Include(sample.X, sample.Y);
+    }
     for (int c = 0; c < 256; ++c)
         coverage_[static_cast<size_t>(c)] = SetAlpha(color_, static_cast<uint8_t>((c * opacity_) >> 8));
 
@@ -124,10 +130,11 @@ TRect TBitmapBrushStrokeRenderer::RenderPass(const std::array<TPoint, 4>& centre
                    SetAlpha(color_, 0));
     const int32_t minX = static_cast<int32_t>(extent.MinX), minY = static_cast<int32_t>(extent.MinY);
     for (const TRowCopy& copy : copies) DrawRow(temp, copy.At.X - minX, copy.At.Y - minY, copy.Row);
+    // Rows are written only inside Temp's border, so only that part is blended.
+    const TRect inside{1, 1, temp.Width() - 1, temp.Height() - 1};
     temp.DrawMode = TDrawMode::dmBlend;
-    dest.Draw(minX, minY, temp);
-    // Rows are written only inside Temp's border.
-    return IntersectRect({minX + 1, minY + 1, minX + temp.Width() - 1, minY + temp.Height() - 1}, dest.BoundsRect());
+    dest.Draw(minX + 1, minY + 1, inside, temp);
+    return IntersectRect({minX + 1, minY + 1, minX + inside.Right, minY + inside.Bottom}, dest.BoundsRect());
 }
 
 int32_t TBitmapBrushStrokeRenderer::CountColumns(std::vector<int32_t>& columnOf) const
@@ -169,6 +176,12 @@ TBitmapBrushStrokeRenderer::SidewaysCopies(const TPoint& start, TByteDirection f
     return copies;
 }
 
+TBitmapBrushStrokeRenderer::TExtent TBitmapBrushStrokeRenderer::EmptyExtent()
+{
+    return {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max(),
+            std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min()};
+}
+
 bool TBitmapBrushStrokeRenderer::TExtent::Paintable() const
 {
     // 64 bits: an extent that found no point at all is MaxInt to MinInt.
@@ -176,18 +189,33 @@ bool TBitmapBrushStrokeRenderer::TExtent::Paintable() const
     return w >= 2 && w <= MaxExtent && h >= 2 && h <= MaxExtent;
 }
 
+void TBitmapBrushStrokeRenderer::TExtent::Include(int64_t x, int64_t y)
+{
+    MinX = std::min(MinX, x), MaxX = std::max(MaxX, x);
+    MinY = std::min(MinY, y), MaxY = std::max(MaxY, y);
+}
+
+bool TBitmapBrushStrokeRenderer::TExtent::InsideAt(int64_t dx, int64_t dy, int64_t lo, int64_t hiX, int64_t hiY) const
+{
+    return MinX + dx >= lo && MaxX + dx <= hiX && MinY + dy >= lo && MaxY + dy <= hiY;
+}
+
 TBitmapBrushStrokeRenderer::TExtent TBitmapBrushStrokeRenderer::MeasureExtent(const std::vector<TRowCopy>& copies,
                                                                               int32_t width, int32_t height) const
 {
-    TExtent e{std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max(),
-              std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min()};
+    TExtent e = EmptyExtent();
+    const int64_t right = int64_t(width) - 2, bottom = int64_t(height) - 2;
     for (const TRowCopy& copy : copies) {
+        if (samplesBox_.InsideAt(copy.At.X, copy.At.Y, 1, right, bottom)) {
+            e.Include(samplesBox_.MinX + copy.At.X, samplesBox_.MinY + copy.At.Y);
+            e.Include(samplesBox_.MaxX + copy.At.X, samplesBox_.MaxY + copy.At.Y);
+            continue;
+        }
         // Each copy ends at its first point on Dest's outermost pixels or beyond.
         for (const TLineSample& s : path_.Samples()) {
             const int64_t x = int64_t(s.X) + copy.At.X, y = int64_t(s.Y) + copy.At.Y;
-            if (x < 1 || x >= int64_t(width) - 1 || y < 1 || y >= int64_t(height) - 1) break;
-            e.MinX = std::min(e.MinX, x), e.MaxX = std::max(e.MaxX, x);
-            e.MinY = std::min(e.MinY, y), e.MaxY = std::max(e.MaxY, y);
+            if (x < 1 || x > right || y < 1 || y > bottom) break;
+            e.Include(x, y);
         }
     }
     return e;
@@ -199,8 +227,14 @@ void TBitmapBrushStrokeRenderer::DrawRow(TBitmap32& temp, int32_t dx, int32_t dy
     const TColor32* brushRow = brush_.ScanLine(static_cast<int32_t>(int64_t(row) * brush_.Height() / rows_));
     const std::vector<TLineSample>& s = path_.Samples();
     const int32_t right = temp.Width() - 2, bottom = temp.Height() - 2;
+    const size_t n = sourceColumn_.size();
     // Pixels are written, not blended: a later row that reaches one replaces it.
-    for (size_t k = 0; k < sourceColumn_.size(); ++k) {
+    if (paintableBox_.InsideAt(dx, dy, 1, right, bottom)) {
+        for (size_t k = 0; k < n; ++k)
+            temp.Pixel(s[k].X + dx, s[k].Y + dy) = coverage_[BlueComponent(brushRow[sourceColumn_[k]])];
+        return;
+    }
+    for (size_t k = 0; k < n; ++k) {
         const int32_t x = s[k].X + dx, y = s[k].Y + dy;
         if (x < 1 || x > right || y < 1 || y > bottom) continue;
         temp.Pixel(x, y) = coverage_[BlueComponent(brushRow[sourceColumn_[k]])];

@@ -58,7 +58,11 @@ private:
     struct TExtent {
         int64_t MinX, MinY, MaxX, MaxY;
         bool Paintable() const;
+        void Include(int64_t x, int64_t y);
+        // Whether the box moved by (dx, dy) lies within [lo, hiX] x [lo, hiY].
+        bool InsideAt(int64_t dx, int64_t dy, int64_t lo, int64_t hiX, int64_t hiY) const;
     };
+    static TExtent EmptyExtent();
 
     std::array<TPoint, 4> BuildCentreCurve(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right) const;
     TRect RenderPass(const std::array<TPoint, 4>& centre, int32_t rows, TBitmap32& dest);
@@ -81,6 +85,9 @@ private:
     int32_t rows_ = 0;
     // The brush column each paintable sample reads (the strip's nearest stretch).
     std::vector<int32_t> sourceColumn_;
+    // Bounds of all samples and of the paintable ones, relative to the path's
+    // start: a copy whose box lies well inside needs no test per pixel.
+    TExtent samplesBox_{}, paintableBox_{};
     // Painted pixel for each coverage value: Color with alpha (c * Opacity) shr 8.
     std::array<TColor32, 256> coverage_{};
 };

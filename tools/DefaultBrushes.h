@@ -7,12 +7,15 @@
 // Columns run along the stroke (left = start), rows across it.
 #pragma once
 
+#include "engine/BitmapBrushStrokeRenderer.h"
 #include "gfx/Bitmap32.h"
+#include "gfx/Stream.h"
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -114,9 +117,11 @@ inline TBitmap32 CharcoalImage()
     const int32_t w = 160, h = 48;
     const TValueNoise tooth(w, h, 2.2, 21), clumps(w, h, 7.0, 22), edgeTop(w, 1, 9.0, 23), edgeBottom(w, 1, 9.0, 24);
     return PaintBrush(w, h, [&](double t, double s, int32_t x, int32_t y) {
-        const double top = 0.08 + 0.14 * edgeTop.At(x, 0), bottom = 0.92 - 0.14 * edgeBottom.At(x, 0);
+        const double pinch = 0.3 * (1.0 - std::pow(std::sin(std::numbers::pi * t), 0.35));
+        const double top = 0.08 + 0.14 * edgeTop.At(x, 0) + pinch;
+        const double bottom = 0.92 - 0.14 * edgeBottom.At(x, 0) - pinch;
         const double body = SmoothStep(top, top + 0.06, s) * (1.0 - SmoothStep(bottom - 0.06, bottom, s));
-        const double ends = Taper(t, 0.06, 0.12);
+        const double ends = Taper(t, 0.06 + 0.05 * edgeTop.At(y * 3.0, 0), 0.1 + 0.1 * edgeBottom.At(y * 3.0, 0));
         const double grain = SmoothStep(0.2, 0.6, 0.6 * tooth.At(x, y) + 0.4 * clumps.At(x, y));
         return body * std::min(1.0, ends * 1.6) * (0.5 + 0.5 * grain);
     });
@@ -144,11 +149,12 @@ inline TBitmap32 DryBrushImage()
     // Streaks: the noise changes slowly along the stroke, quickly across it.
     constexpr double Stretch = 14.0;
     const TValueNoise streaks(int32_t(w / Stretch) + 1, h, 1.6, 31), fibre(w, h, 1.0, 32);
-    std::vector<double> load(h), runOut(h);
+    std::vector<double> load(h), touch(h), runOut(h);
     const uint32_t saved = RandSeed;
     RandSeed = 33;
     for (int32_t y = 0; y < h; ++y) {
         load[size_t(y)] = 0.55 + Random(46) / 100.0;
+        touch[size_t(y)] = Random(9) / 100.0 + 0.06 * std::abs(y - h / 2.0) / h;
         runOut[size_t(y)] = 0.7 + Random(31) / 100.0;
     }
     RandSeed = saved;
@@ -157,7 +163,8 @@ inline TBitmap32 DryBrushImage()
         const double lift = 1.0 - SmoothStep(runOut[size_t(y)] - 0.3, runOut[size_t(y)], t);
         const double paint = streaks.At(x / Stretch, y) + 0.12 * fibre.At(x, y);
         const double hits = SmoothStep(0.25 + 0.35 * t, 0.4 + 0.35 * t, paint);
-        return across * Taper(t, 0.03, 0.02) * load[size_t(y)] * lift * (0.15 + 0.85 * hits) * 1.3;
+        const double down = SmoothStep(touch[size_t(y)], touch[size_t(y)] + 0.04, t);
+        return across * down * Taper(t, 0.03, 0.02) * load[size_t(y)] * lift * (0.15 + 0.85 * hits) * 1.3;
     });
 }
 
@@ -168,11 +175,13 @@ inline TBitmap32 MarkerImage()
     const int32_t w = 96, h = 32;
     const TValueNoise streak(w, h, 6.0, 41);
     return PaintBrush(w, h, [&](double t, double s, int32_t x, int32_t y) {
+        // A round nib: the last tenth at each end closes in a half ellipse.
+        const double e = std::max(0.0, std::abs(t - 0.5) - 0.4) / 0.1;
+        const double half = 0.44 * std::sqrt(std::max(0.0, 1.0 - e * e));
         const double d = std::abs(s - 0.5);
-        const double body = 1.0 - SmoothStep(0.4, 0.46, d);
-        const double rim = 0.16 * SmoothStep(0.28, 0.4, d);
-        const double ends = SmoothStep(0.0, 0.04, t) * (1.0 - SmoothStep(0.96, 1.0, t));
-        return body * ends * (0.58 + rim + 0.08 * streak.At(x, y));
+        const double body = 1.0 - SmoothStep(half - 0.05, half + 0.01, d);
+        const double rim = 0.16 * SmoothStep(half - 0.16, half - 0.04, d);
+        return body * (0.58 + rim + 0.08 * streak.At(x, y));
     });
 }
 
@@ -187,6 +196,17 @@ inline std::vector<TBrushDesign> DefaultBrushes()
     b.push_back({4, "brush4_dry_brush.srd", "Dry brush", 40, DryBrushImage()});
     b.push_back({5, "brush5_felt_marker.srd", "Felt marker", 30, MarkerImage()});
     return b;
+}
+
+// A renderer loaded from the brush file that the design makes.
+inline std::unique_ptr<TBitmapBrushStrokeRenderer> MakeBrushRenderer(const TBrushDesign& design)
+{
+    TMemoryStream file;
+    TBitmapBrushStrokeRenderer::WriteBrushFile(file, design.ID, design.BrushSpan, design.Image);
+    file.SetPosition(0);
+    auto renderer = std::make_unique<TBitmapBrushStrokeRenderer>();
+    renderer->LoadFromStream(file);
+    return renderer;
 }
 
 } // namespace defaults
