@@ -143,23 +143,54 @@ TColor32 SourceOver(TColor32 color, TColor32 dst, unsigned a)
 // would make Qt convert every touched pixel to premultiplied and back (lossy
 // for translucent pixels, whose alpha is data here), and on Format_ARGB32 Qt
 // hands the span blending to its thread pool: three times as long per stroke.
+// The scratch image that shapes are rasterized into, kept between calls with
+// its painter open: a new image and painter for every stroke cost more than
+// the fill itself. Grows to the largest shape seen.
+class TCoverageMask {
+public:
+    ~TCoverageMask()
+    {
+        if (painter_.isActive()) painter_.end();
+    }
+
+    // A cleared area of Size at the top left, the painter set up to draw
+    // shapes whose coordinates start at Origin.
+    QPainter& Begin(const QSize& size, const QPoint& origin)
+    {
+        if (size.width() > image_.width() || size.height() > image_.height()) {
+            if (painter_.isActive()) painter_.end();
+            image_ = QImage(std::max(size.width(), image_.width()), std::max(size.height(), image_.height()),
+                            QImage::Format_ARGB32_Premultiplied);
+        }
+        if (!painter_.isActive()) painter_.begin(&image_);
+        for (int y = 0; y < size.height(); ++y)
+            std::memset(image_.scanLine(y), 0, static_cast<size_t>(size.width()) * 4);
+        painter_.resetTransform();
+        painter_.setRenderHint(QPainter::Antialiasing);
+        painter_.translate(-origin.x(), -origin.y());
+        return painter_;
+    }
+
+    const QRgb* Row(int y) const { return reinterpret_cast<const QRgb*>(image_.constScanLine(y)); }
+
+private:
+    QImage image_;
+    QPainter painter_;
+};
+
+// Lays Color over the bitmap wherever Paint covers it (paint draws in white
+// into a coverage mask); pixels outside the shape are not touched.
 void FillCoverage(TBitmap32& bmp, const QRectF& shapeBounds, TColor32 color,
                   const std::function<void(QPainter&)>& paint)
 {
     const QRect area =
         shapeBounds.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, bmp.Width(), bmp.Height()));
     if (area.isEmpty()) return;
-    QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
-    mask.fill(Qt::transparent);
-    {
-        QPainter painter(&mask);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(-area.left(), -area.top());
-        paint(painter);
-    }
+    static TCoverageMask mask;
+    paint(mask.Begin(area.size(), area.topLeft()));
     const unsigned colorAlpha = AlphaComponent(color);
     for (int y = 0; y < area.height(); ++y) {
-        const QRgb* coverage = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        const QRgb* coverage = mask.Row(y);
         TColor32* out = bmp.ScanLine(area.top() + y) + area.left();
         for (int x = 0; x < area.width(); ++x) {
             const unsigned a = MulDiv255(colorAlpha, qAlpha(coverage[x]));
@@ -314,15 +345,14 @@ void TBitmap32::FrameRectS(const TRect& r, TColor32 color)
 void PolygonFS(TBitmap32& bmp, const TArrayOfFixedPoint& points, TColor32 color, TPolyFillMode mode)
 {
     if (points.size() < 3 || bmp.Empty() || AlphaComponent(color) == 0) return;
-    QPainterPath path;
-    path.setFillRule(mode == TPolyFillMode::pfAlternate ? Qt::OddEvenFill : Qt::WindingFill);
-    path.moveTo(FixedToFloat(points[0].X), FixedToFloat(points[0].Y));
-    for (size_t i = 1; i < points.size(); ++i) path.lineTo(FixedToFloat(points[i].X), FixedToFloat(points[i].Y));
-    path.closeSubpath();
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const TFixedPoint& p : points) polygon.append(QPointF(FixedToFloat(p.X), FixedToFloat(p.Y)));
+    const Qt::FillRule rule = mode == TPolyFillMode::pfAlternate ? Qt::OddEvenFill : Qt::WindingFill;
 
-    FillCoverage(bmp, path.boundingRect(), color, [&](QPainter& painter) {
+    FillCoverage(bmp, polygon.boundingRect(), color, [&](QPainter& painter) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::white);
-        painter.drawPath(path);
+        painter.drawPolygon(polygon, rule);
     });
 }
