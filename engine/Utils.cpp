@@ -154,7 +154,9 @@ std::vector<std::string> GetFiles(const std::string& dir, const std::string& mas
 
 void DeleteFiles(std::string dir, const std::string& mask)
 {
-    if (dir.empty() || dir.back() != '/') dir += '/';
+    // An empty folder name must never turn into "/" and empty the root.
+    if (dir.empty()) return;
+    if (dir.back() != '/') dir += '/';
     for (const std::string& path : GetFiles(dir, mask)) {
         std::error_code ec;
         if (fs::symlink_status(path, ec).type() == fs::file_type::directory) continue;

@@ -132,6 +132,17 @@ TEST_F(FolderTest, DeleteFilesLeavesFoldersAndOtherNames)
     DeleteFiles(Dir() + "missing", "*.*");  // nothing to do, no error
 }
 
+TEST_F(FolderTest, DeleteFilesWithoutAFolderDeletesNothing)
+{
+    // "" must not become "/" (the root) nor the current folder.
+    Touch("stay.tmpq");
+    const fs::path saved = fs::current_path();
+    fs::current_path(Dir());
+    DeleteFiles("", "*.tmpq");
+    fs::current_path(saved);
+    EXPECT_TRUE(fs::exists(Dir() + "stay.tmpq"));
+}
+
 TEST_F(FolderTest, ProgramAndTemporaryFolders)
 {
     const std::string program = GetProgramFolder();
