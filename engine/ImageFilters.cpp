@@ -97,7 +97,8 @@ void GaussianSmooth5(const uint8_t* src, uint8_t* dst, int32_t width, int32_t he
     // The kernel's columns are three vertical kernels (2 4 5 4 2), (4 9 12 9 4)
     // and (5 12 15 12 5); summing them per column first keeps the pass cheap.
     if (width >= 5 && height >= 5) {
-        std::vector<int32_t> v1(width), v2(width), v3(width);
+        // 16 bits hold every sum (at most 255 * 159), and let the loops vectorize wider.
+        std::vector<uint16_t> v1(width), v2(width), v3(width);
         for (int32_t r = 2; r <= height - 3; ++r) {
             const uint8_t* a0 = src + Index(r - 2, 0, width);
             const uint8_t* a1 = a0 + width;
@@ -105,15 +106,15 @@ void GaussianSmooth5(const uint8_t* src, uint8_t* dst, int32_t width, int32_t he
             const uint8_t* a3 = a2 + width;
             const uint8_t* a4 = a3 + width;
             for (int32_t x = 0; x < width; ++x) {
-                const int32_t s04 = a0[x] + a4[x], s13 = a1[x] + a3[x], m = a2[x];
-                v1[x] = 2 * s04 + 4 * s13 + 5 * m;
-                v2[x] = 4 * s04 + 9 * s13 + 12 * m;
-                v3[x] = 5 * s04 + 12 * s13 + 15 * m;
+                const uint16_t s04 = uint16_t(a0[x] + a4[x]), s13 = uint16_t(a1[x] + a3[x]), m = a2[x];
+                v1[x] = uint16_t(2 * s04 + 4 * s13 + 5 * m);
+                v2[x] = uint16_t(4 * s04 + 9 * s13 + 12 * m);
+                v3[x] = uint16_t(5 * s04 + 12 * s13 + 15 * m);
             }
             uint8_t* out = dst + Index(r, 0, width);
             for (int32_t x = 2; x <= width - 3; ++x) {
-                const int32_t sum = v1[x - 2] + v2[x - 1] + v3[x] + v2[x + 1] + v1[x + 2];
-                out[x] = static_cast<uint8_t>(std::min(sum / 159, 255));
+                const uint16_t sum = uint16_t(v1[x - 2] + v2[x - 1] + v3[x] + v2[x + 1] + v1[x + 2]);
+                out[x] = static_cast<uint8_t>(sum / 159);
             }
         }
     }
@@ -340,7 +341,7 @@ void OrientationField(const int16_t* rowDiff, const int16_t* colDiff, uint8_t* d
                 c = Bilinear(cosGrid.data(), gw, us[x], vs[r]);
                 s = Bilinear(sinGrid.data(), gw, us[x], vs[r]);
             }
-            out[x] = DirectionToByte(-s, c);
+            out[x] = DirectionToByteFast(-s, c);
         }
     }
 }

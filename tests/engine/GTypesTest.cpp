@@ -150,6 +150,21 @@ TEST(GTypesDirections, DirectionToByteKnownAnswers)
     EXPECT_EQ(DirectionToByte(-0.0, -1), 191);
 }
 
+TEST(GTypesDirections, FastDirectionIsTheExactByte)
+{
+    // The map's per-pixel conversion must give the same byte as the exact one
+    // for every input: interpolated unit vectors, tiny and signed-zero parts.
+    SeedGuard seed(99);
+    auto check = [](float y, float x) { ASSERT_EQ(DirectionToByteFast(y, x), DirectionToByte(y, x)) << y << "," << x; };
+    for (int i = 0; i < 2000000; ++i) {
+        const float a = Single(Random(1 << 30) / double(1 << 30) * 2 * M_PI);
+        const float len = Single(Random(1000) / 999.0);
+        check(Single(std::sin(a) * len), Single(std::cos(a) * len));
+    }
+    for (float y : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f})
+        for (float x : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f}) check(y, x);
+}
+
 TEST(GTypesDirections, InterpolateIDW)
 {
     std::vector<TVectorSample> none;
