@@ -29,22 +29,7 @@ int32_t Saturate(int64_t v)
 // The part [t0, t1] of the segment that lies within the rectangle; false when none.
 bool ClipParameter(double x1, double y1, double dx, double dy, const TRect& r, double& t0, double& t1)
 {
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - r.Left, r.Right - x1, y1 - r.Top, r.Bottom - y1};
-    t0 = 0;
-    t1 = 1;
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-    }
-    return t0 <= t1;
+    return ClipSegmentRange(x1, y1, dx, dy, r.Left, r.Top, r.Right, r.Bottom, t0, t1);
 }
 
 // Draws anti-aliased lines whose colour changes at every pixel step along a

@@ -93,25 +93,12 @@ TColor32 Bilinear(TColor32 c00, TColor32 c10, TColor32 c01, TColor32 c11, uint32
     return out;
 }
 
-// Clips the segment to [lo, hi] on both axes (Liang-Barsky); false when nothing is left.
+// Clips the segment to [lo, hi] on both axes; false when nothing is left.
 bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double loX, double loY, double hiX, double hiY)
 {
-    double t0 = 0, t1 = 1;
+    double t0, t1;
     const double dx = x2 - x1, dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - loX, hiX - x1, y1 - loY, hiY - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1) return false;
-    }
+    if (!ClipSegmentRange(x1, y1, dx, dy, loX, loY, hiX, hiY, t0, t1)) return false;
     const double ox = x1, oy = y1;
     x1 = ox + t0 * dx;
     y1 = oy + t0 * dy;

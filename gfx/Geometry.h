@@ -20,6 +20,30 @@ struct TRect {
 };
 
 inline TPoint Point(int32_t x, int32_t y) { return {x, y}; }
+
+// Liang-Barsky: the part [t0, t1] of the segment (x1, y1) + t (dx, dy),
+// 0 <= t <= 1, that lies within [loX, hiX] x [loY, hiY]; false when none.
+inline bool ClipSegmentRange(double x1, double y1, double dx, double dy, double loX, double loY, double hiX,
+                             double hiY, double& t0, double& t1)
+{
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - loX, hiX - x1, y1 - loY, hiY - y1};
+    t0 = 0;
+    t1 = 1;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = t > t0 ? t : t0;
+        else
+            t1 = t < t1 ? t : t1;
+        if (t0 > t1) return false;
+    }
+    return true;
+}
 inline TRect Rect(int32_t l, int32_t t, int32_t r, int32_t b) { return {l, t, r, b}; }
 
 // The overlap of two rectangles; empty (Right <= Left or Bottom <= Top) when none.
