@@ -19,10 +19,14 @@ test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_counters_tabular=true || exit 1; done
+	@for b in $(BUILD_DIR)/bench/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_counters_tabular=true || exit 1; \
+	done
 
 run: build
-	@$(BUILD_DIR)/ocrastell
+	@if [ -x $(BUILD_DIR)/ocrastell ]; then $(BUILD_DIR)/ocrastell; \
+	else echo "The application window is not part of this build yet: run 'make test' for the engine and controls."; fi
 
 clean:
 	@rm -rf $(BUILD_DIR)
