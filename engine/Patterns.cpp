@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int64_t CountSize = 4;
-constexpr int64_t BezierRecordSize = 32;
 constexpr TColor32 FrameBackground = 0xFFCCCCCC;
 constexpr TColor32 FrameInk = 0xFF000000;
 
@@ -174,6 +173,7 @@ std::unique_ptr<TBitmap32> TPattern::RenderAll(int32_t width, int32_t height)
     // rather than change its draw mode and filter.
     TBitmap32 source(preview);
     source.DrawMode = TDrawMode::dmOpaque;
+    // The smoothest resampling the bitmap layer offers (it has no spline filter).
     source.StretchFilter = TStretchFilter::sfLinear;
     result->Draw(result->BoundsRect(), source.BoundsRect(), source);
     return result;

@@ -52,7 +52,8 @@ public:
     // current object stay as they were; errors are raised after that.
     bool New();
     // Opens the editor on the current object; on OK names, marks and saves it.
-    // The editor holds the object only while it is shown.
+    // The editor must not keep the object once it is closed: a new object
+    // whose editing was cancelled is freed.
     bool EditCurrent();
     // Deletes the current object and its file; the first object becomes current.
     void DeleteCurrent();

@@ -27,12 +27,6 @@ namespace fs = std::filesystem;
 
 // --- Bezier arrays ------------------------------------------------------------
 
-namespace {
-
-constexpr int64_t BezierRecordSize = 32;
-
-} // namespace
-
 void WriteBeziers(TStream& stream, std::span<const TBezier> beziers)
 {
     for (const TBezier& b : beziers)

@@ -16,6 +16,9 @@ class TStream;
 
 // --- Bezier arrays ----------------------------------------------------------
 
+// Bytes of one Bezier record in a file: eight signed 32-bit coordinates.
+inline constexpr int64_t BezierRecordSize = 32;
+
 // The bare 32-byte records, in order, with no count.
 void WriteBeziers(TStream& stream, std::span<const TBezier> beziers);
 // Fills every element; raises EngineError when the stream holds fewer records.
@@ -67,7 +70,12 @@ std::string FormatByteSize(int64_t size);
 
 // --- Log --------------------------------------------------------------------
 
-// The log of files that failed to load, in the program folder.
+// The log of files that failed to load. It lies in the program folder, beside
+// the style, pattern and brush files it reports on and the program's other
+// files, rather than in the current folder: started from a desktop menu, the
+// program runs in the user's home folder, where a stray log would be far from
+// the files it concerns, and started from a terminal it would leave one log
+// wherever the user happened to be.
 inline constexpr const char* LogFileName = "ocra.log";
 
 // Appends Line and a line end to FileName, creating the file when missing.
