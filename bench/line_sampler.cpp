@@ -4,10 +4,12 @@
 // under 50 ms on one core.
 #include "engine/LineSampler.h"
 #include "gfx/Random.h"
+#include "gfx/Rounding.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -21,8 +23,8 @@ TBitmap32 SyntheticFeatureMap()
     TBitmap32 map(MapSide, MapSide);
     for (int32_t y = 0; y < MapSide; ++y) {
         for (int32_t x = 0; x < MapSide; ++x) {
-            const double angle = std::atan2(double(MapSide / 2 - y), double(x - MapSide / 2)) + M_PI / 2;
-            int dir = int(std::lround(angle / (2 * M_PI) * 255.0)) & 255;
+            const double angle = std::atan2(double(MapSide / 2 - y), double(x - MapSide / 2)) + std::numbers::pi / 2;
+            int dir = Round(angle / (2 * std::numbers::pi) * 255.0) & 255;
             if (dir > 64 && dir < 191) dir = (dir + 128) & 255; // contours are undirected
             const uint8_t darkness = uint8_t((x * 7 + y * 3) & 255);
             const uint8_t hueSat = uint8_t(((x / 40) % 32) * 8 + (y / 150) % 8);

@@ -245,11 +245,13 @@ bool TLineSampler::AddOutlinePair(int32_t i, int32_t j)
 
 bool TLineSampler::AddOutlinePoint(double x, double y, TArrayOfFixedPoint& edge)
 {
-    const float sx = Single(scale_ * x), sy = Single(scale_ * y);
-    const double fx = double(sx) * 65536.0, fy = double(sy) * 65536.0;
+    // The fixed point rounds the scaled coordinate once, unrounded (the
+    // product of two singles is exact in double); only the bounds take it
+    // as a single.
+    const double fx = double(scale_) * x * 65536.0, fy = double(scale_) * y * 65536.0;
     // Not a number, or beyond 16.16: no stroke rather than a wrapped point.
     if (!FitsFixed(fx) || !FitsFixed(fy)) return false;
-    IncludeInBounds(sx, sy);
+    IncludeInBounds(Single(double(scale_) * x), Single(double(scale_) * y));
     edge.push_back({Round(fx), Round(fy)});
     return true;
 }

@@ -146,6 +146,20 @@ TEST_F(StraightCurveTest, ScaleMovesTheOutlineButNotTheScan)
     EXPECT_EQ(s->Count(), 2 * 79);
 }
 
+TEST_F(StraightCurveTest, FixedPointsRoundTheUnroundedScaledCoordinate)
+{
+    // A style preview scales by 235 / 256. The outline point below the path
+    // at Y = 64.976173 scales to 59.645659..., 3908966.59 in 16.16; rounded to
+    // single first it would be 3908966.5 and round to even, one unit short.
+    Configure();
+    s->SetScale(235.0f / 256.0f);
+    s->SetStart({50, 60});
+    ASSERT_TRUE(s->Sample());
+    EXPECT_EQ(s->Left()[0].X, 3008000); // 50 * 235 / 256 exactly
+    EXPECT_EQ(s->Left()[0].Y, 3908967);
+    EXPECT_EQ(s->Right()[0].Y, 3310233);
+}
+
 TEST_F(StraightCurveTest, PolyStepIsKeptBetweenTwoAndThePathLength)
 {
     Configure(2.0f, 1); // as 2: 39 groups of two samples
