@@ -103,24 +103,8 @@ TRect TBitmapBrushStrokeRenderer::RenderPass(const std::array<TPoint, 4>& centre
     path_.Walk();
     if (path_.Empty() || path_.Samples().empty()) return {};
 
-    std::vector<int32_t> columnOf;
-    const int32_t columns = CountColumns(columnOf);
     // A strip without columns has nothing to paint.
-    if (columns <= 0 || brush_.Empty()) return {};
-    rows_ = rows;
-    sourceColumn_.clear();
-    for (int32_t col : columnOf) {
-        if (col >= columns) break;
-        sourceColumn_.push_back(static_cast<int32_t>(int64_t(col) * brush_.Width() / columns));
-    }
-    samplesBox_ = paintableBox_ = EmptyExtent();
-    for (size_t k = 0; k < path_.Samples().size(); ++k) {
-        const TLineSample& sample = path_.Samples()[k];
-        samplesBox_.Include(sample.X, sample.Y);
-        if (k < sourceColumn_.size()) paintableBox_.Include(sample.X, sample.Y);
-    }
-    for (int c = 0; c < 256; ++c)
-        coverage_[static_cast<size_t>(c)] = SetAlpha(color_, static_cast<uint8_t>((c * opacity_) >> 8));
+    if (!PrepareStrip(rows)) return {};
 
     const std::vector<TRowCopy> copies = SidewaysCopies(centre[0], path_.StepDirs()[0], rows);
     const TExtent extent = MeasureExtent(copies, dest.Width(), dest.Height());
@@ -135,6 +119,28 @@ TRect TBitmapBrushStrokeRenderer::RenderPass(const std::array<TPoint, 4>& centre
     temp.DrawMode = TDrawMode::dmBlend;
     dest.Draw(minX + 1, minY + 1, inside, temp);
     return IntersectRect({minX + 1, minY + 1, minX + inside.Right, minY + inside.Bottom}, dest.BoundsRect());
+}
+
+bool TBitmapBrushStrokeRenderer::PrepareStrip(int32_t rows)
+{
+    std::vector<int32_t> columnOf;
+    const int32_t columns = CountColumns(columnOf);
+    if (columns <= 0 || brush_.Empty()) return false;
+    rows_ = rows;
+    sourceColumn_.clear();
+    for (int32_t col : columnOf) {
+        if (col >= columns) break;
+        sourceColumn_.push_back(static_cast<int32_t>(int64_t(col) * brush_.Width() / columns));
+    }
+    samplesBox_ = paintableBox_ = EmptyExtent();
+    for (size_t k = 0; k < path_.Samples().size(); ++k) {
+        const TLineSample& sample = path_.Samples()[k];
+        samplesBox_.Include(sample.X, sample.Y);
+        if (k < sourceColumn_.size()) paintableBox_.Include(sample.X, sample.Y);
+    }
+    for (int c = 0; c < 256; ++c)
+        coverage_[static_cast<size_t>(c)] = SetAlpha(color_, static_cast<uint8_t>((c * opacity_) >> 8));
+    return true;
 }
 
 int32_t TBitmapBrushStrokeRenderer::CountColumns(std::vector<int32_t>& columnOf) const

@@ -68,6 +68,11 @@ private:
     TRect RenderPass(const std::array<TPoint, 4>& centre, int32_t rows, TBitmap32& dest);
     TRect FillPolygon(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TBitmap32& dest);
 
+    // The strip of Rows rows, not built as a bitmap but as the brush column
+    // of each paintable sample (a nearest-neighbour stretch), the bounds of
+    // the samples and the painted colour of each coverage value. False when
+    // the strip has no columns.
+    bool PrepareStrip(int32_t rows);
     // The strip column of every path sample; samples in column Columns or
     // beyond are never painted. Returns Columns.
     int32_t CountColumns(std::vector<int32_t>& columnOf) const;

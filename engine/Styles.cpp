@@ -1,5 +1,6 @@
 #include "engine/Styles.h"
 
+#include "engine/BusyCursor.h"
 #include "engine/EffectSampler.h"
 #include "engine/FeatureExtractor.h"
 #include "engine/StyleEnvironment.h"
@@ -183,6 +184,8 @@ const TBitmap32& TGStyle::SampleMap()
 {
     std::unique_ptr<TBitmap32>& map = SharedSampleMap();
     if (!map) {
+        // The one analysis of the process takes a moment: show the hourglass.
+        const TBusyCursorScope busy;
         const std::unique_ptr<TBitmap32> picture = StyleEnvironment().SamplePicture();
         if (!picture || picture->Empty()) throw EngineError("The sample picture is empty");
         map = TFeatureExtractor::Run(*picture);

@@ -141,7 +141,7 @@ TEST(EffectSampler, NothingIsDrawnWithoutLengthOrGain)
     EXPECT_EQ(RandSeed, 3u);
     EXPECT_TRUE(AllWhite(run.dest));
 
-    // A length that rounds to no steps skips the stroke.
+    // A one-step stroke has no outline to draw.
     style.SetLength(1);
     run.sampler.StrokeAt(100, 60);
     EXPECT_TRUE(AllWhite(run.dest));

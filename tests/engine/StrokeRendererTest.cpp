@@ -279,6 +279,25 @@ TEST(BitmapBrushStrokeRenderer, BrushRowsLieAcrossTheStrokeTopTowardMinusY)
     EXPECT_EQ(dest.Pixel(50, 47), clWhite32);
 }
 
+TEST(BitmapBrushStrokeRenderer, OddRowCountsDrawRowZeroLast)
+{
+    // Five rows over a 5-pixel-wide stroke centred on row 43: copies of rows
+    // 2, 2, 1, 3, 0 start on rows 43, 43, 42, 44, 41, each also painting the
+    // row above. The extent spans rows 40..44, of which only 41 and 42 lie
+    // inside its border: row 0 (the last copy) on 41, row 1 on 42.
+    const std::vector<uint8_t> blues{20, 60, 100, 140, 180};
+    auto r = NewBrush(3, 5, RowBrush(40, blues));
+    const TOutline o = HorizontalStroke(20, 80, 41, 46);
+    r->SetColor(clBlack32);
+    TBitmap32 dest(100, 80, clWhite32);
+    const TRect painted = r->Render(o.Left, o.Right, dest);
+    EXPECT_EQ(dest.Pixel(50, 41), OnWhite(clBlack32, uint8_t((blues[0] * 255) >> 8)));
+    EXPECT_EQ(dest.Pixel(50, 42), OnWhite(clBlack32, uint8_t((blues[1] * 255) >> 8)));
+    for (const int32_t y : {40, 43, 44}) EXPECT_EQ(dest.Pixel(50, y), clWhite32) << "y " << y;
+    EXPECT_EQ(painted.Top, 41);
+    EXPECT_EQ(painted.Bottom, 43);
+}
+
 TEST(BitmapBrushStrokeRenderer, CoverageScalesWithOpacityAndZeroPaintsNothing)
 {
     const TOutline o = HorizontalStroke(20, 80, 40, 50);

@@ -1,5 +1,6 @@
 #include "engine/Styles.h"
 
+#include "engine/BusyCursor.h"
 #include "engine/PersistentObjectManager.h"
 #include "engine/StyleEnvironment.h"
 #include "engine/Utils.h"
@@ -310,4 +311,23 @@ TEST(Styles, ManagerSkipsDamagedFilesAndDuplicatesKeepTheOriginalsResetPoint)
     original.SetLength(62);
     original.Reset();
     EXPECT_EQ(original.GetLength(), 61);
+}
+
+TEST(Styles, SamplePictureIsAnalysedOnceUnderTheHourglass)
+{
+    struct TCountingCursor final : IBusyCursor {
+        void Begin() override { ++begun, ++shown; }
+        void End() override { --shown; }
+        int begun = 0, shown = 0;
+    } cursor;
+    TFakeEnvironment env;
+    SetBusyCursor(&cursor);
+    TGStyle::FreeSampleMap();
+    const TBitmap32* first = &TGStyle::SampleMap();
+    EXPECT_EQ(cursor.begun, 1);
+    EXPECT_EQ(cursor.shown, 0);
+    // Later previews copy the kept map: no new analysis, no hourglass.
+    EXPECT_EQ(&TGStyle::SampleMap(), first);
+    EXPECT_EQ(cursor.begun, 1);
+    SetBusyCursor(nullptr);
 }
