@@ -7,11 +7,12 @@ void TCentrePath::Clear()
     stepDirs_.clear();
     samples_.clear();
     hasLastPoint_ = false;
+    tooLong_ = false;
 }
 
 void TCentrePath::SetLength(int32_t n)
 {
-    stepDirs_.assign(n > 0 ? static_cast<size_t>(n) : 0, 0);
+    stepDirs_.assign(n > 0 && n <= MaxLength ? static_cast<size_t>(n) : 0, 0);
 }
 
 void TCentrePath::SetBezier(const TPoint& p0, const TPoint& p1, const TPoint& p2, const TPoint& p3)
@@ -29,8 +30,14 @@ void TCentrePath::AddPoint(const TPoint& p)
 {
     // "No point yet" is a flag of its own: a real curve point at (-1, -1)
     // must not restart the chain and drop the segment that ends there.
+    if (tooLong_) return;
     if (hasLastPoint_) {
         const int64_t d = std::llabs(int64_t(p.X) - lastPoint_.X) + std::llabs(int64_t(p.Y) - lastPoint_.Y);
+        if (int64_t(stepDirs_.size()) + d > MaxLength) {
+            stepDirs_.clear();
+            tooLong_ = true;
+            return;
+        }
         if (d > 0) stepDirs_.insert(stepDirs_.end(), static_cast<size_t>(d), DirectionBetween(lastPoint_, p));
     }
     lastPoint_ = p;

@@ -26,6 +26,11 @@ public:
     // No steps, no samples, no curve point yet.
     void Clear();
     // N steps of direction 0 (none for N <= 0); the samples are kept.
+    // A path longer than this is no stroke at all: no picture is that large,
+    // and a crafted style or pattern must not make one stroke allocate gigabytes.
+    static constexpr int32_t MaxLength = 1 << 20;
+
+    // N steps of direction 0; N <= 0 or N > MaxLength leaves the path empty.
     void SetLength(int32_t n);
     // Replaces the path by the flattened curve: one step per pixel of
     // Manhattan length of the eight pieces' control polygons, each segment
@@ -56,5 +61,6 @@ private:
     std::vector<TByteDirection> stepDirs_;
     std::vector<TLineSample> samples_;
     bool hasLastPoint_ = false;
+    bool tooLong_ = false;  // the curve ran past MaxLength: the path stays empty
     TPoint lastPoint_;
 };

@@ -17,6 +17,7 @@
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -29,8 +30,13 @@ constexpr TRect EmptyDirtyRect{std::numeric_limits<int32_t>::max(), std::numeric
 constexpr TColor32 OverlayDirectionColor = 0xFF00FFFFu;
 constexpr TColor32 OverlayEdgeColor = 0xFF7F007Fu;
 
-// The stroke length of one placement: L + Random(L div 10) - L div 20.
-int32_t JitteredLength(int32_t length) { return length + Random(length / 10) - length / 20; }
+// The stroke length of one placement: L + Random(L div 10) - L div 20, in
+// 64 bits so that an absurd length from a style file cannot wrap round.
+int32_t JitteredLength(int32_t length)
+{
+    const int64_t n = int64_t(length) + Random(length / 10) - length / 20;
+    return static_cast<int32_t>(std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
 
 } // namespace
 
@@ -320,7 +326,7 @@ void TDualImage::FillAlongCurves()
         if (curveLayer_->Count() == 0) throw SilentAbort();
         const TPolyBezier& curve = curveLayer_->GetPolyBeziers(Random(curveLayer_->Count()));
         if (curve.SegmentCount() != 1) throw SilentAbort();
-        helper.Split(curve.GetBezier(0), 2 * length);
+        helper.Split(curve.GetBezier(0), static_cast<int32_t>(std::min<int64_t>(2 * int64_t(length), INT32_MAX)));
         for (int32_t k = 0; k < helper.Count(); ++k) {
             TBezier piece = helper.GetBezier(k);
             JitterPoints(BezierPoints(piece), 2 * radius_, radius_ / 5);

@@ -94,3 +94,18 @@ TEST(CentrePathTest, SteeredWalkIsAskedBeforeEveryStep)
     EXPECT_EQ(asked, (std::vector<int32_t>{0, 1, 2, 3}));
     EXPECT_EQ(Pixels(path), (std::vector<TPoint>{{0, 0}, {1, 1}, {0, 1}, {1, 2}, {0, 2}, {1, 3}, {0, 3}}));
 }
+
+TEST(CentrePathLimits, AbsurdLengthsLeaveNoPath)
+{
+    // A crafted style or pattern must not make one stroke allocate gigabytes.
+    TCentrePath path;
+    path.SetLength(TCentrePath::MaxLength);
+    EXPECT_EQ(path.Length(), TCentrePath::MaxLength);
+    path.SetLength(TCentrePath::MaxLength + 1);
+    EXPECT_TRUE(path.Empty());
+    path.SetBezier(Point(0, 0), Point(2000000000, 0), Point(2000000000, 2000000000), Point(0, 2000000000));
+    EXPECT_TRUE(path.Empty());
+    // A later, sensible curve is traced again.
+    path.SetBezier(Point(0, 0), Point(10, 0), Point(20, 0), Point(30, 0));
+    EXPECT_EQ(path.Length(), 30);
+}

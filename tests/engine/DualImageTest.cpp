@@ -235,6 +235,16 @@ TEST_F(DocumentTest, SprayPlacesTheFormulasCountAroundThePoint)
     EXPECT_LT(RecordedStrokes().size() - centre, centre);
 }
 
+TEST_F(DocumentTest, AnAbsurdStyleLengthPlacesNothing)
+{
+    TDualImage& d = MakeDocument();
+    style.SetLength(2147483647);
+    d.BeginState();
+    d.PlaceStrokeAt(60, 45);
+    d.EndState();
+    EXPECT_EQ(d.StrokeCount(), 0);
+}
+
 TEST_F(DocumentTest, PatternToolWithoutAPatternPlacesNothing)
 {
     TDualImage& d = MakeDocument();
