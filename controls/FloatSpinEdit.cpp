@@ -7,6 +7,19 @@
 
 #include <cmath>
 
+namespace {
+
+// The character a key press types, if any. X11 attaches DEL to the Delete
+// key, which edits like Backspace and is no typed character.
+std::optional<char32_t> TypedChar(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    if (text.size() != 1 || text.at(0).unicode() == 0x7f) return std::nullopt;
+    return text.at(0).unicode();
+}
+
+} // namespace
+
 TFloatEdit::TFloatEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
     lineEdit()->setText("0");
@@ -119,8 +132,8 @@ void TFloatEdit::keyPressEvent(QKeyEvent* event)
     }
     // Enter is left to the window, so a dialog's default button takes it.
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    const QString typed = event->text();
-    const bool refusedChar = !enter && typed.size() == 1 && !IsFloatEditChar(typed.at(0).unicode(), FEditorEnabled);
+    const std::optional<char32_t> typed = TypedChar(*event);
+    const bool refusedChar = !enter && typed && !IsFloatEditChar(*typed, FEditorEnabled);
     if (refusedChar || RefusesEditing(*event)) {
         Beep();
         event->accept();

@@ -107,6 +107,7 @@ public:
     int Beeps = 0;
     // Text that arrives without passing the key filter, as a paste does.
     void Paste(const QString& text) { lineEdit()->setText(text); }
+    void PutCursorAt(int position) { lineEdit()->setCursorPosition(position); }
 
 protected:
     void Beep() override { ++Beeps; }
@@ -271,6 +272,23 @@ TEST_F(FloatEditFixture, LettersOtherThanEBeepAndInsertNothing)
     QTest::keyClicks(&edit, "e3");
     EXPECT_EQ(edit.text(), "12e3");
     EXPECT_EQ(edit.Value(), 12000);
+    EXPECT_EQ(edit.Beeps, 1);
+}
+
+// X11 attaches the DEL character to the Delete key; it is an editing key,
+// not a typed character, and must reach the box like Backspace does.
+TEST_F(FloatEditFixture, DeleteKeyWithItsX11TextDeletesWithoutABeep)
+{
+    edit.SetValue(123);
+    edit.PutCursorAt(0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+    QApplication::sendEvent(&edit, &del);
+    EXPECT_EQ(edit.text(), "23");
+    EXPECT_EQ(edit.Beeps, 0);
+    // With the editor off it is refused like every other edit.
+    edit.SetEditorEnabled(false);
+    QApplication::sendEvent(&edit, &del);
+    EXPECT_EQ(edit.text(), "23");
     EXPECT_EQ(edit.Beeps, 1);
 }
 
