@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include <cmath>
 
@@ -26,6 +27,18 @@ TFloatEdit::TFloatEdit(QWidget* parent) : QAbstractSpinBox(parent)
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
         if (OnChange) OnChange(this);
     });
+    lineEdit()->installEventFilter(this);
+}
+
+// A click is a left button that comes up over the text it went down on.
+bool TFloatEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && OnClick) {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() == Qt::LeftButton && lineEdit()->rect().contains(release->position().toPoint()))
+            OnClick(this);
+    }
+    return QAbstractSpinBox::eventFilter(watched, event);
 }
 
 double TFloatEdit::Value() const

@@ -334,6 +334,34 @@ TEST_F(FloatEditFixture, WithTheEditorDisabledOnlyTheStepsChangeTheText)
     EXPECT_EQ(edit.text(), "1");
 }
 
+// The image size dialog recomputes the other fields when one is clicked.
+TEST_F(FloatEditFixture, ALeftClickInTheTextReportsOnClickButNotAClickOnAButton)
+{
+    int clicks = 0;
+    edit.OnClick = [&](TFloatEdit* sender) {
+        EXPECT_EQ(sender, &edit);
+        ++clicks;
+    };
+    edit.resize(110, 24);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QWidget* text = edit.findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(5, text->height() / 2));
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(text, Qt::RightButton, {}, QPoint(5, text->height() / 2));
+    QTest::mousePress(text, Qt::LeftButton, {}, QPoint(5, text->height() / 2));
+    QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(-20, text->height() / 2)); // let go outside
+    EXPECT_EQ(clicks, 1);
+    QStyleOptionSpinBox option;
+    option.initFrom(&edit);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    const QPoint up = edit.style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, &edit).center();
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, up);
+    EXPECT_EQ(edit.text(), "1");
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(FloatEditFixture, ButtonsStepAndOnAReadOnlyBoxOnlyBeep)
 {
     edit.resize(110, 24);
