@@ -1,5 +1,7 @@
 #include "controls/FloatSpinEdit.h"
 
+#include "controls/FocusExit.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -160,8 +162,7 @@ void TFloatEdit::keyPressEvent(QKeyEvent* event)
 void TFloatEdit::focusOutEvent(QFocusEvent* event)
 {
     QAbstractSpinBox::focusOutEvent(event);
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return;
+    if (!FocusMovedToAnotherControl(*event)) return;
     if (OnExit) OnExit(this);
     const double value = Value();
     if (CheckFloatValue(value, FMinValue, FMaxValue) != value) SetValue(value);

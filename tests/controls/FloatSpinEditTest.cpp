@@ -168,6 +168,23 @@ TEST_F(FloatEditFixture, LeavingTheBoxLimitsATypedNumber)
     EXPECT_EQ(edit.Value(), 12.5);
 }
 
+TEST_F(FloatEditFixture, AMenuOrAnotherWindowTakingTheFocusLimitsNothing)
+{
+    AsImageSize();
+    int exits = 0;
+    edit.OnExit = [&](TFloatEdit*) { ++exits; };
+    Type("123456");
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(&edit, &out);
+    }
+    EXPECT_EQ(edit.text(), "123456");
+    EXPECT_EQ(exits, 0);
+    Leave();
+    EXPECT_EQ(edit.text(), "100000");
+    EXPECT_EQ(exits, 1);
+}
+
 TEST_F(FloatEditFixture, ExitHandlerRunsBeforeTheLimit)
 {
     AsImageSize();
