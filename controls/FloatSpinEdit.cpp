@@ -1,11 +1,27 @@
 #include "controls/FloatSpinEdit.h"
 
+#include "controls/FocusExit.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include <cmath>
+
+namespace {
+
+// The character a key press types, if any. X11 attaches DEL to the Delete
+// key, which edits like Backspace and is no typed character.
+std::optional<char32_t> TypedChar(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    if (text.size() != 1 || text.at(0).unicode() == 0x7f) return std::nullopt;
+    return text.at(0).unicode();
+}
+
+} // namespace
 
 TFloatEdit::TFloatEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
@@ -13,6 +29,18 @@ TFloatEdit::TFloatEdit(QWidget* parent) : QAbstractSpinBox(parent)
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
         if (OnChange) OnChange(this);
     });
+    lineEdit()->installEventFilter(this);
+}
+
+// A click is a left button that comes up over the text it went down on.
+bool TFloatEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && OnClick) {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() == Qt::LeftButton && lineEdit()->rect().contains(release->position().toPoint()))
+            OnClick(this);
+    }
+    return QAbstractSpinBox::eventFilter(watched, event);
 }
 
 double TFloatEdit::Value() const
@@ -119,8 +147,8 @@ void TFloatEdit::keyPressEvent(QKeyEvent* event)
     }
     // Enter is left to the window, so a dialog's default button takes it.
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    const QString typed = event->text();
-    const bool refusedChar = !enter && typed.size() == 1 && !IsFloatEditChar(typed.at(0).unicode(), FEditorEnabled);
+    const std::optional<char32_t> typed = TypedChar(*event);
+    const bool refusedChar = !enter && typed && !IsFloatEditChar(*typed, FEditorEnabled);
     if (refusedChar || RefusesEditing(*event)) {
         Beep();
         event->accept();
@@ -134,8 +162,7 @@ void TFloatEdit::keyPressEvent(QKeyEvent* event)
 void TFloatEdit::focusOutEvent(QFocusEvent* event)
 {
     QAbstractSpinBox::focusOutEvent(event);
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return;
+    if (!FocusMovedToAnotherControl(*event)) return;
     if (OnExit) OnExit(this);
     const double value = Value();
     if (CheckFloatValue(value, FMinValue, FMaxValue) != value) SetValue(value);

@@ -54,11 +54,14 @@ public:
     std::function<void(TFloatEdit* Sender)> OnChange;
     // The focus left the box; runs before an out-of-range number is limited.
     std::function<void(TFloatEdit* Sender)> OnExit;
+    // A left click on the text (not on the buttons), reported on release.
+    std::function<void(TFloatEdit* Sender)> OnClick;
 
 protected:
     StepEnabled stepEnabled() const override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The refusal sound; tests count it.
     virtual void Beep();
 

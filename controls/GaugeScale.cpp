@@ -33,6 +33,8 @@ double TGaugeScale::ValueAt(int position) const
 
 int TGaugeScale::NearestPosition(double value) const
 {
+    // No cap on the first difference: a value far beyond every position
+    // (more than 2^31 away) still goes to the nearest end, not to position 0.
     int best = 0;
     double bestDiff = std::numeric_limits<double>::infinity();
     for (int i = 0; i < Count(); ++i) {

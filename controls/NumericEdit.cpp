@@ -1,5 +1,6 @@
 #include "controls/NumericEdit.h"
 
+#include "controls/FocusExit.h"
 #include "controls/GaugeScale.h"
 
 #include <QKeyEvent>
@@ -48,9 +49,5 @@ void TOcraEdit::keyPressEvent(QKeyEvent* event)
 void TOcraEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // Only focus moving to another control leaves the box; a context menu or
-    // another window taking the focus does not.
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return;
-    if (OnExit) OnExit(this);
+    if (FocusMovedToAnotherControl(*event) && OnExit) OnExit(this);
 }

@@ -1,5 +1,6 @@
 #include "controls/NumericGaugeBar.h"
 
+#include "controls/FocusExit.h"
 #include "controls/GaugeTrack.h"
 #include "controls/NumericEdit.h"
 #include "gfx/NumberText.h"
@@ -230,10 +231,9 @@ void TNumericGaugeBar::paintEvent(QPaintEvent*)
 
 bool TNumericGaugeBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == FGauge && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) ExitIfFocusLeft();
-    }
+    if (watched == FGauge && event->type() == QEvent::FocusOut &&
+        FocusMovedToAnotherControl(*static_cast<QFocusEvent*>(event)))
+        ExitIfFocusLeft();
     return QWidget::eventFilter(watched, event);
 }
 

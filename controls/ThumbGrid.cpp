@@ -109,6 +109,8 @@ void TThumbGrid::LayoutOnce()
 {
     const auto layout = LayoutThumbGrid(geometry_, viewport()->width(), ThumbCount());
     if (!layout) {
+        // Clear rather than keep the last grid: its thumbnails may be of
+        // pictures the list no longer holds, and a press on one would report them.
         layout_ = TThumbGridLayout{geometry_};
         canvas_->SetImage(QImage());
         return;

@@ -37,6 +37,19 @@ TFloatEdit* Spin(QWidget* parent, double value, double max, int decimals, TFloat
     return spin;
 }
 
+// The look the main window gives all its gauges (window colours, blue in the
+// high byte).
+void MainWindowLook(TNumericGaugeBar* bar)
+{
+    const auto win = [](unsigned c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); };
+    bar->SetColorShapePen(win(12145447));
+    bar->SetColorEdit(win(15450539));
+    bar->SetColorFont(win(7416098));
+    bar->SetColorGauge(win(15450539));
+    bar->SetColorHandle(win(12145447));
+    bar->SetColorBackground(win(13411464));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,11 +70,17 @@ int main(int argc, char** argv)
     auto* disabled = Gauge(&window, 1, 100, false, false, 60, 145);
     disabled->setEnabled(false);
     form->addRow("Disabled", disabled);
+    auto* styled = Gauge(&window, 2, 40, false, true, 8, 135);
+    MainWindowLook(styled);
+    form->addRow("Main window look", styled);
+    auto* styledLog = Gauge(&window, 5, 300, true, true, 120, 135);
+    MainWindowLook(styledLog);
+    form->addRow("Length (log)", styledLog);
     form->addRow("Inches", Spin(&window, 12.5, 100000, 2, TFloatFormat::ffGeneral));
     form->addRow("One third", Spin(&window, 1.0 / 3, 0, 4, TFloatFormat::ffGeneral));
     form->addRow("Large", Spin(&window, 1e15, 0, 4, TFloatFormat::ffGeneral));
     form->addRow("Number", Spin(&window, 1234567.891, 0, 2, TFloatFormat::ffNumber));
-    window.resize(460, 320);
+    window.resize(460, 370);
     window.show();
     // With a second argument, act as a user would: drag one gauge half its
     // track and type text that is no number into another.

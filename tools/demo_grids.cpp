@@ -70,13 +70,16 @@ int main(int argc, char** argv)
 
     QWidget window;
     auto* row = new QHBoxLayout(&window);
+    // The main window's colours (window colours, blue in the high byte).
+    const auto win = [](unsigned c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); };
     auto* grid = new TImageListViewer;
+    grid->SetColor(win(15721946));
     grid->SetImageList(&patterns);
     auto* grid32 = new TImageListViewer32;
     grid32->SetMargin(0);
     grid32->SetThumbSize(160, 35);
-    grid32->SetColor(Qt::white);
-    grid32->SetColorSelected(QColor(194, 219, 245));
+    grid32->SetColor(win(8598804));
+    grid32->SetColorSelected(win(16112578));
     grid32->SetImageList(&brushes);
     row->addWidget(grid, 1);
     row->addWidget(grid32, 1);

@@ -107,6 +107,7 @@ public:
     int Beeps = 0;
     // Text that arrives without passing the key filter, as a paste does.
     void Paste(const QString& text) { lineEdit()->setText(text); }
+    void PutCursorAt(int position) { lineEdit()->setCursorPosition(position); }
 
 protected:
     void Beep() override { ++Beeps; }
@@ -165,6 +166,23 @@ TEST_F(FloatEditFixture, LeavingTheBoxLimitsATypedNumber)
     Leave();
     EXPECT_EQ(edit.text(), "12.50"); // inside the limits the text stays as typed
     EXPECT_EQ(edit.Value(), 12.5);
+}
+
+TEST_F(FloatEditFixture, AMenuOrAnotherWindowTakingTheFocusLimitsNothing)
+{
+    AsImageSize();
+    int exits = 0;
+    edit.OnExit = [&](TFloatEdit*) { ++exits; };
+    Type("123456");
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(&edit, &out);
+    }
+    EXPECT_EQ(edit.text(), "123456");
+    EXPECT_EQ(exits, 0);
+    Leave();
+    EXPECT_EQ(edit.text(), "100000");
+    EXPECT_EQ(exits, 1);
 }
 
 TEST_F(FloatEditFixture, ExitHandlerRunsBeforeTheLimit)
@@ -274,6 +292,23 @@ TEST_F(FloatEditFixture, LettersOtherThanEBeepAndInsertNothing)
     EXPECT_EQ(edit.Beeps, 1);
 }
 
+// X11 attaches the DEL character to the Delete key; it is an editing key,
+// not a typed character, and must reach the box like Backspace does.
+TEST_F(FloatEditFixture, DeleteKeyWithItsX11TextDeletesWithoutABeep)
+{
+    edit.SetValue(123);
+    edit.PutCursorAt(0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+    QApplication::sendEvent(&edit, &del);
+    EXPECT_EQ(edit.text(), "23");
+    EXPECT_EQ(edit.Beeps, 0);
+    // With the editor off it is refused like every other edit.
+    edit.SetEditorEnabled(false);
+    QApplication::sendEvent(&edit, &del);
+    EXPECT_EQ(edit.text(), "23");
+    EXPECT_EQ(edit.Beeps, 1);
+}
+
 TEST_F(FloatEditFixture, TextThatIsNotANumberReadsAsTheLowerLimitAndStays)
 {
     edit.SetMinValue(5);
@@ -314,6 +349,34 @@ TEST_F(FloatEditFixture, WithTheEditorDisabledOnlyTheStepsChangeTheText)
     EXPECT_EQ(edit.text(), "0");
     QTest::keyClick(&edit, Qt::Key_Up);
     EXPECT_EQ(edit.text(), "1");
+}
+
+// The image size dialog recomputes the other fields when one is clicked.
+TEST_F(FloatEditFixture, ALeftClickInTheTextReportsOnClickButNotAClickOnAButton)
+{
+    int clicks = 0;
+    edit.OnClick = [&](TFloatEdit* sender) {
+        EXPECT_EQ(sender, &edit);
+        ++clicks;
+    };
+    edit.resize(110, 24);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QWidget* text = edit.findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(5, text->height() / 2));
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(text, Qt::RightButton, {}, QPoint(5, text->height() / 2));
+    QTest::mousePress(text, Qt::LeftButton, {}, QPoint(5, text->height() / 2));
+    QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(-20, text->height() / 2)); // let go outside
+    EXPECT_EQ(clicks, 1);
+    QStyleOptionSpinBox option;
+    option.initFrom(&edit);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    const QPoint up = edit.style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, &edit).center();
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, up);
+    EXPECT_EQ(edit.text(), "1");
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(FloatEditFixture, ButtonsStepAndOnAReadOnlyBoxOnlyBeep)

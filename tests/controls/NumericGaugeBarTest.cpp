@@ -184,6 +184,26 @@ TEST_F(GaugeBarFixture, LeavingTheBoxCommitsTheText)
     EXPECT_EQ(changes, 1);
 }
 
+TEST_F(GaugeBarFixture, AMenuOrAnotherWindowTakingTheFocusCommitsNothing)
+{
+    int exits = 0;
+    bar.OnExit = [&](TNumericGaugeBar*) { ++exits; };
+    bar.Edit()->selectAll();
+    QTest::keyClicks(bar.Edit(), "42");
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(bar.Edit(), &out);
+        QApplication::sendEvent(bar.Gauge(), &out);
+    }
+    EXPECT_EQ(bar.Value(), 4.4f);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(exits, 0);
+    QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(bar.Edit(), &out);
+    EXPECT_EQ(bar.Value(), 42.0f);
+    EXPECT_EQ(exits, 1);
+}
+
 TEST_F(GaugeBarFixture, KeysThatCannotMakeANumberAreSwallowed)
 {
     bar.Edit()->clear();
