@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -216,6 +219,56 @@ TEST_F(GStatesTest, NothingIsSwappedWhileAnOperationWorks)
     EXPECT_TRUE(busyInside);
     EXPECT_FALSE(stack.Busy());
     EXPECT_FALSE(stack.GetState(0).IsCompressed());
+}
+
+namespace {
+
+size_t OpenFileCount()
+{
+    return size_t(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// Lowers the soft limit of open files for one test and puts it back.
+class TFileLimit {
+public:
+    explicit TFileLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit low = saved_;
+        low.rlim_cur = limit;
+        setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~TFileLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+} // namespace
+
+// Desktop sessions often allow 1024 open files: a long history must not
+// hold one per step.
+TEST_F(GStatesTest, ALongHistoryHoldsNoOpenFilePerStep)
+{
+    const size_t before = OpenFileCount();
+    {
+        TFileLimit limit(before + 24);
+        for (uint32_t i = 0; i < 100; ++i) ASSERT_TRUE(Draw({0, 0, 4, 4}, i, 2)) << "step " << i;
+        EXPECT_LE(OpenFileCount(), before + 1);
+        int64_t replayed = 0;
+        TStrokeRecord s;
+        for (int32_t i = 0; i < stack.Count(); ++i) {
+            TStrokes& strokes = stack.GetState(i).Strokes();
+            strokes.Rewind();
+            while (strokes.ReadStroke(s)) ++replayed;
+        }
+        EXPECT_EQ(replayed, 200);
+        TMemoryStream m;
+        stack.SaveToStream(m);
+        auto read = ReadBack(m);
+        EXPECT_EQ(read->TotalStrokeCount(), 200);
+    }
+    EXPECT_LE(OpenFileCount(), before + 1);
 }
 
 TEST(BusyFlag, NestedGuardsClearOnlyWithTheOutermost)

@@ -132,6 +132,23 @@ TEST_F(StrokesTest, RecordsReplayInOrderAndTheFileGoesWithTheList)
     EXPECT_FALSE(fs::exists(file));
 }
 
+TEST_F(StrokesTest, AReleasedListOpensItsFileAgainWhenUsed)
+{
+    auto list = NewList();
+    list->AddStroke(Stroke(1));
+    list->AddStroke(Stroke(2));
+    list->Release();
+    list->Release();
+    list->AddStroke(Stroke(3));  // after the records already there
+    list->Release();
+    EXPECT_EQ(ReadAll(*list), (std::vector<TStrokeRecord>{Stroke(1), Stroke(2), Stroke(3)}));
+    EXPECT_EQ(list->Count(), 3);
+    EXPECT_EQ(fs::file_size(list->FileName()), uint64_t(3 * (17 + 8 * 4)));
+    // A list whose file was taken away ends its replays at once.
+    fs::remove(list->FileName());
+    EXPECT_TRUE(ReadAll(*list).empty());
+}
+
 TEST_F(StrokesTest, SavingLeavesOutConsecutiveRepeatsOnly)
 {
     TStepCounter progress;
