@@ -33,17 +33,9 @@ TStrokeRecord Stroke(int32_t seed)
 // A stroke block of the given seeds in order, repeats and all.
 void WriteBlock(TStream& m, const std::vector<int32_t>& seeds)
 {
-    m.WriteInt32(int32_t(seeds.size()));
-    for (int32_t seed : seeds) {
-        const TStrokeRecord s = Stroke(seed);
-        for (const auto* edge : {&s.Left, &s.Right}) {
-            m.WriteInt32(int32_t(edge->size()));
-            for (const auto& p : *edge) m.WriteInt32(p.X), m.WriteInt32(p.Y);
-        }
-        m.WriteUInt32(s.Color);
-        m.WriteUInt8(s.Opacity);
-        m.WriteInt32(s.RendererID);
-    }
+    std::vector<TStrokeRecord> strokes;
+    for (int32_t seed : seeds) strokes.push_back(Stroke(seed));
+    WriteStrokeBlock(m, strokes);
 }
 
 class GStatesTest : public ::testing::Test {

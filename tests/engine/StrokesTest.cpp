@@ -46,20 +46,11 @@ std::vector<TStrokeRecord> ReadAll(TStrokes& list)
     return out;
 }
 
-// A project block holding the given records, written field by field.
+// A project block holding the given records, at the start of its stream.
 TMemoryStream Block(const std::vector<TStrokeRecord>& strokes)
 {
     TMemoryStream m;
-    m.WriteInt32(int32_t(strokes.size()));
-    for (const auto& s : strokes) {
-        for (const auto* edge : {&s.Left, &s.Right}) {
-            m.WriteInt32(int32_t(edge->size()));
-            for (const auto& p : *edge) m.WriteInt32(p.X), m.WriteInt32(p.Y);
-        }
-        m.WriteUInt32(s.Color);
-        m.WriteUInt8(s.Opacity);
-        m.WriteInt32(s.RendererID);
-    }
+    WriteStrokeBlock(m, strokes);
     m.SetPosition(0);
     return m;
 }
