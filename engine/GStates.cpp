@@ -131,6 +131,13 @@ void TGState::Finish(const TRect& r)
     beforeDest_->SetBitmap(std::move(dest));
     rect_ = clipped;
     finished_ = true;
+    // The step records nothing more: its list gives back its file handle.
+    try {
+        strokes_->Release();
+    } catch (const EngineError&) {
+        // Records that could not be flushed end the list's replays early;
+        // the step is still worth undoing.
+    }
 }
 
 void TGState::Compress()

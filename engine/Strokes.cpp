@@ -125,6 +125,7 @@ std::unique_ptr<TStrokes> TStrokes::CreateFromStream(TStream& stream, std::strin
         }
         progress.Step();
     }
+    list->Release();
     return list;
 }
 
@@ -136,8 +137,9 @@ void TStrokes::AddStroke(const TArrayOfFixedPoint& left, const TArrayOfFixedPoin
     WriteTail(rec, color, opacity, rendererID);
     WritePoints(rec, left);
     WritePoints(rec, right);
-    if (file_->Position() != end_) file_->SetPosition(end_);
-    file_->WriteBuffer(rec.Bytes().data(), rec.Size());
+    TFileStream& file = File();
+    if (file.Position() != end_) file.SetPosition(end_);
+    file.WriteBuffer(rec.Bytes().data(), rec.Size());
     end_ += rec.Size();
     ++count_;
 }
@@ -146,34 +148,43 @@ void TStrokes::Rewind() { readPos_ = 0; }
 
 bool TStrokes::ReadStroke(TStrokeRecord& stroke)
 {
-    if (readPos_ >= end_) return false;
-    try {
-        if (file_->Position() != readPos_) file_->SetPosition(readPos_);
-        if (ReadStrokeAt(stroke)) {
-            readPos_ = file_->Position();
-            return true;
+    if (readPos_ < end_) {
+        try {
+            TFileStream& file = File();
+            if (file.Position() != readPos_) file.SetPosition(readPos_);
+            if (ReadStrokeAt(stroke)) {
+                readPos_ = file.Position();
+                return true;
+            }
+        } catch (const EngineError&) {
+            // A file shorter than it should be: the replay ends here.
         }
-    } catch (const EngineError&) {
-        // A file shorter than it should be: the replay ends here.
+        readPos_ = end_;
     }
-    readPos_ = end_;
+    // The replay is over: no handle is needed until the next one.
+    try {
+        Release();
+    } catch (const EngineError&) {
+        // Records already read stay valid; a replay reports no write errors.
+    }
     return false;
 }
 
 bool TStrokes::ReadStrokeAt(TStrokeRecord& stroke)
 {
     TMemoryStream& rec = *buffer_;
-    const int64_t left = end_ - file_->Position();
+    TFileStream& file = *file_;
+    const int64_t left = end_ - file.Position();
     if (left < MinRecordSize) return false;
-    Fill(rec, *file_, TailSize + 4);
+    Fill(rec, file, TailSize + 4);
     ReadTail(rec, stroke);
     const int32_t nLeft = rec.ReadInt32();
     if (nLeft < 0 || nLeft * PointSize + 4 > left - TailSize - 4) return false;
-    Fill(rec, *file_, nLeft * PointSize + 4);
+    Fill(rec, file, nLeft * PointSize + 4);
     ReadPoints(rec, nLeft, stroke.Left);
     const int32_t nRight = rec.ReadInt32();
-    if (nRight < 0 || nRight * PointSize > end_ - file_->Position()) return false;
-    Fill(rec, *file_, nRight * PointSize);
+    if (nRight < 0 || nRight * PointSize > end_ - file.Position()) return false;
+    Fill(rec, file, nRight * PointSize);
     ReadPoints(rec, nRight, stroke.Right);
     return true;
 }
@@ -193,6 +204,7 @@ void TStrokes::SaveToStream(TStream& stream)
         ++written;
         Progress().Step();
     }
+    Release();
     const int64_t endAt = stream.Position();
     stream.SetPosition(countAt);
     stream.WriteInt32(written);
@@ -205,4 +217,18 @@ void TStrokes::AppendFrom(TStrokes& other)
     TStrokeRecord stroke;
     other.Rewind();
     for (int32_t i = 0; i < n && other.ReadStroke(stroke); ++i) AddStroke(stroke);
+    other.Release();
+}
+
+void TStrokes::Release()
+{
+    if (!file_) return;
+    const std::unique_ptr<TFileStream> file = std::move(file_);
+    file->Close();
+}
+
+TFileStream& TStrokes::File()
+{
+    if (!file_) file_ = std::make_unique<TFileStream>(fileName_, TFileStream::Mode::OpenReadWrite);
+    return *file_;
 }

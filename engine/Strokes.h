@@ -60,6 +60,12 @@ public:
     void SaveToStream(TStream& stream);
     // Copies the records of `other` in order, up to the first it cannot read.
     void AppendFrom(TStrokes& other);
+    // Closes the file handle until the list is next read or appended to.
+    // A history of many steps must not hold a handle per step: desktop
+    // sessions commonly allow only 1024 open files. Replays, saving and
+    // merging release the handle when they are done; a finished step
+    // releases it once. Raises when buffered records cannot be flushed.
+    void Release();
 
     const std::string& FileName() const { return fileName_; }
     int32_t Count() const { return count_; }
@@ -67,10 +73,12 @@ public:
     int32_t Dropped() const { return dropped_; }
 
 private:
+    // The file, opened again if it was released.
+    TFileStream& File();
     bool ReadStrokeAt(TStrokeRecord& stroke);
 
     std::string fileName_;
-    std::unique_ptr<TFileStream> file_;
+    std::unique_ptr<TFileStream> file_;  // none while released
     std::unique_ptr<TMemoryStream> buffer_;  // one record being encoded or decoded
     int32_t count_ = 0;
     int32_t dropped_ = 0;

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -30,17 +33,9 @@ TStrokeRecord Stroke(int32_t seed)
 // A stroke block of the given seeds in order, repeats and all.
 void WriteBlock(TStream& m, const std::vector<int32_t>& seeds)
 {
-    m.WriteInt32(int32_t(seeds.size()));
-    for (int32_t seed : seeds) {
-        const TStrokeRecord s = Stroke(seed);
-        for (const auto* edge : {&s.Left, &s.Right}) {
-            m.WriteInt32(int32_t(edge->size()));
-            for (const auto& p : *edge) m.WriteInt32(p.X), m.WriteInt32(p.Y);
-        }
-        m.WriteUInt32(s.Color);
-        m.WriteUInt8(s.Opacity);
-        m.WriteInt32(s.RendererID);
-    }
+    std::vector<TStrokeRecord> strokes;
+    for (int32_t seed : seeds) strokes.push_back(Stroke(seed));
+    WriteStrokeBlock(m, strokes);
 }
 
 class GStatesTest : public ::testing::Test {
@@ -216,6 +211,56 @@ TEST_F(GStatesTest, NothingIsSwappedWhileAnOperationWorks)
     EXPECT_TRUE(busyInside);
     EXPECT_FALSE(stack.Busy());
     EXPECT_FALSE(stack.GetState(0).IsCompressed());
+}
+
+namespace {
+
+size_t OpenFileCount()
+{
+    return size_t(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// Lowers the soft limit of open files for one test and puts it back.
+class TFileLimit {
+public:
+    explicit TFileLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit low = saved_;
+        low.rlim_cur = limit;
+        setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~TFileLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+} // namespace
+
+// Desktop sessions often allow 1024 open files: a long history must not
+// hold one per step.
+TEST_F(GStatesTest, ALongHistoryHoldsNoOpenFilePerStep)
+{
+    const size_t before = OpenFileCount();
+    {
+        TFileLimit limit(before + 24);
+        for (uint32_t i = 0; i < 100; ++i) ASSERT_TRUE(Draw({0, 0, 4, 4}, i, 2)) << "step " << i;
+        EXPECT_LE(OpenFileCount(), before + 1);
+        int64_t replayed = 0;
+        TStrokeRecord s;
+        for (int32_t i = 0; i < stack.Count(); ++i) {
+            TStrokes& strokes = stack.GetState(i).Strokes();
+            strokes.Rewind();
+            while (strokes.ReadStroke(s)) ++replayed;
+        }
+        EXPECT_EQ(replayed, 200);
+        TMemoryStream m;
+        stack.SaveToStream(m);
+        auto read = ReadBack(m);
+        EXPECT_EQ(read->TotalStrokeCount(), 200);
+    }
+    EXPECT_LE(OpenFileCount(), before + 1);
 }
 
 TEST(BusyFlag, NestedGuardsClearOnlyWithTheOutermost)

@@ -1,10 +1,13 @@
 // A program folder of its own for one test, with a temporary-file manager
-// registered on it; both go away with the fixture.
+// registered on it; both go away with the fixture. Also the pictures and
+// stroke blocks that the undo tests build their steps and projects from.
 #pragma once
 
+#include "engine/Strokes.h"
 #include "engine/TempManager.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Random.h"
+#include "gfx/Stream.h"
 
 #include <QTemporaryDir>
 
@@ -60,4 +63,20 @@ inline bool SameBitmaps(const TBitmap32& a, const TBitmap32& b)
 {
     return a.Width() == b.Width() && a.Height() == b.Height() &&
            std::equal(a.Bits(), a.Bits() + int64_t(a.Width()) * a.Height(), b.Bits());
+}
+
+// A project stroke block holding the given records, repeats and all, written
+// field by field rather than by the list under test.
+inline void WriteStrokeBlock(TStream& m, const std::vector<TStrokeRecord>& strokes)
+{
+    m.WriteInt32(int32_t(strokes.size()));
+    for (const auto& s : strokes) {
+        for (const auto* edge : {&s.Left, &s.Right}) {
+            m.WriteInt32(int32_t(edge->size()));
+            for (const auto& p : *edge) m.WriteInt32(p.X), m.WriteInt32(p.Y);
+        }
+        m.WriteUInt32(s.Color);
+        m.WriteUInt8(s.Opacity);
+        m.WriteInt32(s.RendererID);
+    }
 }

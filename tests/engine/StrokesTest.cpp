@@ -46,20 +46,11 @@ std::vector<TStrokeRecord> ReadAll(TStrokes& list)
     return out;
 }
 
-// A project block holding the given records, written field by field.
+// A project block holding the given records, at the start of its stream.
 TMemoryStream Block(const std::vector<TStrokeRecord>& strokes)
 {
     TMemoryStream m;
-    m.WriteInt32(int32_t(strokes.size()));
-    for (const auto& s : strokes) {
-        for (const auto* edge : {&s.Left, &s.Right}) {
-            m.WriteInt32(int32_t(edge->size()));
-            for (const auto& p : *edge) m.WriteInt32(p.X), m.WriteInt32(p.Y);
-        }
-        m.WriteUInt32(s.Color);
-        m.WriteUInt8(s.Opacity);
-        m.WriteInt32(s.RendererID);
-    }
+    WriteStrokeBlock(m, strokes);
     m.SetPosition(0);
     return m;
 }
@@ -130,6 +121,23 @@ TEST_F(StrokesTest, RecordsReplayInOrderAndTheFileGoesWithTheList)
     const std::string file = list->FileName();
     list.reset();
     EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(StrokesTest, AReleasedListOpensItsFileAgainWhenUsed)
+{
+    auto list = NewList();
+    list->AddStroke(Stroke(1));
+    list->AddStroke(Stroke(2));
+    list->Release();
+    list->Release();
+    list->AddStroke(Stroke(3));  // after the records already there
+    list->Release();
+    EXPECT_EQ(ReadAll(*list), (std::vector<TStrokeRecord>{Stroke(1), Stroke(2), Stroke(3)}));
+    EXPECT_EQ(list->Count(), 3);
+    EXPECT_EQ(fs::file_size(list->FileName()), uint64_t(3 * (17 + 8 * 4)));
+    // A list whose file was taken away ends its replays at once.
+    fs::remove(list->FileName());
+    EXPECT_TRUE(ReadAll(*list).empty());
 }
 
 TEST_F(StrokesTest, SavingLeavesOutConsecutiveRepeatsOnly)
