@@ -185,7 +185,9 @@ inline double AtanUnit(double t)
 
 uint8_t DirectionToByteFast(float y, float x)
 {
-    if (x == 0 || std::isnan(x) || std::isnan(y)) return DirectionToByte(y, x);
+    // Zero, infinite and NaN parts go the exact way: the ratio below would
+    // turn inf / inf into NaN where atan2 knows the angle.
+    if (x == 0 || !std::isfinite(x) || !std::isfinite(y)) return DirectionToByte(y, x);
     const double ax = std::fabs(double(x)), ay = std::fabs(double(y));
     double r = ay <= ax ? AtanUnit(ay / ax) : M_PI_2 - AtanUnit(ax / ay);
     if (x < 0) r = M_PI - r;

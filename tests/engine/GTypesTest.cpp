@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -161,8 +162,11 @@ TEST(GTypesDirections, FastDirectionIsTheExactByte)
         const float len = Single(Random(1000) / 999.0);
         check(Single(std::sin(a) * len), Single(std::cos(a) * len));
     }
-    for (float y : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f})
-        for (float x : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f}) check(y, x);
+    const float inf = std::numeric_limits<float>::infinity(), big = std::numeric_limits<float>::max();
+    const float nan = std::numeric_limits<float>::quiet_NaN(), tiny = std::numeric_limits<float>::denorm_min();
+    for (float y : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f, tiny, -tiny, big, -big, inf, -inf, nan})
+        for (float x : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f, tiny, -tiny, big, -big, inf, -inf, nan})
+            check(y, x);
 }
 
 TEST(GTypesDirections, InterpolateIDW)
