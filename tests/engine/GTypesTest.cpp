@@ -137,6 +137,10 @@ TEST(GTypesGeometry, StrokeCountFormula)
     EXPECT_EQ(StrokeCountFormula(0, 700, 12), 0);
     EXPECT_EQ(StrokeCountFormula(40, 700, 0), 0);
     EXPECT_EQ(StrokeCountFormula(10, 1, 1), 70);
+    // 400 * B wraps in 32 bits; the sum and the division are 64-bit and the
+    // result is cut to 32 bits: 400 * 2^30 wraps to 0, so only 3 * A is left.
+    EXPECT_EQ(StrokeCountFormula(INT_MAX, 1 << 30, -1), static_cast<int32_t>(-3 * int64_t(INT_MAX)));
+    EXPECT_EQ(StrokeCountFormula(-7, 700, 3), (-21 - 40000) / 3); // truncated toward zero
 }
 
 TEST(GTypesDirections, DirectionToByteKnownAnswers)
