@@ -1,6 +1,7 @@
 // Hot paths of the graphics layer: one stroke-sized polygon per call (the
 // polygon renderer's work), blending a stroke's temporary bitmap, the brush
-// strip stretch, and the BMP stream of a document-sized bitmap.
+// strip stretch, the Mitchell shrink and the BMP stream of a document-sized
+// bitmap.
 #include "gfx/Bitmap32.h"
 #include "gfx/Stream.h"
 
@@ -59,6 +60,24 @@ void BM_NearestStretchBrushStrip(benchmark::State& state)
     }
 }
 BENCHMARK(BM_NearestStretchBrushStrip);
+
+// A document-sized picture shrunk to a style-preview thumbnail, and
+// resampled to about half its size, with the Mitchell kernel.
+void BM_MitchellShrink(benchmark::State& state)
+{
+    TBitmap32 page(2000, 1500);
+    for (int32_t y = 0; y < 1500; ++y)
+        for (int32_t x = 0; x < 2000; ++x) page.Pixel(x, y) = Color32(uint8_t(x), uint8_t(y), uint8_t(x ^ y));
+    page.StretchFilter = TStretchFilter::sfMitchell;
+    const int32_t w = static_cast<int32_t>(state.range(0)), h = w * 3 / 4;
+    TBitmap32 out(w, h);
+    for (auto _ : state) {
+        out.Draw(out.BoundsRect(), page.BoundsRect(), page);
+        benchmark::DoNotOptimize(out.Bits());
+    }
+    state.SetItemsProcessed(state.iterations() * 2000 * 1500);
+}
+BENCHMARK(BM_MitchellShrink)->Arg(160)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_BmpRoundTrip(benchmark::State& state)
 {

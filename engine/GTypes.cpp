@@ -153,8 +153,8 @@ int32_t StrokeCountFormula(int32_t a, int32_t b, int32_t divisor)
     // 400 * B is a 32-bit product; the rest is carried in 64 bits.
     const int32_t product = static_cast<int32_t>(400u * static_cast<uint32_t>(b));
     const int64_t rounded = Round64(double(product) / a);
+    // |total| stays below 2^34, so even a divisor of -1 cannot overflow.
     const int64_t total = 3 * int64_t(a) + rounded;
-    if (divisor == -1) return static_cast<int32_t>(-static_cast<uint64_t>(total));
     return static_cast<int32_t>(total / divisor);
 }
 
@@ -185,7 +185,9 @@ inline double AtanUnit(double t)
 
 uint8_t DirectionToByteFast(float y, float x)
 {
-    if (x == 0 || std::isnan(x) || std::isnan(y)) return DirectionToByte(y, x);
+    // Zero, infinite and NaN parts go the exact way: the ratio below would
+    // turn inf / inf into NaN where atan2 knows the angle.
+    if (x == 0 || !std::isfinite(x) || !std::isfinite(y)) return DirectionToByte(y, x);
     const double ax = std::fabs(double(x)), ay = std::fabs(double(y));
     double r = ay <= ax ? AtanUnit(ay / ax) : M_PI_2 - AtanUnit(ax / ay);
     if (x < 0) r = M_PI - r;

@@ -15,7 +15,10 @@ class QImage;
 class TStream;
 
 enum class TDrawMode { dmOpaque, dmBlend };
-enum class TStretchFilter { sfNearest, sfLinear };
+// How a stretched bitmap is sampled: nearest pixel, bilinear, or the
+// Mitchell cubic, which also averages every covered pixel when shrinking
+// (for previews and thumbnails of fine strokes).
+enum class TStretchFilter { sfNearest, sfLinear, sfMitchell };
 enum class TPolyFillMode { pfAlternate, pfWinding };
 
 class TBitmap32 {
@@ -103,6 +106,15 @@ public:
     int UpdateCount() const { return updateCount_; }
 
 private:
+    // Puts one pixel of `from` onto `dst` by from's draw mode.
+    static void Transfer(TColor32& dst, TColor32 src, const TBitmap32& from)
+    {
+        dst = from.DrawMode == TDrawMode::dmOpaque ? src : BlendColor(src, dst, from.MasterAlpha);
+    }
+    // The Mitchell stretch of srcRect onto dstRect, over the destination
+    // pixels in `clip` (dstRect already clipped to this bitmap).
+    void DrawMitchell(const TRect& dstRect, const TRect& srcRect, const TBitmap32& src, const TRect& clip);
+
     int32_t width_ = 0, height_ = 0;
     std::vector<TColor32> pixels_;
     int updateCount_ = 0;

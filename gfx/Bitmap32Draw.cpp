@@ -16,12 +16,6 @@
 
 namespace {
 
-// Puts one source pixel onto one destination pixel as `from` is drawn.
-inline void Transfer(TColor32& dst, TColor32 src, const TBitmap32& from)
-{
-    dst = from.DrawMode == TDrawMode::dmOpaque ? src : BlendColor(src, dst, from.MasterAlpha);
-}
-
 void TransferRow(TColor32* dst, const TColor32* src, int64_t count, const TBitmap32& from)
 {
     if (from.DrawMode == TDrawMode::dmOpaque) {
@@ -234,6 +228,12 @@ void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32
     const int64_t top = std::max<int64_t>(dstRect.Top, 0), bottom = std::min<int64_t>(dstRect.Bottom, height_);
     if (left >= right || top >= bottom) return;
 
+    if (src.StretchFilter == TStretchFilter::sfMitchell) {
+        DrawMitchell(dstRect, srcRect, src,
+                     Rect(static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
+                          static_cast<int32_t>(bottom)));
+        return;
+    }
     if (src.StretchFilter == TStretchFilter::sfLinear) {
         const auto cols = LinearTaps(left, right, dstRect.Left, dstW, srcRect.Left, srcW, src.Width());
         const auto rows = LinearTaps(top, bottom, dstRect.Top, dstH, srcRect.Top, srcH, src.Height());

@@ -15,6 +15,14 @@ std::string Trimmed(const std::string& text)
     return text.substr(b, e - b);
 }
 
+// from_chars takes a leading '-' but not a '+'; one '+' is dropped here, and
+// only when no second sign follows it ("+-2" is not a number).
+std::string WithoutPlus(std::string t)
+{
+    if (t.size() > 1 && t[0] == '+' && t[1] != '-' && t[1] != '+') t.erase(0, 1);
+    return t;
+}
+
 } // namespace
 
 std::string FormatGeneral(double value, int digits)
@@ -80,9 +88,8 @@ std::string FormatFixed(double value, int decimals)
 
 std::optional<double> ParseNumber(const std::string& text)
 {
-    std::string t = Trimmed(text);
+    const std::string t = WithoutPlus(Trimmed(text));
     if (t.empty()) return std::nullopt;
-    if (t[0] == '+') t.erase(0, 1);
     for (char c : t) {
         // Only digits, sign, point and exponent: no "inf", "nan" or hex.
         if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E'))
@@ -96,9 +103,7 @@ std::optional<double> ParseNumber(const std::string& text)
 
 std::optional<int> ParseInteger(const std::string& text)
 {
-    std::string t = Trimmed(text);
-    if (t.empty()) return std::nullopt;
-    if (t[0] == '+') t.erase(0, 1);
+    const std::string t = WithoutPlus(Trimmed(text));
     int v = 0;
     auto res = std::from_chars(t.data(), t.data() + t.size(), v, 10);
     if (res.ec != std::errc() || res.ptr != t.data() + t.size()) return std::nullopt;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -121,6 +122,21 @@ TEST(GTypesGeometry, JitterKnownDraws)
     }
 }
 
+TEST(GTypesGeometry, JitterPointsSharesOneShiftDrawnFirst)
+{
+    // From seed 0 the two shift draws Random(10) are 0 and 0: every point
+    // moves by (-5, -5); then each point draws twice more (Random(0) = 0).
+    SeedGuard seed(0);
+    std::vector<TPoint> pts{Point(1, 2), Point(30, -4), Point(0, 0)};
+    JitterPoints(pts, 10, 0);
+    EXPECT_EQ(pts[0], Point(-4, -3));
+    EXPECT_EQ(pts[1], Point(25, -9));
+    EXPECT_EQ(pts[2], Point(-5, -5));
+    uint32_t expected = 0;
+    for (int i = 0; i < 2 + 2 * 3; ++i) expected = expected * 134775813u + 1u;
+    EXPECT_EQ(RandSeed, expected);
+}
+
 TEST(GTypesGeometry, DistanceAndLengths)
 {
     EXPECT_FLOAT_EQ(Distance(Point(0, 0), Point(3, 4)), 5.0f);
@@ -136,6 +152,10 @@ TEST(GTypesGeometry, StrokeCountFormula)
     EXPECT_EQ(StrokeCountFormula(0, 700, 12), 0);
     EXPECT_EQ(StrokeCountFormula(40, 700, 0), 0);
     EXPECT_EQ(StrokeCountFormula(10, 1, 1), 70);
+    // 400 * B wraps in 32 bits; the sum and the division are 64-bit and the
+    // result is cut to 32 bits: 400 * 2^30 wraps to 0, so only 3 * A is left.
+    EXPECT_EQ(StrokeCountFormula(INT_MAX, 1 << 30, -1), static_cast<int32_t>(-3 * int64_t(INT_MAX)));
+    EXPECT_EQ(StrokeCountFormula(-7, 700, 3), (-21 - 40000) / 3); // truncated toward zero
 }
 
 TEST(GTypesDirections, DirectionToByteKnownAnswers)
@@ -161,8 +181,11 @@ TEST(GTypesDirections, FastDirectionIsTheExactByte)
         const float len = Single(Random(1000) / 999.0);
         check(Single(std::sin(a) * len), Single(std::cos(a) * len));
     }
-    for (float y : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f})
-        for (float x : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f}) check(y, x);
+    const float inf = std::numeric_limits<float>::infinity(), big = std::numeric_limits<float>::max();
+    const float nan = std::numeric_limits<float>::quiet_NaN(), tiny = std::numeric_limits<float>::denorm_min();
+    for (float y : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f, tiny, -tiny, big, -big, inf, -inf, nan})
+        for (float x : {0.0f, -0.0f, 1e-30f, -1e-30f, 1e-7f, -1e-7f, 1.0f, -1.0f, tiny, -tiny, big, -big, inf, -inf, nan})
+            check(y, x);
 }
 
 TEST(GTypesDirections, InterpolateIDW)
@@ -209,6 +232,20 @@ TEST(GTypesDrawing, DashedCircleLiesOnItsRadius)
     EXPECT_NE(bmp.Pixel(30, 20), clWhite32);
     EXPECT_NE(bmp.Pixel(20, 10), clWhite32);
     EXPECT_EQ(bmp.Pixel(0, 0), clWhite32);
+}
+
+TEST(GTypesDrawing, ArcCoversOnlyItsAngles)
+{
+    // A quarter arc from 0 to pi/2 (y grows downward): right and below the
+    // centre, slightly past the end, nothing on the far side.
+    TBitmap32 bmp(41, 41, clWhite32);
+    DrawArc(bmp, Point(20, 20), clBlack32, 10, 0, M_PI / 2);
+    EXPECT_NE(bmp.Pixel(30, 20), clWhite32);
+    EXPECT_NE(bmp.Pixel(27, 27), clWhite32);
+    EXPECT_NE(bmp.Pixel(20, 30), clWhite32);
+    EXPECT_EQ(bmp.Pixel(10, 20), clWhite32);
+    EXPECT_EQ(bmp.Pixel(20, 10), clWhite32);
+    EXPECT_EQ(bmp.Pixel(13, 13), clWhite32);
 }
 
 TEST(GTypesErrors, IndexErrorText)

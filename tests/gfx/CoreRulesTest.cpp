@@ -100,10 +100,12 @@ TEST(NumberTextTest, ParseAcceptsPlainDecimalsOnly)
     EXPECT_EQ(ParseNumber("-2"), -2.0);
     EXPECT_EQ(ParseNumber("+0.25"), 0.25);
     EXPECT_EQ(ParseNumber("1e3"), 1000.0);
-    for (const char* bad : {"inf", "-inf", "nan", "NaN", "", "   ", "1.5x", "1,5", "0x10", "1e999"})
+    for (const char* bad : {"inf", "-inf", "nan", "NaN", "", "   ", "1.5x", "1,5", "0x10", "1e999", "+-2", "+", "- 2"})
         EXPECT_FALSE(ParseNumber(bad).has_value()) << '"' << bad << '"';
     EXPECT_EQ(ParseInteger("42"), 42);
     EXPECT_FALSE(ParseInteger("4.2").has_value());
+    EXPECT_FALSE(ParseInteger("+-4").has_value());
+    EXPECT_EQ(ParseInteger("+4"), 4);
     EXPECT_FALSE(ParseInteger("99999999999").has_value());
 }
 
