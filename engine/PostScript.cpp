@@ -36,8 +36,8 @@ std::string PostScriptColor(TColor32 color)
 }
 
 TPostScriptPage::TPostScriptPage(int32_t width, int32_t height, double k)
-    : S(Single(std::min(8.26 / width, 11.69 / height))), K(Single(k)),
-      TX(Single((8.26 - width * double(S) * k) / 2)), TY(Single((11.69 - height * double(S) * k) / 2)),
+    : S(Single(std::min(8.26 / width, 11.69 / height))), K(k), TX(Single((8.26 - width * double(S) * k) / 2)),
+      TY(Single((11.69 - height * double(S) * k) / 2)),
       Height(height)
 {
 }

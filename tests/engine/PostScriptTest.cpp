@@ -196,3 +196,13 @@ TEST(PostScriptExport, GhostscriptPageMatchesTheDrawing)
     }
     EXPECT_GT(agree, total * 9 / 10) << agree << " of " << total;
 }
+
+// Only the mapped point and the translation are single precision; the page
+// factor itself is not, and 0.8 as a float would move some points by a unit
+// in the fourth decimal.
+TEST(PostScriptText, PointsUseTheExactPageFactor)
+{
+    const TPostScriptPage page(100, 100, 0.8);
+    EXPECT_EQ(page.Point(TFixedPoint{3089703, 0}), "3.1153 6.6080");
+    EXPECT_EQ(page.Point(TFixedPoint{5981003, 100 * FixedOne}), "6.0306 0.0000");
+}
