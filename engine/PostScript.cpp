@@ -65,7 +65,7 @@ void TGStates::ExportPostScript(const std::string& fileName, int32_t width, int3
     const int32_t applied = StateCount();
     TStrokeRecord stroke;
     for (int32_t i = 0; i < applied; ++i) {
-        Progress().SetPosition(static_cast<int>(int64_t(100) * i / applied));
+        Progress().SetPosition(Round(100.0 * i / applied));
         TStrokes& strokes = GetState(i).Strokes();
         strokes.Rewind();
         while (strokes.ReadStroke(stroke)) {
