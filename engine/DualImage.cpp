@@ -30,6 +30,18 @@ constexpr TRect EmptyDirtyRect{std::numeric_limits<int32_t>::max(), std::numeric
 constexpr TColor32 OverlayDirectionColor = 0xFF00FFFFu;
 constexpr TColor32 OverlayEdgeColor = 0xFF7F007Fu;
 
+// Whatever happens to a placement, the document has been drawn on.
+class TMarkModified {
+public:
+    explicit TMarkModified(bool& modified) : modified_(modified) {}
+    ~TMarkModified() { modified_ = true; }
+    TMarkModified(const TMarkModified&) = delete;
+    TMarkModified& operator=(const TMarkModified&) = delete;
+
+private:
+    bool& modified_;
+};
+
 // The stroke length of one placement: L + Random(L div 10) - L div 20, in
 // 64 bits so that an absurd length from a style file cannot wrap round.
 int32_t JitteredLength(int32_t length)
@@ -258,11 +270,7 @@ void TDualImage::ConfigureSampler(TLineSampler& sampler, int32_t x, int32_t y, b
 
 void TDualImage::PlaceStrokeAt(int32_t x, int32_t y)
 {
-    // Whatever happens below, the document has been drawn on.
-    struct TMarkModified {
-        bool& modified;
-        ~TMarkModified() { modified = true; }
-    } mark{Modified};
+    const TMarkModified mark(Modified);
     if (!openState_ || !style_) return;
     if (x < 0 || y < 0 || x >= featureMap_->Width() || y >= featureMap_->Height()) return;
     if (FeatureStrength(featureMap_->Pixel(x, y)) < style_->BorderLimitByte()) return;
@@ -286,10 +294,7 @@ void TDualImage::PlaceStrokeAt(int32_t x, int32_t y)
 
 void TDualImage::StrokeAlongBezier(const TBezier& b)
 {
-    struct TMarkModified {
-        bool& modified;
-        ~TMarkModified() { modified = true; }
-    } mark{Modified};
+    const TMarkModified mark(Modified);
     if (!openState_ || !style_) return;
     auto sampler = NewSampler();
     ConfigureSampler(*sampler, b.P0.X, b.P0.Y, true);
@@ -406,18 +411,27 @@ void TDualImage::DestinationChanged()
 
 // --- Undo, redo, snapshots ------------------------------------------------
 
+void TDualImage::WithDestinationHeld(const std::function<void()>& work)
+{
+    // The view repaints once, when the work is done, whether or not it succeeded.
+    struct THeld {
+        TDualImage& doc;
+        explicit THeld(TDualImage& d) : doc(d)
+        {
+            if (doc.destView_) doc.destView_->BeginUpdate();
+        }
+        ~THeld()
+        {
+            if (doc.destView_) doc.destView_->EndUpdate();
+            doc.DestinationChanged();
+        }
+    } held(*this);
+    work();
+}
+
 void TDualImage::Undo()
 {
-    TBitmap32& dest = Destination();
-    if (destView_) destView_->BeginUpdate();
-    try {
-        states_->UndoStep(*featureMap_, dest);
-    } catch (...) {
-        if (destView_) destView_->EndUpdate();
-        throw;
-    }
-    if (destView_) destView_->EndUpdate();
-    DestinationChanged();
+    WithDestinationHeld([this] { states_->UndoStep(*featureMap_, Destination()); });
     RepaintView(sourceView_);
     FireChange();
 }
@@ -432,18 +446,8 @@ void TDualImage::Redo()
 
 void TDualImage::UndoToLastSnapshot()
 {
-    TBitmap32& dest = Destination();
-    if (destView_) destView_->BeginUpdate();
-    bool undone = false;
-    try {
-        undone = states_->UndoToLastSnapshot(*featureMap_, dest);
-    } catch (...) {
-        if (destView_) destView_->EndUpdate();
-        throw;
-    }
-    if (destView_) destView_->EndUpdate();
-    if (!undone) return;
-    DestinationChanged();
+    if (!states_->Top()) return;
+    WithDestinationHeld([this] { states_->UndoToLastSnapshot(*featureMap_, Destination()); });
     RepaintView(sourceView_);
     FireChange();
 }

@@ -176,6 +176,8 @@ private:
     void PaintCursor(TBitmap32& buffer);
     void RepaintView(TImageView* view);
     void DestinationChanged();
+    // Runs the work with the destination view's repaints held back, then repaints it.
+    void WithDestinationHeld(const std::function<void()>& work);
     void FireChange();
 
     bool needsRender_ = false;

@@ -123,17 +123,10 @@ void TDualImage::RenderAll(TBitmap32& target, double scale)
 
 void TDualImage::Rerender()
 {
-    TBitmap32& dest = Destination();
-    if (destView_) destView_->BeginUpdate();
-    try {
-        dest.Clear(clWhite32);
-        RenderAll(dest, 1.0);
-    } catch (...) {
-        if (destView_) destView_->EndUpdate();
-        throw;
-    }
-    if (destView_) destView_->EndUpdate();
-    DestinationChanged();
+    WithDestinationHeld([this] {
+        Destination().Clear(clWhite32);
+        RenderAll(Destination(), 1.0);
+    });
 }
 
 void TDualImage::ExportPostScript(const std::string& fileName)

@@ -36,8 +36,8 @@ std::string PostScriptColor(TColor32 color)
 }
 
 TPostScriptPage::TPostScriptPage(int32_t width, int32_t height, double k)
-    : S(Single(std::min(8.26 / width, 11.69 / height))), K(Single(k)),
-      TX(Single((8.26 - width * double(S) * k) / 2)), TY(Single((11.69 - height * double(S) * k) / 2)),
+    : S(Single(std::min(8.26 / width, 11.69 / height))), K(k), TX(Single((8.26 - width * double(S) * k) / 2)),
+      TY(Single((11.69 - height * double(S) * k) / 2)),
       Height(height)
 {
 }
@@ -65,7 +65,7 @@ void TGStates::ExportPostScript(const std::string& fileName, int32_t width, int3
     const int32_t applied = StateCount();
     TStrokeRecord stroke;
     for (int32_t i = 0; i < applied; ++i) {
-        Progress().SetPosition(static_cast<int>(int64_t(100) * i / applied));
+        Progress().SetPosition(Round(100.0 * i / applied));
         TStrokes& strokes = GetState(i).Strokes();
         strokes.Rewind();
         while (strokes.ReadStroke(stroke)) {

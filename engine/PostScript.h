@@ -17,8 +17,8 @@ std::string PostScriptColor(TColor32 color);
 
 // Where the drawing of a W x H image lands on the page.
 struct TPostScriptPage {
-    float S = 0;  // inches per image pixel fitting the image on 8.26 x 11.69 inches
-    float K = 0;  // the drawing's shrink factor
+    float S = 0;   // inches per image pixel fitting the image on 8.26 x 11.69 inches
+    double K = 0;  // the drawing's shrink factor, not rounded to single precision
     float TX = 0, TY = 0;
     int32_t Height = 0;
 

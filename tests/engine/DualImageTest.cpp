@@ -5,6 +5,7 @@
 #include "ScratchTempFolder.h"
 #include "engine/FeatureExtractor.h"
 #include "engine/GStates.h"
+#include "engine/GTypes.h"
 #include "engine/PolyBezier.h"
 #include "engine/PolyBezierLayer.h"
 #include "engine/Strokes.h"
@@ -371,4 +372,127 @@ TEST_F(DocumentTest, DestroyingTheDocumentTakesItsLayersOffTheViews)
     EXPECT_EQ(sourceView.LayerCount(), 0);
     sourceView.SetViewportSize(50, 50);
     sourceView.Render(); // nothing left that calls into the freed document
+}
+
+// One stroke draws, in order: the sampler's direction coin, the length, the
+// colour-list pick and the three variations; tracing itself draws nothing.
+TEST_F(UniformDocumentTest, TheRandomDrawsOfOnePlacedStrokeComeInTheirOrder)
+{
+    TDualImage& d = MakeDocument();
+    NoVariation();
+    d.SetColorMode(cmVariants);
+    for (uint8_t i = 0; i < 10; ++i) d.AddPaletteColor(Color32(255, uint8_t(25 * i), 0));
+
+    RandSeed = 1234;
+    Random(1000);                       // the sampler's reverse coin
+    Random(style.GetLength() / 10);     // the length
+    const int32_t pick = Random(10);    // the colour list
+    const uint32_t afterPick = RandSeed;
+    RandSeed = 1234;
+    const TColor32 c = PlaceOneAndGetColour();
+    EXPECT_EQ(RandSeed, afterPick);
+    // Red 255 scaled by the lightness L gives L; green 25 * pick scaled by it.
+    const uint32_t lightness = RedComponent(c);
+    EXPECT_EQ(GreenComponent(c), 25u * pick * lightness / 255);
+
+    // With a variation set, three more draws follow the pick.
+    style.SetHueVar(10);
+    RandSeed = 1234;
+    for (int i = 0; i < 6; ++i) Random(1);
+    const uint32_t afterVariations = RandSeed;
+    RandSeed = 1234;
+    PlaceOneAndGetColour();
+    EXPECT_EQ(RandSeed, afterVariations);
+}
+
+namespace {
+
+// A document over a black 40 x 30 picture, shown centred in a 60 x 50 view
+// (so the picture starts at view pixel (10, 10)).
+class PainterTest : public DocumentTest {
+protected:
+    PainterTest() : DocumentTest(TBitmap32(40, 30, clBlack32)) {}
+
+    TDualImage& MakeShownDocument()
+    {
+        TDualImage& d = MakeDocument();
+        sourceView.SetViewportSize(60, 50);
+        return d;
+    }
+
+    // Which view pixels of a row have the colour, as x positions.
+    std::vector<int32_t> RowPixels(int32_t y, TColor32 color)
+    {
+        std::vector<int32_t> xs;
+        const TBitmap32& buffer = sourceView.Render();
+        for (int32_t x = 0; x < buffer.Width(); ++x)
+            if (buffer.Pixel(x, y) == color) xs.push_back(x);
+        return xs;
+    }
+
+    static std::vector<int32_t> Span(int32_t from, int32_t to)
+    {
+        std::vector<int32_t> out;
+        for (int32_t x = from; x <= to; ++x) out.push_back(x);
+        return out;
+    }
+
+    static std::vector<int32_t> Join(std::initializer_list<std::vector<int32_t>> parts)
+    {
+        std::vector<int32_t> out;
+        for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(PainterTest, DirectionOverlayDrawsEightPixelTicksFromEveryTenthPixel)
+{
+    TDualImage& d = MakeShownDocument();
+    // Strong everywhere with direction 0: each tick runs 8 pixels to the left
+    // (the angle is d / -255 * 2 pi - pi). One weak grid point takes the
+    // guide's direction 128 instead, which points right.
+    d.FeatureMap().Clear(0x0000007Fu);
+    d.FeatureMap().Pixel(30, 20) = 0x00000000u;
+    d.SetShowDirections(true);
+    const TColor32 cyan = 0xFF00FFFFu;
+    // Lines leave out their last pixel; ticks start at map x 0, 10, 20, 30,
+    // and the first one reaches past the picture onto the view's margin.
+    EXPECT_EQ(RowPixels(10 + 10, cyan), Join({Span(3, 10), Span(13, 20), Span(23, 30), Span(33, 40)}));
+    EXPECT_EQ(RowPixels(10 + 20, cyan), Join({Span(3, 10), Span(13, 20), Span(23, 30), Span(40, 47)}));
+    EXPECT_TRUE(RowPixels(10 + 11, cyan).empty());
+}
+
+TEST_F(PainterTest, EdgeOverlayMarksEveryEdgePixel)
+{
+    TDualImage& d = MakeShownDocument();
+    d.FeatureMap().Clear(0x0000007Fu);
+    d.FeatureMap().Pixel(5, 25) = 0x00000080u;
+    d.FeatureMap().Pixel(6, 25) = 0x000000FFu;
+    EXPECT_TRUE(RowPixels(10 + 25, 0xFF7F007Fu).empty());
+    d.SetShowEdges(true);
+    EXPECT_EQ(RowPixels(10 + 25, 0xFF7F007Fu), Join({Span(15, 16)}));
+}
+
+TEST_F(PainterTest, CursorIsACrossOrADashedCircleOfTheBrushRadius)
+{
+    TDualImage& d = MakeShownDocument();
+    d.SetRadius(8);
+    d.SetCursorPos(Point(30, 25));
+    EXPECT_TRUE(RowPixels(25, clWhite32).empty()); // mode 0 draws nothing
+    const TBitmap32 plain = sourceView.Render();
+
+    d.SetCursorMode(cuCross);
+    EXPECT_EQ(RowPixels(25, clWhite32), Span(22, 37));
+    std::vector<int32_t> column;
+    const TBitmap32& shown = sourceView.Render();
+    for (int32_t y = 0; y < shown.Height(); ++y)
+        if (shown.Pixel(30, y) == clWhite32) column.push_back(y);
+    EXPECT_EQ(column, Span(17, 32));
+
+    d.SetCursorMode(cuCircle);
+    TBitmap32 expected = plain;
+    DrawDashedCircle(expected, Point(30, 25), clWhite32, clBlack32, 8);
+    EXPECT_TRUE(SameBitmaps(sourceView.Render(), expected));
 }

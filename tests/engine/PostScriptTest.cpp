@@ -6,6 +6,7 @@
 #include "common/CommaLocale.h"
 #include "engine/DualImage.h"
 #include "engine/GStates.h"
+#include "engine/Progress.h"
 #include "engine/Strokes.h"
 #include "engine/Styles.h"
 #include "gfx/Errors.h"
@@ -72,6 +73,16 @@ TStrokeRecord WorkedStroke()
     s.Color = Color32(255, 128, 0);
     return s;
 }
+
+// Remembers where the export put the progress bar.
+class RecordingProgress : public IProgress {
+public:
+    std::vector<int> positions;
+    void Start(int, int) override {}
+    void Step() override {}
+    void SetPosition(int p) override { positions.push_back(p); }
+    void Finish() override {}
+};
 
 } // namespace
 
@@ -195,4 +206,32 @@ TEST(PostScriptExport, GhostscriptPageMatchesTheDrawing)
         }
     }
     EXPECT_GT(agree, total * 9 / 10) << agree << " of " << total;
+}
+
+// Only the mapped point and the translation are single precision; the page
+// factor itself is not, and 0.8 as a float would move some points by a unit
+// in the fourth decimal.
+TEST(PostScriptText, PointsUseTheExactPageFactor)
+{
+    const TPostScriptPage page(100, 100, 0.8);
+    EXPECT_EQ(page.Point(TFixedPoint{3089703, 0}), "3.1153 6.6080");
+    EXPECT_EQ(page.Point(TFixedPoint{5981003, 100 * FixedOne}), "6.0306 0.0000");
+}
+
+TEST(PostScriptExport, ProgressFollowsTheStatesRounded)
+{
+    TScratchTempFolder temp;
+    TBitmap32 map(10, 10), dest(10, 10, clWhite32);
+    TGStates states;
+    for (int i = 0; i < 3; ++i) {
+        auto state = std::make_unique<TGState>(map, dest);
+        state->Finish(Rect(0, 0, 10, 10));
+        states.Push(std::move(state));
+    }
+    RecordingProgress progress;
+    SetProgress(&progress);
+    states.ExportPostScript(temp.Folder() + "out.ps", 10, 10, 0.8);
+    SetProgress(nullptr);
+    // 100 * 2 / 3 is 66.7: the bar shows 67.
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 33, 67}));
 }

@@ -4,6 +4,7 @@
 
 #include "ScratchTempFolder.h"
 #include "engine/GStates.h"
+#include "engine/Progress.h"
 #include "engine/Strokes.h"
 #include "engine/Styles.h"
 #include "gfx/Errors.h"
@@ -85,6 +86,23 @@ struct OtherViews {
         sourceView.SetBitmap(&source);
         destView.SetBitmap(&dest);
     }
+};
+
+// Every start of the progress window with its caption, and what it was told.
+class RecordingProgress : public IProgress {
+public:
+    RecordingProgress() { SetProgress(this); }
+    ~RecordingProgress() override { SetProgress(nullptr); }
+    std::vector<std::string> starts;
+    std::vector<int> positions;
+    int steps = 0, finishes = 0;
+    void Start(int min, int max) override
+    {
+        starts.push_back(WaitText + " " + std::to_string(min) + ".." + std::to_string(max));
+    }
+    void Step() override { ++steps; }
+    void SetPosition(int p) override { positions.push_back(p); }
+    void Finish() override { ++finishes; }
 };
 
 } // namespace
@@ -225,4 +243,96 @@ TEST_F(ProjectTest, ExportLeavesTheModifiedMarkAlone)
     ASSERT_TRUE(doc->Modified);
     doc->ExportPostScript(temp.Folder() + "drawing.ps");
     EXPECT_TRUE(doc->Modified);
+}
+
+TEST_F(ProjectTest, LongOperationsShowTheirCaptionsAndRanges)
+{
+    Step(30);
+    Step(30);
+    Step(30);
+    {
+        RecordingProgress progress;
+        doc->Compact();
+        EXPECT_EQ(progress.starts, std::vector<std::string>{"Compacting information... 0..3"});
+        EXPECT_EQ(progress.steps, 3);
+        EXPECT_EQ(progress.finishes, 1);
+    }
+    {
+        RecordingProgress progress;
+        const int64_t total = doc->StrokeCount();
+        ASSERT_GT(total, 20);
+        TBitmap32 target(80, 60, clWhite32);
+        doc->RenderAll(target, 1.0);
+        EXPECT_EQ(progress.starts, std::vector<std::string>{"Rendering Image... 0..100"});
+        // Every tenth stroke, from the first.
+        std::vector<int> expected;
+        for (int64_t k = 0; k < total; k += 10) expected.push_back(int(std::nearbyint(k * 100.0 / total)));
+        EXPECT_EQ(progress.positions, expected);
+    }
+    TMemoryStream stream;
+    {
+        RecordingProgress progress;
+        doc->SaveToStream(stream);
+        ASSERT_FALSE(progress.starts.empty());
+        EXPECT_EQ(progress.starts.front(), "Saving Project... 0..100");
+        EXPECT_EQ(progress.finishes, int(progress.starts.size()));
+    }
+    {
+        RecordingProgress progress;
+        stream.SetPosition(0);
+        OtherViews views;
+        TDualImage::CreateFromStream(stream, views.sourceView, views.destView, 1.0f);
+        ASSERT_FALSE(progress.starts.empty()); // the stroke lists nest ranges of their own
+        EXPECT_EQ(progress.starts.front(), "Please wait... 0..100");
+        EXPECT_EQ(progress.finishes, int(progress.starts.size()));
+    }
+    {
+        RecordingProgress progress;
+        doc->ExportPostScript(temp.Folder() + "drawing.ps");
+        EXPECT_EQ(progress.starts, std::vector<std::string>{"Converting to vectors... 0..100"});
+        EXPECT_EQ(progress.finishes, 1);
+    }
+}
+
+// A project whose reading drops more than 1 % of the strokes asks for the
+// destination to be drawn again, says so while it does, and is then done.
+TEST_F(ProjectTest, DroppedStrokesAskForOneRenderUnderItsOwnCaption)
+{
+    Step(30);
+    TMemoryStream saved = Saved();
+    // Find the stroke block of the one state: after the three pictures, the
+    // two counts, the state's flags and rectangle and its two before-images.
+    const int64_t bmp = 54 + 80 * 60 * 4;
+    saved.SetPosition(3 * bmp + 8 + 2 + 16);
+    for (int i = 0; i < 2; ++i) {
+        const int64_t at = saved.Position();
+        saved.SetPosition(at + 2);
+        saved.SetPosition(at + saved.ReadInt32()); // the BMP's own file size
+    }
+    const int64_t countAt = saved.Position();
+    const int32_t count = saved.ReadInt32();
+    // The same record twice at the end: the repeat is left out on reading.
+    saved.SetPosition(saved.Size());
+    for (int i = 0; i < 2; ++i) {
+        for (int side = 0; side < 2; ++side) {
+            saved.WriteInt32(2);
+            for (int32_t v : {5, 5, 9, 5}) saved.WriteInt32(v * FixedOne);
+        }
+        saved.WriteInt32(int32_t(clBlack32));
+        saved.WriteUInt8(255);
+        saved.WriteInt32(0);
+    }
+    saved.SetPosition(countAt);
+    saved.WriteInt32(count + 2);
+    saved.SetPosition(0);
+
+    OtherViews views;
+    auto read = TDualImage::CreateFromStream(saved, views.sourceView, views.destView, 1.0f);
+    EXPECT_EQ(read->StrokeCount(), count + 1);
+    ASSERT_TRUE(read->NeedsRender());
+    RecordingProgress progress;
+    read->Rerender();
+    EXPECT_EQ(progress.starts,
+              std::vector<std::string>{"It is necessary to render again the destination image... 0..100"});
+    EXPECT_FALSE(read->NeedsRender());
 }
