@@ -14,19 +14,11 @@ QColor ToWindowColor(TColor32 color)
 }
 
 // Stretches the whole of src over the whole of dst the way src asks to be
-// drawn: copied or blended by its alpha and master alpha, nearest or linear.
+// drawn: copied or blended by its alpha and master alpha, with its filter.
 void StretchOnto(TBitmap32& dst, const TBitmap32& src)
 {
     if (src.Empty() || dst.Empty()) return;
-    QImage target = dst.WrapAsImage();
-    QPainter painter(&target);
-    if (src.DrawMode == TDrawMode::dmOpaque) {
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-    } else {
-        painter.setOpacity(src.MasterAlpha / 255.0);
-    }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, src.StretchFilter == TStretchFilter::sfLinear);
-    painter.drawImage(target.rect(), src.ToImage());
+    dst.Draw(dst.BoundsRect(), src.BoundsRect(), src);
 }
 
 uint8_t Darken(uint8_t channel, uint8_t highlight)
