@@ -128,7 +128,8 @@ public:
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
     int UpdateCount() const { return updateCount_; }
-    // Asks the host to repaint (call after drawing into the bitmap).
+    // Asks the host to repaint (call after drawing into the bitmap); a bitmap
+    // that was resized since the view last looked also updates the layout.
     void Changed();
 
     // Paints background, bitmap and visible layers into Buffer() at the
@@ -168,7 +169,8 @@ private:
     bool Contains(const TPositionedLayer* layer) const { return IndexOfLayer(layer) >= 0; }
     void HookBitmap();
     void UnhookBitmap();
-    void BitmapChanged();
+    // Takes the bitmap's size when it differs from the last one seen.
+    bool NoticeBitmapResize();
     // Re-clamps the scroll position after a change of size or scale and tells the host.
     void GeometryChanged();
     void PaintBitmap();
