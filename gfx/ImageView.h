@@ -61,7 +61,8 @@ public:
     // --- Bitmap and geometry ---------------------------------------------
 
     // Borrowed; nullptr shows no picture. The view takes the bitmap's OnChange
-    // (and gives it back empty when the bitmap is replaced or the view goes).
+    // (and gives it back empty when the bitmap is replaced or the view goes),
+    // so a bitmap must outlive the view or be replaced before it goes.
     TBitmap32* Bitmap() const { return bitmap_; }
     void SetBitmap(TBitmap32* bitmap);
 

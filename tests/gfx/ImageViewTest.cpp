@@ -224,6 +224,8 @@ TEST_F(ImageViewTest, ReplacedBitmapIsLetGo)
         shortLived.SetBitmap(&bitmap);
     }
     EXPECT_FALSE(bitmap.OnChange);
+    view.SetBitmap(nullptr); // `other` goes before the view
+    EXPECT_FALSE(other.OnChange);
 }
 
 TEST_F(ImageViewTest, CursorChangesReachTheHost)
@@ -280,6 +282,7 @@ TEST_F(ImageViewTest, ScaledBitmapIsStretched)
     EXPECT_EQ(out.Pixel(10, 10), clRed32);
     EXPECT_EQ(out.Pixel(19, 19), clRed32);
     EXPECT_EQ(out.Pixel(20, 20), view.Background());
+    view.SetBitmap(nullptr); // `tiny` goes before the view
 }
 
 // --- Layers --------------------------------------------------------------------------
