@@ -101,25 +101,41 @@ Qt::CursorShape TImageViewWidget::QtCursor(TCursorShape shape)
     return Qt::ArrowCursor;
 }
 
+template <typename F>
+void TImageViewWidget::Guarded(F&& handler)
+{
+    try {
+        handler();
+    } catch (const SilentAbort&) {
+    } catch (const std::exception& e) {
+        if (OnError)
+            OnError(e);
+        else
+            qWarning("Image view handler failed: %s", e.what());
+    }
+}
+
 // --- Showing the model -------------------------------------------------------
 
 void TImageViewWidget::paintEvent(QPaintEvent*)
 {
-    view_->Render();
+    // A failing layer painter leaves what was painted before it on show.
+    Guarded([&] { view_->Render(); });
     const QImage image = view_->Buffer().WrapAsImage();
     QPainter painter(viewport());
     if (!image.isNull()) painter.drawImage(0, 0, image);
 }
 
+// Resizing and scrolling run the view's scroll handler, which may fail too.
 void TImageViewWidget::resizeEvent(QResizeEvent*)
 {
-    view_->SetViewportSize(viewport()->width(), viewport()->height());
+    Guarded([&] { view_->SetViewportSize(viewport()->width(), viewport()->height()); });
 }
 
 void TImageViewWidget::scrollContentsBy(int, int)
 {
     if (syncing_) return;
-    view_->SetScrollPos(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    Guarded([&] { view_->SetScrollPos(horizontalScrollBar()->value(), verticalScrollBar()->value()); });
 }
 
 void TImageViewWidget::RepaintRequested() { viewport()->update(); }
@@ -148,20 +164,6 @@ void TImageViewWidget::SyncScrollBars()
 }
 
 // --- Input ---------------------------------------------------------------------
-
-template <typename F>
-void TImageViewWidget::Guarded(F&& handler)
-{
-    try {
-        handler();
-    } catch (const SilentAbort&) {
-    } catch (const std::exception& e) {
-        if (OnError)
-            OnError(e);
-        else
-            qWarning("Image view handler failed: %s", e.what());
-    }
-}
 
 void TImageViewWidget::Press(QMouseEvent* event, TShiftState extra)
 {

@@ -21,9 +21,10 @@ public:
     TImageView& View() { return *view_; }
     const TImageView& View() const { return *view_; }
 
-    // Called with any error that a handler of the model raised during an input
-    // event (errors must not cross Qt's event dispatch); silent aborts are
-    // dropped before it. Without a handler the error is logged.
+    // Called with any error that a handler of the model raised during an input,
+    // paint, resize or scroll event (errors must not cross Qt's event
+    // dispatch); silent aborts are dropped before it. Without a handler the
+    // error is logged.
     std::function<void(const std::exception&)> OnError;
 
     // The model's key code for a Qt key, 0 for keys the model has no code for.
@@ -47,7 +48,7 @@ private:
     void LayoutChanged() override;
     void CursorChanged() override;
     void SyncScrollBars();
-    // Runs an input handler of the model; nothing it throws gets further.
+    // Runs a handler of the model; nothing it throws gets further.
     template <typename F>
     void Guarded(F&& handler);
     void Press(QMouseEvent* event, TShiftState extra);

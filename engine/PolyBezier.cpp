@@ -78,19 +78,21 @@ struct TOffsetLine {
     TPoint A1, B1, A2, B2;
 };
 
-TOffsetLine OffsetControlLine(const TPoint& a, const TPoint& b, double width)
+// Worked out in curve coordinates: a half rounds to even, so rounding after
+// the view's offset was added could move an edge by a pixel.
+TOffsetLine OffsetControlLine(const TPoint& a, const TPoint& b, float width)
 {
     const double theta = std::atan2(double(b.Y) - a.Y, double(b.X) - a.X);
     const float theta1 = Single(theta + M_PI / 2);
     const float fx = Single(std::cos(double(theta1)) * width);
     const float fy = Single(std::sin(double(theta1)) * width);
     const float theta2 = Single(double(theta1) - M_PI);
-    const int32_t ox = Round(std::cos(double(theta2)) * width);
-    const int32_t oy = Round(std::sin(double(theta2)) * width);
+    const int64_t ox = Round(std::cos(double(theta2)) * width);
+    const int64_t oy = Round(std::sin(double(theta2)) * width);
     return {{Round(a.X + double(fx)), Round(a.Y + double(fy))},
             {Round(b.X + double(fx)), Round(b.Y + double(fy))},
-            {a.X + ox, a.Y + oy},
-            {b.X + ox, b.Y + oy}};
+            {Saturate(a.X + ox), Saturate(a.Y + oy)},
+            {Saturate(b.X + ox), Saturate(b.Y + oy)}};
 }
 
 } // namespace
@@ -142,6 +144,8 @@ TBezier TPolyBezier::GetBezier(int32_t index) const
 }
 
 // --- Selection and editing -------------------------------------------------------
+
+TBezier TPolyBezier::ToView(const TBezier& c) const { return {ToView(c.P0), ToView(c.P1), ToView(c.P2), ToView(c.P3)}; }
 
 TPoint TPolyBezier::ToView(const TPoint& p) const
 {
@@ -249,7 +253,8 @@ void TPolyBezier::SetColor(TColor32 color)
 
 // --- Drawing ----------------------------------------------------------------------
 //
-// Every point below is already in view pixels (ToView).
+// The points handed below Draw are in view pixels (ToView), except the curve
+// coordinates that DrawCurveSegment and DrawBand are given.
 
 void TPolyBezier::Draw(const TPoint& origin, TBitmap32& target, double scale)
 {
@@ -259,11 +264,10 @@ void TPolyBezier::Draw(const TPoint& origin, TBitmap32& target, double scale)
     tangentPhase_ = 0;
     for (int32_t i = 0; i < SegmentCount(); ++i) {
         const TPolyBezierSegment& s = segments_[static_cast<size_t>(i)];
-        const TPoint start = ToView(SegmentStart(i));
         if (s.Kind == TPolyBezierSegment::skCurve)
-            DrawCurveSegment({start, ToView(s.P1), ToView(s.P2), ToView(s.P3)});
+            DrawCurveSegment({SegmentStart(i), s.P1, s.P2, s.P3});
         else
-            DrawLineSegment(start, ToView(s.P1));
+            DrawLineSegment(ToView(SegmentStart(i)), ToView(s.P1));
     }
     target_ = nullptr;
 }
@@ -275,8 +279,9 @@ void TPolyBezier::DrawLineSegment(const TPoint& s, const TPoint& e)
     DrawLine(s, e, false);
 }
 
-void TPolyBezier::DrawCurveSegment(const TBezier& c)
+void TPolyBezier::DrawCurveSegment(const TBezier& curve)
 {
+    const TBezier c = ToView(curve);
     if (width_ == 1.0f) {
         DrawHandle(c.P0, highlighted_);
         DrawHandle(c.P3, highlighted_);
@@ -287,10 +292,12 @@ void TPolyBezier::DrawCurveSegment(const TBezier& c)
             DrawLine(c.P2, c.P3, true);
         }
     }
-    if (width_ <= 1.0f)
+    if (width_ <= 1.0f) {
         SubdivideBezier(c, [this](const TBezier& piece) { DrawPiece(piece); });
-    else
-        DrawBand(c);
+    } else {
+        DrawBand(curve);
+        DrawBandCaps(c);
+    }
 }
 
 void TPolyBezier::DrawHandle(const TPoint& p, bool glyph)
@@ -338,16 +345,15 @@ void TPolyBezier::DrawPiece(const TBezier& q)
     }
 }
 
-void TPolyBezier::DrawBand(const TBezier& c)
+void TPolyBezier::DrawBand(const TBezier& curve)
 {
-    const double w = width_ * scale_;
-    const TOffsetLine head = OffsetControlLine(c.P0, c.P1, w);
-    const TOffsetLine tail = OffsetControlLine(c.P2, c.P3, w);
+    const TOffsetLine head = OffsetControlLine(curve.P0, curve.P1, width_);
+    const TOffsetLine tail = OffsetControlLine(curve.P2, curve.P3, width_);
     bandPiece_ = true;
-    SubdivideBezier(TBezier{head.A1, head.B1, tail.A1, tail.B1}, [this](const TBezier& piece) { DrawPiece(piece); });
-    SubdivideBezier(TBezier{head.A2, head.B2, tail.A2, tail.B2}, [this](const TBezier& piece) { DrawPiece(piece); });
+    const auto drawPiece = [this](const TBezier& piece) { DrawPiece(piece); };
+    SubdivideBezier(ToView(TBezier{head.A1, head.B1, tail.A1, tail.B1}), drawPiece);
+    SubdivideBezier(ToView(TBezier{head.A2, head.B2, tail.A2, tail.B2}), drawPiece);
     bandPiece_ = false;
-    DrawBandCaps(c);
 }
 
 void TPolyBezier::DrawBandCaps(const TBezier& c)

@@ -114,14 +114,15 @@ private:
     TPoint& SelectedCurvePoint(TPolyBezierSegment& segment, int32_t number);
     // A curve point in view pixels: Origin + point * Scale.
     TPoint ToView(const TPoint& p) const;
+    TBezier ToView(const TBezier& c) const;
     bool Near(const TPoint& p, int32_t x, int32_t y) const;
 
     void DrawLineSegment(const TPoint& s, const TPoint& e);
-    void DrawCurveSegment(const TBezier& viewCurve);
+    void DrawCurveSegment(const TBezier& curve);
     void DrawHandle(const TPoint& p, bool glyph);
     void DrawLine(const TPoint& a, const TPoint& b, bool tangent);
     void DrawPiece(const TBezier& piece);
-    void DrawBand(const TBezier& viewCurve);
+    void DrawBand(const TBezier& curve);
     void DrawBandCaps(const TBezier& viewCurve);
 
     TPoint startPoint_;

@@ -117,11 +117,12 @@ void TPolyBezierLayer::LayerPaint(TBitmap32& buffer)
         explicit TPaintingScope(bool& f) : flag(f) { flag = true; }
         ~TPaintingScope() { flag = false; }
     } scope(painting_);
-    // Later curves lie over earlier ones; the index loop survives a change
-    // handler that edits the list.
+    // Later curves lie over earlier ones. Recolouring runs the change handler,
+    // which may edit the list: the curve is looked up again afterwards.
     for (int32_t i = 0; i < Count(); ++i) {
+        curves_[static_cast<size_t>(i)]->SetColor(i == selected_ ? SelectedColor : CurveColor);
+        if (i >= Count()) break;
         TPolyBezier& curve = *curves_[static_cast<size_t>(i)];
-        curve.SetColor(i == selected_ ? SelectedColor : CurveColor);
         curve.SetHighlighted(i == selected_);
         curve.Draw(origin_, buffer, scale);
     }

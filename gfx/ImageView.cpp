@@ -29,7 +29,7 @@ void TImageView::HookBitmap()
     if (!bitmap_) return;
     bitmapWidth_ = bitmap_->Width();
     bitmapHeight_ = bitmap_->Height();
-    bitmap_->OnChange = [this] { BitmapChanged(); };
+    bitmap_->OnChange = [this] { Changed(); };
 }
 
 void TImageView::UnhookBitmap()
@@ -37,15 +37,12 @@ void TImageView::UnhookBitmap()
     if (bitmap_) bitmap_->OnChange = nullptr;
 }
 
-void TImageView::BitmapChanged()
+bool TImageView::NoticeBitmapResize()
 {
-    if (bitmap_->Width() != bitmapWidth_ || bitmap_->Height() != bitmapHeight_) {
-        bitmapWidth_ = bitmap_->Width();
-        bitmapHeight_ = bitmap_->Height();
-        GeometryChanged();
-    } else {
-        Changed();
-    }
+    if (!bitmap_ || (bitmap_->Width() == bitmapWidth_ && bitmap_->Height() == bitmapHeight_)) return false;
+    bitmapWidth_ = bitmap_->Width();
+    bitmapHeight_ = bitmap_->Height();
+    return true;
 }
 
 void TImageView::SetViewportSize(int32_t width, int32_t height)
@@ -255,6 +252,12 @@ void TImageView::EndUpdate()
 
 void TImageView::Changed()
 {
+    // A bitmap resized without a word (SetSize tells no one) is noticed when
+    // whoever resized it tells the view, as after drawing.
+    if (NoticeBitmapResize()) {
+        GeometryChanged(); // which comes back here for the repaint
+        return;
+    }
     if (updateCount_ > 0) {
         repaintPending_ = true;
         return;

@@ -61,7 +61,8 @@ public:
     // --- Bitmap and geometry ---------------------------------------------
 
     // Borrowed; nullptr shows no picture. The view takes the bitmap's OnChange
-    // (and gives it back empty when the bitmap is replaced or the view goes).
+    // (and gives it back empty when the bitmap is replaced or the view goes),
+    // so a bitmap must outlive the view or be replaced before it goes.
     TBitmap32* Bitmap() const { return bitmap_; }
     void SetBitmap(TBitmap32* bitmap);
 
@@ -128,7 +129,8 @@ public:
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
     int UpdateCount() const { return updateCount_; }
-    // Asks the host to repaint (call after drawing into the bitmap).
+    // Asks the host to repaint (call after drawing into the bitmap); a bitmap
+    // that was resized since the view last looked also updates the layout.
     void Changed();
 
     // Paints background, bitmap and visible layers into Buffer() at the
@@ -168,7 +170,8 @@ private:
     bool Contains(const TPositionedLayer* layer) const { return IndexOfLayer(layer) >= 0; }
     void HookBitmap();
     void UnhookBitmap();
-    void BitmapChanged();
+    // Takes the bitmap's size when it differs from the last one seen.
+    bool NoticeBitmapResize();
     // Re-clamps the scroll position after a change of size or scale and tells the host.
     void GeometryChanged();
     void PaintBitmap();

@@ -4,7 +4,9 @@
 // scrolled. The pointer drags curve points; with "drag" the demo itself drags
 // the start of the selected curve on the zoomed view. Built by hand, not by the
 // project:
-//   demo_imageview [drag]
+//   g++ -std=c++20 -fPIC -I. $(pkg-config --cflags Qt6Widgets) tools/demo_imageview.cpp \
+//       build/libcontrols.a build/libengine.a build/libgfx.a $(pkg-config --libs Qt6Widgets) -ljpeg -o /tmp/demo_imageview
+//   /tmp/demo_imageview [drag]
 #include "controls/ImageViewWidget.h"
 #include "engine/PolyBezier.h"
 #include "engine/PolyBezierLayer.h"

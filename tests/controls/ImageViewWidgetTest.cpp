@@ -191,3 +191,27 @@ TEST_F(ImageViewWidgetTest, CursorShapeFollowsTheModel)
     widget.View().SetCursor(TCursorShape::crDefault);
     EXPECT_EQ(Surface()->cursor().shape(), Qt::ArrowCursor);
 }
+
+TEST_F(ImageViewWidgetTest, ErrorsWhilePaintingScrollingOrResizingStayInsideTheWidget)
+{
+    std::vector<std::string> errors;
+    widget.OnError = [&](const std::exception& e) { errors.push_back(e.what()); };
+    // A layer painted below the failing one still shows.
+    widget.View().AddLayer().OnPaint = [](TPositionedLayer&, TBitmap32& buffer) {
+        buffer.FillRect(20, 20, 30, 30, clBlue32);
+    };
+    widget.View().AddLayer().OnPaint = [](TPositionedLayer&, TBitmap32&) { throw EngineError("bad paint"); };
+    const QImage shot = Surface()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(shot.pixel(25, 25), clBlue32);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.front(), "bad paint");
+
+    widget.View().ClearLayers();
+    errors.clear();
+    widget.View().OnScroll = [](TImageView&) { throw EngineError("bad scroll"); };
+    widget.horizontalScrollBar()->setValue(40);
+    EXPECT_EQ(widget.View().ScrollPos().X, 40);
+    widget.resize(700, 600); // the whole picture fits: the scroll position falls back to 0
+    EXPECT_EQ(widget.View().ScrollPos().X, 0);
+    EXPECT_EQ(errors, (std::vector<std::string>{"bad scroll", "bad scroll"}));
+}

@@ -181,6 +181,18 @@ TEST_F(PolyBezierLayerTest, SelectedCurveIsRedAndTheOthersOlive)
     EXPECT_EQ(changes, 2);
 }
 
+TEST_F(PolyBezierLayerTest, ChangeHandlerThatEmptiesTheLayerWhilePaintingStopsThePaint)
+{
+    AddCurve(10, 10);
+    AddCurve(10, 60);
+    // The first recolouring of the paint empties the layer: nothing is left to draw.
+    layer->SetOnChange([this](TPolyBezierLayer& sender) { sender.Clear(); });
+    const TBitmap32& shown = view.Render();
+    EXPECT_EQ(layer->Count(), 0);
+    EXPECT_EQ(shown.Pixel(20, 10), clWhite32);
+    EXPECT_EQ(shown.Pixel(20, 60), clWhite32);
+}
+
 TEST_F(PolyBezierLayerTest, CurveEditsAskTheViewToRepaint)
 {
     struct THost : TImageViewHost {

@@ -402,6 +402,22 @@ TEST(PolyBezierTest, BandDrawsDashedEdgesAndNoCurveOrHandles)
     EXPECT_FALSE(IsWhite(buffer.Pixel(90, 30)));
 }
 
+TEST(PolyBezierTest, BandEdgesAreRoundedWhereTheCurveLiesNotWhereItIsShown)
+{
+    // The control line from (0, 0) to (5042, -2911) turns the first edge's
+    // offset into exactly (4.5, 7.79...) at width 9: rounded on the curve, the
+    // edge starts at x = 4 wherever the curve is shown, so a picture shown one
+    // pixel further right is the same picture one pixel further right.
+    TPolyBezier c({0, 0});
+    c.AddCurveSegment({5042, -2911}, {5042, -2911}, {10084, -5822});
+    c.SetWidth(9.0f);
+    TBitmap32 atZero(60, 60, clBlack32), atOne(60, 60, clBlack32);
+    c.Draw({0, 40}, atZero);
+    c.Draw({1, 40}, atOne);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x + 1 < 60; ++x) ASSERT_EQ(atOne.Pixel(x + 1, y), atZero.Pixel(x, y)) << x << ", " << y;
+}
+
 TEST(PolyBezierTest, ScaledBandLiesAroundTheCurveAsShown)
 {
     TBitmap32 buffer(200, 120, clWhite32);

@@ -188,6 +188,31 @@ TEST_F(ImageViewTest, ResizedBitmapChangesTheLayout)
     EXPECT_EQ(view.ScrollRange(), Point(0, 0));
 }
 
+TEST_F(ImageViewTest, BitmapResizedBehindTheViewsBackTakesEffectWhenTheViewIsToldOfIt)
+{
+    view.SetScrollPos(150, 150);
+    int scrolls = 0;
+    view.OnScroll = [&](TImageView&) { ++scrolls; };
+    host.Layouts = 0;
+    bitmap.SetSize(300, 150); // no change notice from the bitmap itself
+    view.Changed();
+    EXPECT_EQ(host.Layouts, 1);
+    EXPECT_EQ(view.ScrollPos(), Point(100, 50));
+    EXPECT_EQ(scrolls, 1);
+    view.Changed(); // nothing moved since
+    EXPECT_EQ(host.Layouts, 1);
+    // Within an update the layout follows at once; only the repaint waits.
+    view.BeginUpdate();
+    host.Repaints = 0;
+    bitmap.SetSize(250, 150);
+    view.Changed();
+    EXPECT_EQ(host.Layouts, 2);
+    EXPECT_EQ(view.ScrollPos(), Point(50, 50));
+    EXPECT_EQ(host.Repaints, 0);
+    view.EndUpdate();
+    EXPECT_EQ(host.Repaints, 1);
+}
+
 TEST_F(ImageViewTest, ReplacedBitmapIsLetGo)
 {
     TBitmap32 other(10, 10);
@@ -199,6 +224,8 @@ TEST_F(ImageViewTest, ReplacedBitmapIsLetGo)
         shortLived.SetBitmap(&bitmap);
     }
     EXPECT_FALSE(bitmap.OnChange);
+    view.SetBitmap(nullptr); // `other` goes before the view
+    EXPECT_FALSE(other.OnChange);
 }
 
 TEST_F(ImageViewTest, CursorChangesReachTheHost)
@@ -255,6 +282,7 @@ TEST_F(ImageViewTest, ScaledBitmapIsStretched)
     EXPECT_EQ(out.Pixel(10, 10), clRed32);
     EXPECT_EQ(out.Pixel(19, 19), clRed32);
     EXPECT_EQ(out.Pixel(20, 20), view.Background());
+    view.SetBitmap(nullptr); // `tiny` goes before the view
 }
 
 // --- Layers --------------------------------------------------------------------------
