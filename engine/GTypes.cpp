@@ -255,34 +255,34 @@ void DrawStrokePolygon(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint&
 
 namespace {
 
-// Points every 0.1 radians from `start` while the angle stays within `end` + 0.1,
-// joined by anti-aliased segments; colourOf(i) is the colour of segment i.
+// Joins the points of an arc by anti-aliased segments; colourOf(i) is the
+// colour of segment i.
 template <typename ColourOf>
-void DrawSegmentedArc(TBitmap32& bmp, const TPoint& centre, double radius, double start, double end, ColourOf colourOf)
+void DrawSegmentedArc(TBitmap32& bmp, const std::vector<TFloatPoint>& points, ColourOf colourOf)
 {
-    bool first = true;
-    double px = 0, py = 0;
-    int segment = 0;
-    for (double a = start; a <= end + 0.1; a += 0.1) {
-        const double x = centre.X + radius * std::cos(a), y = centre.Y + radius * std::sin(a);
-        if (!first) bmp.LineFS(px, py, x, y, colourOf(segment++));
-        first = false;
-        px = x;
-        py = y;
-    }
+    for (size_t i = 1; i < points.size(); ++i)
+        bmp.LineFS(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y, colourOf(static_cast<int>(i - 1)));
 }
 
 } // namespace
 
+std::vector<TFloatPoint> ArcPoints(const TPoint& centre, double radius, double startAngle, double endAngle)
+{
+    std::vector<TFloatPoint> points;
+    for (double a = startAngle; a <= endAngle + 0.1; a += 0.1)
+        points.push_back({centre.X + radius * std::cos(a), centre.Y + radius * std::sin(a)});
+    return points;
+}
+
 void DrawDashedCircle(TBitmap32& bmp, const TPoint& centre, TColor32 c1, TColor32 c2, double radius)
 {
     // The pen switches after every point, so the first segment is drawn in C2.
-    DrawSegmentedArc(bmp, centre, radius, 0.0, 2 * M_PI, [c1, c2](int i) { return i % 2 == 0 ? c2 : c1; });
+    DrawSegmentedArc(bmp, ArcPoints(centre, radius, 0.0, 2 * M_PI), [c1, c2](int i) { return i % 2 == 0 ? c2 : c1; });
 }
 
 void DrawArc(TBitmap32& bmp, const TPoint& centre, TColor32 color, double radius, double startAngle, double endAngle)
 {
-    DrawSegmentedArc(bmp, centre, radius, startAngle, endAngle, [color](int) { return color; });
+    DrawSegmentedArc(bmp, ArcPoints(centre, radius, startAngle, endAngle), [color](int) { return color; });
 }
 
 // --- Errors ---------------------------------------------------------------

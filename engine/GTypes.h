@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 // --- Colour ---------------------------------------------------------------
 
@@ -81,6 +82,9 @@ TVectorSample InterpolateIDW(std::span<const TVectorSample> samples, const TPoin
 // Fills Left followed by Right reversed, anti-aliased, even-odd, scaled by Scale.
 void DrawStrokePolygon(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TBitmap32& dest,
                        double scale, TColor32 color);
+// The points of an arc: one every 0.1 radians from StartAngle for as long as
+// the angle stays within EndAngle + 0.1, so the last ones run slightly past.
+std::vector<TFloatPoint> ArcPoints(const TPoint& centre, double radius, double startAngle, double endAngle);
 void DrawDashedCircle(TBitmap32& bmp, const TPoint& centre, TColor32 c1, TColor32 c2, double radius);
 void DrawArc(TBitmap32& bmp, const TPoint& centre, TColor32 color, double radius, double startAngle,
              double endAngle);

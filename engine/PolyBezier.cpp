@@ -359,9 +359,16 @@ void TPolyBezier::DrawBand(const TBezier& curve)
 void TPolyBezier::DrawBandCaps(const TBezier& c)
 {
     // Half circles that bulge away from the curve at both ends.
+    // They are dashed white and black like the edges, so they show on any picture.
     const double w = width_ * scale_;
-    const double a = std::atan2(double(c.P1.Y) - c.P0.Y, double(c.P1.X) - c.P0.X);
-    DrawArc(*target_, c.P0, clBlack32, w, a + M_PI / 2, a + 3 * M_PI / 2);
-    const double b = std::atan2(double(c.P2.Y) - c.P3.Y, double(c.P2.X) - c.P3.X);
-    DrawArc(*target_, c.P3, clBlack32, w, b + M_PI / 2, b + 3 * M_PI / 2);
+    auto cap = [this, w](const TPoint& centre, const TPoint& away) {
+        const double a = std::atan2(double(away.Y) - centre.Y, double(away.X) - centre.X);
+        const std::vector<TFloatPoint> points = ArcPoints(centre, w, a + M_PI / 2, a + 3 * M_PI / 2);
+        int64_t phase = 0;
+        TStipplePen pen(BandStipple, phase);
+        for (size_t i = 1; i < points.size(); ++i)
+            pen.Line(*target_, points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
+    };
+    cap(c.P0, c.P1);
+    cap(c.P3, c.P2);
 }

@@ -402,6 +402,22 @@ TEST(PolyBezierTest, BandDrawsDashedEdgesAndNoCurveOrHandles)
     EXPECT_FALSE(IsWhite(buffer.Pixel(90, 30)));
 }
 
+TEST(PolyBezierTest, BandCapsAreDashedLikeTheEdges)
+{
+    // On a black picture the caps must still show: white dashes among black.
+    TBitmap32 buffer(100, 60, clBlack32);
+    TPolyBezier c({20, 30});
+    c.AddCurveSegment({40, 30}, {60, 30}, {80, 30});
+    c.SetWidth(10.0f);
+    c.Draw({0, 0}, buffer);
+    for (const auto& [from, to] : {std::pair{0, 18}, std::pair{83, 100}}) {
+        int light = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = from; x < to; ++x) light += GreenComponent(buffer.Pixel(x, y)) > 128;
+        EXPECT_GT(light, 3) << "cap between x " << from << " and " << to;
+    }
+}
+
 TEST(PolyBezierTest, BandEdgesAreRoundedWhereTheCurveLiesNotWhereItIsShown)
 {
     // The control line from (0, 0) to (5042, -2911) turns the first edge's
