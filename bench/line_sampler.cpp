@@ -2,6 +2,7 @@
 // scan width 2) at random points of a one-megapixel feature map, as the
 // apply-to-the-entire-image run places them. Target: 10,000 strokes in
 // under 50 ms on one core.
+#include "DefaultStroke.h"
 #include "engine/LineSampler.h"
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
@@ -41,22 +42,13 @@ void BM_TraceDefaultStrokes(benchmark::State& state)
 {
     const TBitmap32 map = SyntheticFeatureMap();
     const TBitmap32 dest(MapSide, MapSide, clWhite32);
-    const TGetDirectionEvent guide = [](int32_t, int32_t, TByteDirection& d) { d = 128; };
     RandSeed = 0;
     int64_t strokes = 0;
     for (auto _ : state) {
         for (int i = 0; i < StrokesPerRun; ++i) {
             const int32_t x = Random(MapSide), y = Random(MapSide);
             TLineSampler s(&map, &dest);
-            s.SetScale(1.0f);
-            s.SetPolyStep(12);
-            s.SetStart({x, y});
-            s.SetLength(40 + Random(40 / 10) - 40 / 20);
-            s.SetGain(12.0f);
-            s.SetScanWidth(2.0f);
-            s.StopAtEdges = false;
-            s.SetThreshold(0);
-            s.SetOnGetDirection(guide);
+            bench::ConfigureDefaultStroke(s, x, y, 128);
             strokes += s.Sample();
             benchmark::DoNotOptimize(s.GetBounds());
         }

@@ -4,6 +4,7 @@
 // timing. Targets on one core: under 100 ms per 5,000 polygon strokes and
 // under 300 ms per 5,000 brush strokes.
 #include "BenchSupport.h"
+#include "DefaultStroke.h"
 #include "tools/DefaultBrushes.h"
 
 #include "engine/BitmapBrushStrokeRenderer.h"
@@ -35,15 +36,7 @@ const std::vector<TTracedStroke>& DefaultStrokes()
         while (out.size() < StrokesPerRun) {
             const int32_t x = Random(Side), y = Random(Side);
             TLineSampler s(map.get(), map.get());
-            s.SetScale(1.0f);
-            s.SetPolyStep(12);
-            s.SetStart({x, y});
-            s.SetLength(40 + Random(40 / 10) - 40 / 20);
-            s.SetGain(12.0f);
-            s.SetScanWidth(2.0f);
-            s.StopAtEdges = false;
-            s.SetThreshold(0);
-            s.SetOnGetDirection([](int32_t, int32_t, TByteDirection& d) { d = 32; });
+            bench::ConfigureDefaultStroke(s, x, y, 32);
             if (s.Sample()) out.push_back({s.Left(), s.Right(), s.Color()});
         }
         return out;

@@ -32,11 +32,4 @@ BENCHMARK(BM_StylePreview)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);  // the sample picture is a Qt resource
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+#include "GuiMain.h"
