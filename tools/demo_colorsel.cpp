@@ -1,8 +1,5 @@
 // A small window for looking at the colour selector, the bitmap slider and the
-// version labels by eye. Not part of the build; after building the project:
-//   g++ -std=c++20 -fPIC -I. -Ibuild/generated $(pkg-config --cflags Qt6Widgets) \
-//       tools/demo_colorsel.cpp build/libcontrols.a build/libgfx.a \
-//       $(pkg-config --libs Qt6Widgets) -o build/demo_colorsel
+// version labels by eye. Built with the project as build/demo_colorsel.
 // Arguments: "pressed" holds the slider's thumb down; "drag" also drags it to
 // the dark end; "pick" picks a primary and a secondary colour.
 #include "controls/InfoLabel.h"

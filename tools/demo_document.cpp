@@ -1,9 +1,8 @@
 // A document on two views, for looking at by eye: on the left the source
 // picture half transparent with the direction and edge overlays, on the right
-// the drawing after a run of strokes. Built by hand, not by the project:
-//   g++ -std=c++20 -fPIC -I. $(pkg-config --cflags Qt6Widgets) tools/demo_document.cpp \
-//       build/libcontrols.a build/libengine.a build/libgfx.a $(pkg-config --libs Qt6Widgets) -ljpeg -o /tmp/demo_document
-//   /tmp/demo_document [picture-file] [strokes] [brush-index]   (from the source folder)
+// the drawing after a run of strokes. Built with the project; run from the
+// source folder (the default brushes lie in build/):
+//   build/demo_document [picture-file] [strokes] [brush-index]
 #include "controls/ImageViewWidget.h"
 #include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/DualImage.h"

@@ -1,5 +1,5 @@
 // Shows gauge bars and floating-point spin edits at several values and sizes,
-// for looking at them. Built by hand; not part of the program.
+// for looking at them. Built with the project as build/demo_gauge.
 #include "controls/FloatSpinEdit.h"
 #include "controls/GaugeTrack.h"
 #include "controls/NumericEdit.h"

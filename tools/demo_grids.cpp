@@ -1,6 +1,6 @@
 // Shows both thumbnail grids side by side, with a selection and scrolled
-// down, for looking at them by eye. Built by hand, not by the project:
-//   demo_grids WIDTH HEIGHT
+// down, for looking at them by eye. Built with the project:
+//   build/demo_grids WIDTH HEIGHT
 #include "controls/Bitmap32List.h"
 #include "controls/ImageList.h"
 #include "controls/ImageListViewer.h"

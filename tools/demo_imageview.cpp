@@ -2,11 +2,8 @@
 // picture shown half transparent with an olive curve, a selected (red,
 // highlighted) curve and a free-hand band; on the right the same at scale 2,
 // scrolled. The pointer drags curve points; with "drag" the demo itself drags
-// the start of the selected curve on the zoomed view. Built by hand, not by the
-// project:
-//   g++ -std=c++20 -fPIC -I. $(pkg-config --cflags Qt6Widgets) tools/demo_imageview.cpp \
-//       build/libcontrols.a build/libengine.a build/libgfx.a $(pkg-config --libs Qt6Widgets) -ljpeg -o /tmp/demo_imageview
-//   /tmp/demo_imageview [drag]
+// the start of the selected curve on the zoomed view. Built with the project:
+//   build/demo_imageview [drag]
 #include "controls/ImageViewWidget.h"
 #include "engine/PolyBezier.h"
 #include "engine/PolyBezierLayer.h"
