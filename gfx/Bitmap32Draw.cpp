@@ -22,7 +22,18 @@ void TransferRow(TColor32* dst, const TColor32* src, int64_t count, const TBitma
         std::memmove(dst, src, static_cast<size_t>(count) * sizeof(TColor32));
         return;
     }
-    for (int64_t i = 0; i < count; ++i) dst[i] = BlendColor(src[i], dst[i], from.MasterAlpha);
+    if (from.MasterAlpha != 255) {
+        for (int64_t i = 0; i < count; ++i) dst[i] = BlendColor(src[i], dst[i], from.MasterAlpha);
+        return;
+    }
+    // Without a master alpha most pixels of a stroke's bitmap are either
+    // untouched (alpha 0) or fully covered: skip and copy those directly.
+    for (int64_t i = 0; i < count; ++i) {
+        const TColor32 s = src[i];
+        const uint32_t a = s >> 24;
+        if (a == 0) continue;
+        dst[i] = a == 255 ? (s & 0x00FFFFFFu) | (dst[i] & 0xFF000000u) : BlendColor(s, dst[i]);
+    }
 }
 
 // Source index for each destination index of [lo, hi) along one axis, or -1
