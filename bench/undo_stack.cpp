@@ -136,48 +136,51 @@ void BM_UndoStackSession(benchmark::State& state)
 }
 BENCHMARK(BM_UndoStackSession)->Iterations(1)->Unit(benchmark::kSecond);
 
+// One full-picture step recorded over a scratch program folder, for timing
+// its undo and redo on their own.
+struct TOneStep {
+    QTemporaryDir dir;
+    TTempManager manager{dir.path().toStdString() + "/"};
+    TBitmap32 feature = bench::PhotoLikePicture(Side, Side);
+    TBitmap32 dest{Side, Side, clWhite32};
+    TGStates stack;
+
+    TOneStep()
+    {
+        SetTempManager(&manager);
+        RecordStep(stack, feature, dest);
+    }
+    ~TOneStep() { SetTempManager(nullptr); }
+};
+
 // Undo and redo of one full-picture step whose images are on disk: the
 // worst case of the session above, timed on its own.
 void BM_UndoRedoSwappedFullStep(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    TTempManager manager(dir.path().toStdString() + "/");
-    SetTempManager(&manager);
-    TBitmap32 feature = bench::PhotoLikePicture(Side, Side);
-    TBitmap32 dest(Side, Side, clWhite32);
-    TGStates stack;
-    RecordStep(stack, feature, dest);
+    TOneStep step;
     for (auto _ : state) {
         state.PauseTiming();
-        stack.GetState(0).Compress();
+        step.stack.GetState(0).Compress();
         state.ResumeTiming();
-        stack.Undo(feature, dest);
+        step.stack.Undo(step.feature, step.dest);
         state.PauseTiming();
-        stack.GetState(0).Compress();
+        step.stack.GetState(0).Compress();
         state.ResumeTiming();
-        stack.Redo(feature, dest);
+        step.stack.Redo(step.feature, step.dest);
     }
     state.SetLabel("one undo plus one redo, each reading its step back from disk");
-    SetTempManager(nullptr);
 }
 BENCHMARK(BM_UndoRedoSwappedFullStep)->Unit(benchmark::kMillisecond);
 
 // The same for a step whose images are still in memory (the newest three).
 void BM_UndoRedoFullStepInMemory(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    TTempManager manager(dir.path().toStdString() + "/");
-    SetTempManager(&manager);
-    TBitmap32 feature = bench::PhotoLikePicture(Side, Side);
-    TBitmap32 dest(Side, Side, clWhite32);
-    TGStates stack;
-    RecordStep(stack, feature, dest);
+    TOneStep step;
     for (auto _ : state) {
-        stack.Undo(feature, dest);
-        stack.Redo(feature, dest);
+        step.stack.Undo(step.feature, step.dest);
+        step.stack.Redo(step.feature, step.dest);
     }
     state.SetLabel("one undo plus one redo");
-    SetTempManager(nullptr);
 }
 BENCHMARK(BM_UndoRedoFullStepInMemory)->Unit(benchmark::kMillisecond);
 
