@@ -9,8 +9,12 @@ all: build
 deps:
 	@bash scripts/install-deps
 
+# ccache, where installed, makes rebuilds in several work trees cheap.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
+
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -24,9 +28,9 @@ bench: build
 	  echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_counters_tabular=true || exit 1; \
 	done
 
+# `make run ARGS=drawing.ovk` opens a project at start.
 run: build
-	@if [ -x $(BUILD_DIR)/ocrastell ]; then $(BUILD_DIR)/ocrastell; \
-	else echo "The application window is not part of this build yet: run 'make test' for the engine and controls."; fi
+	@$(BUILD_DIR)/ocrastell $(ARGS)
 
 clean:
 	@rm -rf $(BUILD_DIR)
