@@ -177,6 +177,7 @@ private:
     TBitmap32 destPicture_;
 
     bool applyRunning_ = false;
+    bool applyInLoop_ = false; // the apply loop is on the stack
     bool updating_ = false;
     int32_t applyAllSteps_ = 5000;
     int32_t applyStartStep_ = 1;

@@ -68,15 +68,21 @@ void TDomain::ApplyWithCurrentSettings()
 
 void TDomain::ApplyAllRun()
 {
-    // A Start that arrives while a run is pumping events would nest a second
-    // run inside the first and merge their undo steps.
-    if (!document_ || !ui_ || applyRunning_) return;
+    if (!document_ || !ui_) return;
+    // A Start that arrives while the loop pumps events (Stop and Start in one
+    // batch) must not nest a second loop whose undo step would merge with
+    // this one: the running loop just goes on.
+    if (applyInLoop_) {
+        applyRunning_ = true;
+        return;
+    }
     IApplyDialog& dialog = ui_->ApplyDialog();
     TDualImage& doc = *document_;
     struct TRunEnds {
-        bool& Running;
-        ~TRunEnds() { Running = false; }
-    } runEnds{applyRunning_};
+        TDomain& Domain;
+        ~TRunEnds() { Domain.applyRunning_ = Domain.applyInLoop_ = false; }
+    } runEnds{*this};
+    applyInLoop_ = true;
     AsOneUndoStep(doc, imgDst_, [&] {
         const int32_t last = dialog.Steps();
         applyRunning_ = true;
