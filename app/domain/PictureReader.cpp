@@ -12,11 +12,20 @@
 
 namespace {
 
-bool StartsWithBM(const std::string& fileName)
+enum class TPictureReader { OwnBmp, Qt };
+
+// Files that start with "BM" are ours, except the palette and 16-bit depths
+// our reader does not take (its depths carry alpha as data; those never do).
+// A header too short to say is ours too, so that its damage is reported.
+TPictureReader ReaderFor(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
-    char magic[2] = {};
-    return in.read(magic, 2) && magic[0] == 'B' && magic[1] == 'M';
+    unsigned char header[30] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    if (in.gcount() < 2 || header[0] != 'B' || header[1] != 'M') return TPictureReader::Qt;
+    if (in.gcount() < std::streamsize(sizeof header)) return TPictureReader::OwnBmp;
+    const int bitCount = header[28] | header[29] << 8;
+    return bitCount == 24 || bitCount == 32 ? TPictureReader::OwnBmp : TPictureReader::Qt;
 }
 
 TBitmap32 ReadBmp(const std::string& fileName)
@@ -39,23 +48,8 @@ void TakePixels(const TBitmap32& picture, TBitmap32& target)
 
 void ReadPictureFile(const std::string& fileName, TBitmap32& target)
 {
-    TBitmap32 picture;
-    if (StartsWithBM(fileName)) {
-        try {
-            picture = ReadBmp(fileName);
-        } catch (const EngineError& own) {
-            // Our reader takes the 24- and 32-bit BMPs that carry data in
-            // alpha; Qt reads the other depths. Its complaint about a file
-            // neither can read says less than ours.
-            try {
-                picture = LoadPictureFile(fileName);
-            } catch (const EngineError&) {
-                throw own;
-            }
-        }
-    } else {
-        picture = LoadPictureFile(fileName);
-    }
+    const TBitmap32 picture =
+        ReaderFor(fileName) == TPictureReader::OwnBmp ? ReadBmp(fileName) : LoadPictureFile(fileName);
     TakePixels(picture, target);
 }
 

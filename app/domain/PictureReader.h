@@ -7,8 +7,8 @@
 class QImage;
 class TBitmap32;
 
-// A file that starts with "BM" is read by our own BMP reader (which keeps a
-// 32-bit alpha byte); one it does not take (palette or 16-bit BMPs) and every
+// A 24- or 32-bit BMP file (one that starts with "BM") is read by our own BMP
+// reader, which keeps a 32-bit alpha byte; BMPs of other depths and every
 // other file go through Qt's image readers, TIFF included. Raises EngineError
 // with the reader's message; `target` keeps its size and pixels on failure,
 // and its drawing settings and change handler in every case.
