@@ -1,17 +1,14 @@
 // What the file tests of the command module share: a scratch folder, whole
-// files as bytes, and a cap on the size of files this process may write, which
-// makes any write fail part-way (also for root, whom folder permissions do not
-// stop).
+// files as bytes, the message of an error, and (from common/) the file-size
+// limit that makes a write fail part-way.
 #pragma once
 
+#include "common/FileSizeLimit.h"
 #include "gfx/Errors.h"
 
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -57,28 +54,3 @@ inline void WriteFileBytes(const std::string& fileName, const std::string& bytes
 {
     std::ofstream(fileName, std::ios::binary) << bytes;
 }
-
-// While it lives, no file of this process may grow beyond `bytes`: writes
-// beyond fail with EFBIG (the signal that would kill the process is ignored).
-class TFileSizeCap {
-public:
-    explicit TFileSizeCap(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit capped = saved_;
-        capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~TFileSizeCap()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    TFileSizeCap(const TFileSizeCap&) = delete;
-    TFileSizeCap& operator=(const TFileSizeCap&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};

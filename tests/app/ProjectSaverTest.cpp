@@ -4,11 +4,7 @@
 #include "app/domain/ProjectSaver.h"
 
 #include "FileTestSupport.h"
-#include "engine/DualImage.h"
-#include "engine/ScratchTempFolder.h"
-#include "engine/Styles.h"
-#include "gfx/ImageView.h"
-#include "gfx/Random.h"
+#include "engine/SmallDrawing.h"
 
 #include <gtest/gtest.h>
 
@@ -16,40 +12,15 @@
 
 namespace {
 
-TBitmap32 Picture(int32_t w, int32_t h)
-{
-    TBitmap32 pic(w, h);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pic.Pixel(x, y) = (x - 40) * (x - 40) + (y - 30) * (y - 30) < 400 ? Color32(60, 40, 30)
-                                                                                : Color32(uint8_t(120 + x), 180, uint8_t(200 - y));
-    return pic;
-}
-
 const auto Local = [](const std::string&) { return false; };
 
-class ProjectSaverTest : public ::testing::Test {
+// Two steps of strokes, not yet saved.
+class ProjectSaverTest : public ::testing::Test, protected TSmallDrawing {
 protected:
-    ProjectSaverTest() : source(Picture(80, 60)), dest(80, 60, clWhite32)
+    ProjectSaverTest()
     {
-        RandSeed = 7;
-        sourceView.SetBitmap(&source);
-        destView.SetBitmap(&dest);
-        doc = std::make_unique<TDualImage>(sourceView, destView, 1.0f);
-        doc->SetStyle(&style);
-        doc->SetAutoMode(true);
         Step(40);
         Step(40);
-    }
-
-    void Step(int32_t strokes)
-    {
-        doc->BeginState();
-        for (int32_t i = 0; i < strokes; ++i) {
-            const int32_t x = Random(source.Width());
-            doc->PlaceStrokeAt(x, Random(source.Height()));
-        }
-        doc->EndState();
     }
 
     std::string ProjectName(const std::string& name) const { return temp.Folder() + name; }
@@ -62,12 +33,6 @@ protected:
             if (std::regex_match(name, std::regex("[0-9]{8}\\.ovk"))) staged.push_back(name);
         return staged;
     }
-
-    TScratchTempFolder temp;
-    TBitmap32 source, dest;
-    TImageView sourceView, destView;
-    TGStyle style;
-    std::unique_ptr<TDualImage> doc;
 };
 
 } // namespace
@@ -85,14 +50,11 @@ TEST_F(ProjectSaverTest, LocalSaveMergesTheHistoryAndReadsBack)
     EXPECT_EQ(doc->StateCount(), 1);
     EXPECT_TRUE(StagedProjects().empty());
 
-    TBitmap32 readSource, readDest;
-    TImageView readSourceView, readDestView;
-    readSourceView.SetBitmap(&readSource);
-    readDestView.SetBitmap(&readDest);
+    OtherViews views;
     TFileStream in(name, TFileStream::Mode::OpenRead);
-    auto read = TDualImage::CreateFromStream(in, readSourceView, readDestView, 1.0f);
-    EXPECT_TRUE(SameBitmaps(readDest, dest));
-    EXPECT_TRUE(SameBitmaps(readSource, source));
+    auto read = TDualImage::CreateFromStream(in, views.sourceView, views.destView, 1.0f);
+    EXPECT_TRUE(SameBitmaps(views.dest, dest));
+    EXPECT_TRUE(SameBitmaps(views.source, source));
     EXPECT_EQ(read->StrokeCount(), strokes);
     EXPECT_EQ(read->StateCount(), 1);
 }
@@ -129,7 +91,7 @@ TEST_F(ProjectSaverTest, AWriteThatFailsPartWayKeepsTheEarlierProjectAndModified
     doc->Compact();
     std::string error;
     {
-        TFileSizeCap cap(30000);
+        FileSizeLimit cap(30000);
         error = ErrorOf([&] { SaveProjectFile(*doc, name, Local, temp.Manager()); });
     }
     EXPECT_EQ(error.rfind("Could not write " + name + ": ", 0), 0u) << error;

@@ -140,7 +140,7 @@ TEST(ResultImage, FailedWritesKeepTheEarlierFile)
                   "Could not write " + file + ": the picture is empty");
         std::string capped;
         {
-            TFileSizeCap cap(1024);
+            FileSizeLimit cap(1024);
             capped = ErrorOf([&] { SaveResultImage(Busy(400, 300), file, 200.0); });
         }
         EXPECT_EQ(capped.rfind("Could not write " + file, 0), 0u) << capped;

@@ -165,7 +165,7 @@ TEST(TiffWriter, AWriteThatFailsPartWayKeepsTheEarlierFile)
     WriteFileBytes(name, "earlier picture");
     std::string error;
     {
-        TFileSizeCap cap(4096);
+        FileSizeLimit cap(4096);
         error = ErrorOf([&] { SaveBitmapAsTiff(Gradient(300, 200), name, 200.0); });
     }
     EXPECT_EQ(error.rfind("Could not write " + name + ": ", 0), 0u) << error;
