@@ -66,14 +66,9 @@ void TDomain::SaveImage(const TBitmap32& bitmap, double dotsPerInch)
     if (!ui_) return;
     const auto fileName = ui_->SaveImageFileName();
     if (!fileName) return;
-    if (ResultKindOf(*fileName) == TResultKind::None) {
-        // Nothing is written, so nothing counts as saved.
-        Boxes().ShowMessage("Error saving image",
-                            "Unsupported file type: " + *fileName + "\r\n" + SupportedResultTypesText(),
-                            TMessageKind::Error);
-        return;
-    }
     TBusyCursorScope busy;
+    // An extension the program does not write is refused with the supported
+    // ones, and nothing counts as saved then.
     ReportingErrors(Boxes(), "Error saving image", [&] { SaveResultImage(bitmap, *fileName, dotsPerInch); });
     if (document_) document_->Modified = false;
 }
@@ -167,7 +162,6 @@ void TDomain::SaveProject()
     ReportingErrors(Boxes(), "Error saving project", [&] {
         SaveProjectFile(*document_, document_->FileName, IsRemoteDrive, *tempManager_);
     });
-    document_->Modified = false;
 }
 
 void TDomain::SaveProjectAs()
