@@ -165,7 +165,7 @@ QImage DrawSplashPicture()
     painter.fillRect(splash.rect(), sky);
 
     // The sun, its rays as short pen strokes.
-    const QPointF sun(318, 128);
+    const QPointF sun(334, 142);
     QRadialGradient glow(sun, 46);
     glow.setColorAt(0, QColor(255, 246, 210));
     glow.setColorAt(1, QColor(255, 246, 210, 0));

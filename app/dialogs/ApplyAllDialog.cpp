@@ -37,11 +37,11 @@ TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
     lblStep_->setGeometry(12, 54, 185, 20);
 
     btOk_ = new QPushButton(QStringLiteral("Start"), this);
-    btOk_->setGeometry(14, 100, 90, 28);
+    btOk_->setGeometry(8, 100, 100, 28);
     btOk_->setDefault(true);
     btOk_->setAutoDefault(true);
     btCancel_ = new QPushButton(QStringLiteral("Close"), this);
-    btCancel_->setGeometry(110, 100, 90, 28);
+    btCancel_->setGeometry(114, 100, 91, 28);
     btCancel_->setAutoDefault(false);
 
     progBar_ = new TGradientBar(this);

@@ -92,12 +92,12 @@ void TFImgSizeDlg::BuildLayout()
     seVertInches_->setGeometry(164, 54, 86, 24);
 
     auto* desired = new QLabel(QStringLiteral("Desired Resolution"), gbSizeInches_);
-    desired->setGeometry(14, 88, 120, 24);
+    desired->setGeometry(12, 88, 116, 24);
     seRes_ = new QSpinBox(gbSizeInches_);
     seRes_->setRange(1, 5000);
-    seRes_->setGeometry(134, 88, 64, 24);
+    seRes_->setGeometry(132, 88, 56, 24);
     auto* perInches = new QLabel(QStringLiteral("per Inches"), gbSizeInches_);
-    perInches->setGeometry(202, 88, 62, 24);
+    perInches->setGeometry(192, 88, 70, 24);
 
     auto* pixels = new QGroupBox(QStringLiteral("Size in pixels"), this);
     pixels->setGeometry(8, 136, 266, 60);

@@ -24,7 +24,7 @@ constexpr int FrameInterval = 150; // ms between animation frames
 // The inked line of the animation, sampled left to right.
 QPointF InkPoint(double t)
 {
-    return {9.0 + 31.0 * t, 36.0 + 5.0 * std::sin(t * 2.0 * M_PI * 1.25)};
+    return {7.0 + 28.0 * t, 36.0 + 5.0 * std::sin(t * 2.0 * M_PI * 1.25)};
 }
 
 void DrawNib(QPainter& painter, QPointF tip)
