@@ -3,6 +3,7 @@
 #include "app/dialogs/ApplyAllDialog.h"
 #include "app/dialogs/ImageSizeDialog.h"
 #include "app/dialogs/ResampleDialog.h"
+#include "app/domain/PictureReader.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Rounding.h"
 
@@ -128,19 +129,6 @@ QString MessageDisplayText(const std::string& text)
     return shown;
 }
 
-QImage OpaqueImage(const TBitmap32& bitmap)
-{
-    return bitmap.ToImage().convertToFormat(QImage::Format_RGB32);
-}
-
-TBitmap32 OpaqueBitmap(const QImage& image)
-{
-    TBitmap32 bitmap = TBitmap32::FromImage(image);
-    TColor32* bits = bitmap.Bits();
-    for (size_t i = 0, n = static_cast<size_t>(bitmap.Width()) * bitmap.Height(); i < n; ++i) bits[i] |= 0xFF000000u;
-    return bitmap;
-}
-
 // --- TQtUi -------------------------------------------------------------------
 
 TQtUi::TQtUi(QWidget* mainWindow)
@@ -248,11 +236,11 @@ bool TQtUi::ClipboardBitmap(TBitmap32& target)
 {
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull()) return false;
-    target = OpaqueBitmap(image);
+    ImageToBitmap(image, target);
     return true;
 }
 
-void TQtUi::SetClipboardBitmap(const TBitmap32& bitmap) { QGuiApplication::clipboard()->setImage(OpaqueImage(bitmap)); }
+void TQtUi::SetClipboardBitmap(const TBitmap32& bitmap) { QGuiApplication::clipboard()->setImage(BitmapToImage(bitmap)); }
 
 void TQtUi::ProcessEvents() { QCoreApplication::processEvents(); }
 

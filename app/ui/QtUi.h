@@ -15,7 +15,6 @@
 #include <functional>
 
 class QFileDialog;
-class QImage;
 class QWidget;
 class TFApplyAll;
 class TFImgSizeDlg;
@@ -42,10 +41,6 @@ void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSpec& spec);
 
 // Message texts break lines with a carriage return; Qt breaks on "\n".
 QString MessageDisplayText(const std::string& text);
-
-// The clipboard holds pictures without alpha: copies are made opaque both ways.
-QImage OpaqueImage(const TBitmap32& bitmap);
-TBitmap32 OpaqueBitmap(const QImage& image);
 
 class TQtUi : public IUi {
 public:
