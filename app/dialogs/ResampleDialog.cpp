@@ -12,26 +12,12 @@
 #include <QSpinBox>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 int ClampSide(int32_t side) { return std::clamp(side, ResampleMinSide, ResampleMaxSide); }
 
 } // namespace
-
-bool ResampleOffered(int width, int height)
-{
-    return static_cast<int64_t>(width) * height > ResamplePixelLimit;
-}
-
-std::pair<int, int> ResampleProposal(int width, int height)
-{
-    const double pixels = static_cast<double>(static_cast<int64_t>(width) * height);
-    const double f = std::sqrt(1.0 / pixels) * 1024.0;
-    // A long thin picture would round its short side to 0.
-    return {std::max(1, Round(width * f)), std::max(1, Round(height * f))};
-}
 
 float ResampleAspect(int width, int height) { return AspectOf(width, height); }
 

@@ -1,6 +1,6 @@
 // TFResample: offers a picture of more than a megapixel for resampling to
-// about one megapixel. The proposal keeps the picture's aspect, the two
-// edits stay locked to it, and "Resample" takes only sizes between 100
+// the proposal its loader makes (about one megapixel with the picture's
+// aspect). The two edits stay locked to the proposal's aspect, and "Resample" takes only sizes between 100
 // pixels and the picture's own size. "Leave original" always closes.
 #pragma once
 
@@ -8,24 +8,17 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 class QLabel;
 class QPushButton;
 class QSpinBox;
 
-// Pictures above this many pixels are offered for resampling.
-constexpr int64_t ResamplePixelLimit = 1048576;
 // The edits' own range: a side is never below 1, and typed text never
 // reaches the arithmetic unbounded.
 constexpr int ResampleMinSide = 1;
 constexpr int ResampleMaxSide = 1000000;
 
-// Whether a W x H picture is offered (the product in 64 bits).
-bool ResampleOffered(int width, int height);
-// About one megapixel with the picture's aspect, each side at least 1.
-std::pair<int, int> ResampleProposal(int width, int height);
 // The locked aspect, width / height in single precision.
 float ResampleAspect(int width, int height);
 // The side that follows an edited one, within the edits' range.
