@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -188,4 +190,31 @@ TEST(HelpWindow, CloseHidesAndMoreHelpRunsTheHelpCommand)
     // The history survives the closing.
     window.ShowHelp(QStringLiteral("img"));
     EXPECT_EQ(window.History().Count(), 1);
+}
+
+// The pages the build puts beside the program (the test program lives one
+// folder below it): one for every topic the main window asks for, and no
+// link between them that leads nowhere.
+TEST(HelpPages, EveryTopicHasAPageAndEveryLinkAPage)
+{
+    const QString programFolder = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath();
+    if (!QFileInfo(programFolder + QStringLiteral("/Help")).isDir()) GTEST_SKIP() << "no Help folder beside the program";
+    TFHlpWnd window(programFolder.toStdString() + "/");
+    for (const char* topic : {"img", "general", "menu", "size", "pattern", "colors", "tools", ""}) {
+        window.ShowHelp(QString::fromLatin1(topic));
+        EXPECT_FALSE(window.ShownFile().isEmpty()) << topic;
+        EXPECT_FALSE(window.HTMLViewer1().documentTitle().isEmpty()) << topic;
+    }
+    const QDir help(programFolder + QStringLiteral("/Help"));
+    const QRegularExpression href(QStringLiteral("href=\"([^\"#:]+)"));
+    for (const QString& name : help.entryList({QStringLiteral("*.html")})) {
+        QFile page(help.filePath(name));
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        for (auto it = href.globalMatch(html); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            EXPECT_TRUE(QFileInfo(help.filePath(target)).isFile()) << name.toStdString() << " -> " << target.toStdString();
+        }
+    }
+    EXPECT_TRUE(QFileInfo(help.filePath(HelpContentsFileName)).isFile());
 }
