@@ -71,10 +71,10 @@ TFormAbout::TFormAbout(const QImage& splash, QWidget* parent,
     setPalette(colours);
 
     productName_ = VersionLabel(this, TKindInfoLabel::kiProductName, versionReader);
-    productName_->setGeometry(16, 14, 190, 60);
+    productName_->setGeometry(16, 14, 180, 60);
     productName_->setWordWrap(true);
     productName_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    productName_->setFont(Sized(font(), 18, true));
+    productName_->setFont(Sized(font(), 16, true));
 
     comments_ = VersionLabel(this, TKindInfoLabel::kiComments, versionReader);
     comments_->setGeometry(16, 78, 190, 48);
@@ -85,8 +85,8 @@ TFormAbout::TFormAbout(const QImage& splash, QWidget* parent,
     lbAuth_->setFont(Sized(font(), font().pointSizeF(), true));
 
     const QFont small = Sized(font(), 8);
-    lblTotal_ = Caption(QString(), this, {200, 14, 205, 16});
-    lblFree_ = Caption(QString(), this, {200, 30, 205, 16});
+    lblTotal_ = Caption(QString(), this, {180, 16, 225, 16});
+    lblFree_ = Caption(QString(), this, {180, 32, 225, 16});
     for (QLabel* label : {lblTotal_, lblFree_}) {
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setFont(small);
