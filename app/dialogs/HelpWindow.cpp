@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMimeDatabase>
 #include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -51,14 +54,33 @@ QString HelpTopicPath(const std::string& programFolder, const QString& topic)
     return HelpFolder(programFolder) + name + QStringLiteral(".html");
 }
 
-bool OpenManual(const std::string& programFolder)
+TDesktopOpener TDesktopOpener::System()
+{
+    return {[](const QUrl& url) { return QDesktopServices::openUrl(url); },
+            [](const QString& file) {
+                // Without the desktop's query tool there is no telling: try.
+                const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+                if (tool.isEmpty()) return true;
+                QProcess query;
+                query.start(tool, {QStringLiteral("query"), QStringLiteral("default"),
+                                   QMimeDatabase().mimeTypeForFile(file).name()});
+                if (!query.waitForFinished(3000)) {
+                    query.kill();
+                    return true;
+                }
+                return !query.readAllStandardOutput().trimmed().isEmpty();
+            }};
+}
+
+bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
 {
     QString folder = QString::fromStdString(programFolder);
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     const QString manual = folder + ManualFileName;
-    if (QFileInfo(manual).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) return true;
+    if (QFileInfo(manual).isFile() && desktop.HasHandler(manual) && desktop.Open(QUrl::fromLocalFile(manual)))
+        return true;
     const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
-    return QFileInfo(contents).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(contents));
+    return QFileInfo(contents).isFile() && desktop.Open(QUrl::fromLocalFile(contents));
 }
 
 TFHlpWnd::TFHlpWnd(std::string programFolder, QWidget* parent)

@@ -8,13 +8,13 @@
 #include "app/dialogs/HelpHistory.h"
 
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
 #include <string>
 
 class QTextBrowser;
-class QUrl;
 class TLinkLabel;
 
 // The page shown for a topic without a page of its own.
@@ -32,10 +32,17 @@ QString HelpFolder(const std::string& programFolder);
 // an empty one. A topic that could name a file outside the help folder (a
 // path separator or "..") names none: the result is empty.
 QString HelpTopicPath(const std::string& programFolder, const QString& topic);
+// What the manual is opened with: the desktop's file opener, and whether the
+// desktop has a program for a file's type.
+struct TDesktopOpener {
+    std::function<bool(const QUrl&)> Open;
+    std::function<bool(const QString&)> HasHandler;
+    static TDesktopOpener System();
+};
 // Opens the compiled manual with the desktop's handler; where there is no
-// handler for it (or no manual), the help pages' contents page in the
-// desktop's browser. False when neither opened.
-bool OpenManual(const std::string& programFolder);
+// handler for it (few desktops read compiled help) or no manual, the help
+// pages' contents page in the desktop's browser. False when neither opened.
+bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop = TDesktopOpener::System());
 
 class TFHlpWnd : public QWidget {
     Q_OBJECT

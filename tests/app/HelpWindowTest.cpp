@@ -192,6 +192,37 @@ TEST(HelpWindow, CloseHidesAndMoreHelpRunsTheHelpCommand)
     EXPECT_EQ(window.History().Count(), 1);
 }
 
+// "More Help" without the help command: the compiled manual when the
+// desktop has a program for it, else the pages' contents page.
+TEST(HelpWindow, MoreHelpOpensTheManualOrElseTheContentsPage)
+{
+    THelpFolder folder({"index"});
+    const QString manual = QFileInfo(QString::fromStdString(folder.Folder()) + ManualFileName).absoluteFilePath();
+    const QString contents = folder.Page("index");
+    QStringList opened;
+    bool hasHandler = true;
+    const TDesktopOpener desktop{[&](const QUrl& url) {
+                                     opened << QFileInfo(url.toLocalFile()).canonicalFilePath();
+                                     return true;
+                                 },
+                                 [&](const QString&) { return hasHandler; }};
+    // No manual yet: the contents page.
+    EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
+    {
+        QFile file(manual);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("ITSF");
+    }
+    EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
+    hasHandler = false;
+    EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
+    EXPECT_EQ(opened, (QStringList{contents, QFileInfo(manual).canonicalFilePath(), contents}));
+    // Neither a manual nor pages: nothing is opened.
+    opened.clear();
+    EXPECT_FALSE(OpenManual("/nonexistent/folder/", desktop));
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 // The pages the build puts beside the program (the test program lives one
 // folder below it): one for every topic the main window asks for, and no
 // link between them that leads nowhere.
