@@ -6,10 +6,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
@@ -147,6 +149,15 @@ void TFHlpWnd::ShowHelp(const QString& topic)
         Navigate(file);
     else
         Display({});
+    // A borderless window cannot be moved by the user: the first showing
+    // puts it in the middle of the main window (or of the screen).
+    if (!placed_) {
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect area = owner ? owner->frameGeometry() : screen ? screen->availableGeometry() : QRect();
+        if (area.isValid()) move(area.center() - rect().center());
+        placed_ = true;
+    }
     show();
     raise();
 }

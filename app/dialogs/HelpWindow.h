@@ -84,6 +84,7 @@ private:
     std::string programFolder_;
     THelpHistory history_;
     QString shownFile_;
+    bool placed_ = false;
     QTextBrowser* viewer_;
     TLinkLabel* lblBack_;
     TLinkLabel* lblNext_;

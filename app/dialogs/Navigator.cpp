@@ -62,8 +62,17 @@ TFNavigator::~TFNavigator()
 void TFNavigator::SetDestView(TImageView* dest)
 {
     dest_ = dest;
-    dragging_ = false;
+    CancelDrag();
     imgView_->View().Changed();
+}
+
+// A drag that cannot end with its release (the view went, the window was
+// hidden) ends here, without scrolling, and the refresh runs again.
+void TFNavigator::CancelDrag()
+{
+    if (!dragging_) return;
+    dragging_ = false;
+    timer_->start();
 }
 
 void TFNavigator::UpdateView()
@@ -89,6 +98,12 @@ void TFNavigator::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     GuardedHandler("Navigator", [&] { UpdateView(); });
+}
+
+void TFNavigator::hideEvent(QHideEvent* event)
+{
+    CancelDrag();
+    QWidget::hideEvent(event);
 }
 
 void TFNavigator::resizeEvent(QResizeEvent* event)

@@ -44,6 +44,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -53,6 +54,7 @@ private:
     void LayerMouseMove(int32_t x, int32_t y);
     void LayerMouseUp(int32_t x, int32_t y);
     void FitLayerToViewport();
+    void CancelDrag();
     void TimerTimer();
 
     TImageViewWidget* imgView_;

@@ -182,6 +182,28 @@ TEST(Navigator, PressOnTheFrameStartsADragAndOutsideDoesNothing)
     EXPECT_EQ(dest.view.ScrollPos(), (TPoint{0, 0}));
 }
 
+TEST(Navigator, HidingTheWindowEndsADragWithoutScrolling)
+{
+    TDestination dest(1000, 500);
+    TShownNavigator shown(&dest.view);
+    TFNavigator& nav = shown.navigator;
+    TImageView& view = nav.ImgView().View();
+    view.MouseDown(TMouseButton::mbLeft, ssLeft, 50, 100);
+    view.MouseMove(ssLeft, 76, 100);
+    ASSERT_FALSE(nav.Timer().isActive());
+    nav.hide(); // a picture is loaded while the mouse is still down
+    EXPECT_FALSE(nav.Dragging());
+    EXPECT_TRUE(nav.Timer().isActive());
+    view.MouseUp(TMouseButton::mbLeft, 0, 76, 100);
+    EXPECT_EQ(dest.view.ScrollPos(), (TPoint{0, 0}));
+
+    nav.show();
+    view.MouseDown(TMouseButton::mbLeft, ssLeft, 50, 100);
+    nav.SetDestView(nullptr); // the main window's views go
+    EXPECT_FALSE(nav.Dragging());
+    EXPECT_TRUE(nav.Timer().isActive());
+}
+
 TEST(Navigator, WithoutAScaleADragScrollsNothing)
 {
     // Never shown, so never measured: the scale is still 0 and the rectangle
