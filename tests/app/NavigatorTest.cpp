@@ -142,12 +142,17 @@ TEST(Navigator, PaintsTheRedRectangleOverTheVisiblePart)
     EXPECT_EQ(buffer.Pixel(50, 59), 0xFFE0F4F4u);
 }
 
-TEST(Navigator, DragScrollsTheDestinationOnRelease)
-{
-    TDestination dest(1000, 500);
-    TShownNavigator shown(&dest.view);
+// A shown navigator over a 1000 x 500 result, with its view's input at hand.
+class NavigatorOverAWideResult : public testing::Test {
+protected:
+    TDestination dest{1000, 500};
+    TShownNavigator shown{&dest.view};
     TFNavigator& nav = shown.navigator;
     TImageView& view = nav.ImgView().View();
+};
+
+TEST_F(NavigatorOverAWideResult, DragScrollsTheDestinationOnRelease)
+{
     view.MouseDown(TMouseButton::mbLeft, ssLeft, 50, 100);
     EXPECT_TRUE(nav.Dragging());
     EXPECT_FALSE(nav.Timer().isActive());
@@ -164,12 +169,8 @@ TEST(Navigator, DragScrollsTheDestinationOnRelease)
     EXPECT_EQ(nav.GetViewRect(), (TRect{26, 60, 131, 138}));
 }
 
-TEST(Navigator, PressOnTheFrameStartsADragAndOutsideDoesNothing)
+TEST_F(NavigatorOverAWideResult, PressOnTheFrameStartsADragAndOutsideDoesNothing)
 {
-    TDestination dest(1000, 500);
-    TShownNavigator shown(&dest.view);
-    TFNavigator& nav = shown.navigator;
-    TImageView& view = nav.ImgView().View();
     view.MouseDown(TMouseButton::mbLeft, ssLeft, 150, 100);
     EXPECT_FALSE(nav.Dragging());
     view.MouseUp(TMouseButton::mbLeft, 0, 200, 100);
@@ -182,12 +183,8 @@ TEST(Navigator, PressOnTheFrameStartsADragAndOutsideDoesNothing)
     EXPECT_EQ(dest.view.ScrollPos(), (TPoint{0, 0}));
 }
 
-TEST(Navigator, HidingTheWindowEndsADragWithoutScrolling)
+TEST_F(NavigatorOverAWideResult, HidingTheWindowEndsADragWithoutScrolling)
 {
-    TDestination dest(1000, 500);
-    TShownNavigator shown(&dest.view);
-    TFNavigator& nav = shown.navigator;
-    TImageView& view = nav.ImgView().View();
     view.MouseDown(TMouseButton::mbLeft, ssLeft, 50, 100);
     view.MouseMove(ssLeft, 76, 100);
     ASSERT_FALSE(nav.Timer().isActive());
