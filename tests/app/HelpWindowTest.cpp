@@ -116,9 +116,8 @@ TEST(HelpWindow, ShowsTheTopicsPageModeless)
 TEST(HelpWindow, MissingPagesShowTheNoHelpPage)
 {
     THelpFolder folder({"img"});
-    // The help folder of a program folder without one, a topic without a
-    // page, and topics that would leave the help folder.
-    THelpFolder empty({});
+    // A program folder without a help folder, a topic without a page, and
+    // topics that would leave the help folder.
     TFHlpWnd bare("/nonexistent/folder/");
     bare.ShowHelp(QStringLiteral("img"));
     EXPECT_EQ(ShownText(bare).trimmed(), "Sorry there is not help available");
