@@ -253,3 +253,16 @@ TEST(Navigator, HiddenWindowIsNotRedrawn)
     nav.show();
     EXPECT_EQ(nav.Overview().Pixel(130, 125), 0xFF123456u);
 }
+
+TEST_F(NavigatorOverAWideResult, AGrownWindowTakesPressesEverywhere)
+{
+    dest.view.SetViewportSize(900, 450);
+    nav.resize(600, 500);
+    const QSize client = nav.ImgView().viewport()->size();
+    EXPECT_EQ(view.Layer(0).Location(), (TFloatRect{0, 0, double(client.width()), double(client.height())}));
+    // The overview grew with the window, and so did the rectangle.
+    const TRect r = nav.GetViewRect();
+    ASSERT_GT(r.Right, 300);
+    view.MouseDown(TMouseButton::mbLeft, ssLeft, r.Right, r.Bottom);
+    EXPECT_TRUE(nav.Dragging());
+}
