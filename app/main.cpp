@@ -180,6 +180,22 @@ private:
     TImageViewWidget* dest_ = nullptr;
 };
 
+// Start-up measurements end the program once its window has painted.
+class TQuitAfterFirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool done_ = false;
+};
+
 void WarnAboutTheScreen()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -238,6 +254,8 @@ int Run(TApplication& app)
         },
         [&wait] { return wait.NestLevel() == 0; });
 
+    TQuitAfterFirstPaint quitAfterPaint;
+    if (qEnvironmentVariableIsSet("OCRASTELL_QUIT_AFTER_FIRST_PAINT")) window.installEventFilter(&quitAfterPaint);
     window.show();
     OpenCommandLine(domain, app.arguments().mid(1));
     const int result = app.exec();
