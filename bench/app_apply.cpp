@@ -120,31 +120,4 @@ BENCHMARK(BM_PlacementsWithoutTheDialog)->Unit(benchmark::kMillisecond)->Iterati
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
-namespace {
-void BM_PumpOnly(benchmark::State& state)
-{
-    TProgramCopy program;
-    QWidget w; w.show();
-    TQtUi ui(&w);
-    for (auto _ : state) for (int i = 0; i < Strokes; ++i) ui.ProcessEvents();
-}
-BENCHMARK(BM_PumpOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
-void BM_DisplayOnly(benchmark::State& state)
-{
-    QWidget w; w.show();
-    TQtUi ui(&w);
-    auto& d = ui.ApplyAllDialog();
-    d.SetSteps(Strokes); d.show();
-    for (auto _ : state) for (int i = 0; i < Strokes / 20; ++i) d.UpdateDisplay();
-}
-BENCHMARK(BM_DisplayOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
-}
+#include "WidgetMain.h"
