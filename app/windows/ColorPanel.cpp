@@ -53,7 +53,7 @@ QToolButton* ModeButton(const QString& text, QWidget* parent, int index)
     button->setStyleSheet(
         "QToolButton { border: 1px solid #7f9db9; background: #f4f7fb; font-size: 11px; }"
         "QToolButton:hover { background: #ffffff; }"
-        "QToolButton:checked { background: #c2d4ea; font-weight: bold; }");
+        "QToolButton:checked { background: #a9c1e2; border-color: #34598c; }");
     return button;
 }
 
