@@ -16,13 +16,13 @@
 namespace {
 
 constexpr uint32_t PageColor = 15721950;
+// The places on the main window's 161 x 157 "Colors" tool panel, below its
+// 26-pixel header row.
 constexpr int PanelWidth = 161;
-constexpr int PanelHeight = 157;
-constexpr QRect PageArea(3, 24, 155, 100);
-constexpr int ModeRowTop = 132;
+constexpr QRect PageArea(3, 27, 155, 100);
+constexpr int ModeRowTop = 133;
 constexpr int ModeButtonWidth = 52;
 constexpr int ModeButtonHeight = 19;
-const char* const HelpKeyword = "colors";
 
 void Fill(QWidget* widget, uint32_t color)
 {
@@ -71,10 +71,10 @@ TNumericGaugeBar* ShiftSlider(QWidget* page, int y)
 
 } // namespace
 
-TColorPanel::TColorPanel(TDocumentSource document, QWidget* parent)
+TColorPanel::TColorPanel(TDocumentSource document, QWidget* panColors)
     : document_(std::move(document)), connections_(std::make_unique<QObject>())
 {
-    BuildPanel(parent);
+    BuildPanel(panColors);
     WireHandlers();
     Reset();
 }
@@ -87,28 +87,17 @@ TColorPanel::~TColorPanel()
 
 // --- Building ----------------------------------------------------------------
 
-void TColorPanel::BuildPanel(QWidget* parent)
+void TColorPanel::BuildPanel(QWidget* panColors)
 {
-    panel_ = new QWidget(parent);
-    panel_->setObjectName("panColors");
-    panel_->setFixedSize(PanelWidth, PanelHeight);
-    panel_->setProperty("helpKeyword", HelpKeyword);
-    Fill(panel_, PanelColor);
-
-    auto* caption = Label("Colors", panel_, 5, 4);
-    QFont bold = caption->font();
-    bold.setBold(true);
-    caption->setFont(bold);
-    caption->adjustSize();
-
-    auto* reset = new QToolButton(panel_);
+    panel_ = panColors;
+    auto* reset = new QToolButton(panColors);
     reset->setText("Reset");
-    reset->setGeometry(PanelWidth - 60 - 3, 2, 60, 18);
+    reset->setGeometry(PanelWidth - 60 - 3, 4, 60, 18);
     reset->setFocusPolicy(Qt::NoFocus);
     reset->hide();
     btnReset = reset;
 
-    auto* area = new QWidget(panel_);
+    auto* area = new QWidget(panColors);
     area->setObjectName("JvXPContainer2");
     area->setGeometry(PageArea);
     panVar = BuildVariantsPage(area);
@@ -120,10 +109,10 @@ void TColorPanel::BuildPanel(QWidget* parent)
         page->hide();
     }
 
-    auto* group = new QButtonGroup(panel_);
-    btAutoColor = ModeButton("Auto", panel_, 0);
-    btFixed = ModeButton("Fixed", panel_, 1);
-    btVar = ModeButton("Variants", panel_, 2);
+    auto* group = new QButtonGroup(panColors);
+    btAutoColor = ModeButton("Auto", panColors, 0);
+    btFixed = ModeButton("Fixed", panColors, 1);
+    btVar = ModeButton("Variants", panColors, 2);
     for (QAbstractButton* button : {btAutoColor, btFixed, btVar}) group->addButton(button);
 }
 

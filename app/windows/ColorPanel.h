@@ -5,17 +5,22 @@
 // of "Variants" (ten swatches) and the hue, saturation and brightness shifts
 // of the "Auto" page's sliders.
 //
-// How the main window uses it:
-//   ColorPanel = std::make_unique<TColorPanel>([&domain] { return domain.Document(); }, bottomBar);
-//   bottomBarLayout->addWidget(ColorPanel->Panel());   // 161 x 157, help keyword "colors"
-// and then, in UpdateControls:
-//   ColorPanel->UpdateFromDocument(document);          // every refresh, document or not
+// How the main window uses it: it makes the "Colors" tool panel of its
+// bottom bar (161 x 157, the caption in a header row of 26 pixels, help
+// keyword "colors") and hands it over; the colour panel puts its controls on
+// it ("Reset" at the right of the header row, the pages below, the mode
+// buttons along the bottom):
+//   ColorPanel = std::make_unique<TColorPanel>([this] { return Domain.Document(); }, panColors);
+// then, in UpdateControls:
+//   ColorPanel->UpdateFromDocument(document);           // every refresh, document or not
 //   ColorPanel->ClickModeButton(document->ColorMode()); // every refresh with a document
 // and, for the command module's ResetColorPanel (a new document):
 //   ColorPanel->Reset();
-// The widgets are children of `parent` (Qt owns them); the panel must not
-// outlive them. No mode button is down and no page shows until the first
-// ClickModeButton.
+// The three shift sliders are slidHue, slidSat and slidBright (for the
+// commit of typed gauge text on a press on a view).
+// The controls are children of panColors (Qt owns them); the controller may
+// die before or after them. No mode button is down and no page shows until
+// the first ClickModeButton.
 //
 // Every handler does nothing to the document while there is none (the
 // document source answers nullptr); it still changes the panel's own
@@ -43,12 +48,12 @@ class TColorPanel {
 public:
     using TDocumentSource = std::function<TDualImage*()>;
 
-    TColorPanel(TDocumentSource document, QWidget* parent);
+    TColorPanel(TDocumentSource document, QWidget* panColors);
     ~TColorPanel();
     TColorPanel(const TColorPanel&) = delete;
     TColorPanel& operator=(const TColorPanel&) = delete;
 
-    // The "Colors" tool panel for the main window's bottom bar.
+    // The "Colors" tool panel it was given.
     QWidget* Panel() const { return panel_; }
 
     // --- Called by the main window and the command module -------------------
@@ -105,7 +110,7 @@ public:
     TNumericGaugeBar* slidBright = nullptr;
 
 private:
-    void BuildPanel(QWidget* parent);
+    void BuildPanel(QWidget* panColors);
     QWidget* BuildVariantsPage(QWidget* area);
     QWidget* BuildFixedPage(QWidget* area);
     QWidget* BuildAutoPage(QWidget* area);

@@ -11,8 +11,5 @@ class TNumericGaugeBar;
 // A window colour number: red in the low byte, then green, then blue.
 QColor WinColor(uint32_t bgr);
 
-// The background of the bottom bar's tool panels.
-inline constexpr uint32_t PanelColor = 15721946;
-
 // Gives a gauge the colours all fourteen gauges share.
 void ApplyGaugeLook(TNumericGaugeBar& gauge);
