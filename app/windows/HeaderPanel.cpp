@@ -45,7 +45,12 @@ THeaderPanel::THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWi
             if (OnPin) Guarded("Pin panel", OnPin);
         });
     }
-    if (content_) content_->setParent(this);
+    if (content_) {
+        // The content covers the whole panel, in the panel's own coordinates,
+        // under the caption and the buttons.
+        content_->setParent(this);
+        content_->lower();
+    }
     resize(spec.Size);
 }
 
@@ -70,7 +75,7 @@ void THeaderPanel::resizeEvent(QResizeEvent*)
 {
     close_->move(width() - ButtonSize - 1, 0);
     if (pin_) pin_->move(width() - 2 * ButtonSize - 1, 0);
-    if (content_) content_->setGeometry(0, HeaderHeight, width(), height() - HeaderHeight);
+    if (content_) content_->setGeometry(rect());
 }
 
 void THeaderPanel::paintEvent(QPaintEvent*)

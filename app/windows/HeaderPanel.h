@@ -16,9 +16,12 @@ class QToolButton;
 
 class THeaderPanel : public QWidget {
 public:
+    // The caption and buttons' row; the settings lie below it.
     static constexpr int HeaderHeight = 18;
 
-    // `content` becomes a child of the panel and fills it below the header row.
+    // `content` becomes a child of the panel and covers all of it, under the
+    // caption and the buttons, so its controls are placed in the panel's own
+    // coordinates (below HeaderHeight). It should paint no background.
     THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWidget* parent = nullptr);
 
     int Tag() const { return spec_.Tag; }

@@ -56,9 +56,10 @@ THeaderPanel* TPanelManager::AddPanel(const TFloatingPanelSpec& spec, QWidget* c
 
 void TPanelManager::AddOpener(QWidget* opener, int tag)
 {
-    openers_.push_back({opener, tag});
+    auto* button = qobject_cast<QAbstractButton*>(opener);
+    openers_.push_back({opener, tag, button == nullptr});
     opener->setCursor(Qt::PointingHandCursor);
-    if (auto* button = qobject_cast<QAbstractButton*>(opener))
+    if (button)
         connect(button, &QAbstractButton::clicked, this,
                 [this, tag] { Guarded("Open panel", [&] { ShowPanels(tag); }); });
     else
@@ -169,7 +170,7 @@ bool TPanelManager::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonRelease: {
             const TOpener* opener = FindOpener(watched);
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (opener && mouse->button() == Qt::LeftButton &&
+            if (opener && opener->ClickedByRelease && mouse->button() == Qt::LeftButton &&
                 opener->Widget->rect().contains(mouse->position().toPoint()))
                 ShowPanels(opener->Tag);
             break;

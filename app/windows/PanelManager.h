@@ -16,10 +16,10 @@
 // and calls PanelManager->HideUnfixed() from the views' and previews' mouse
 // moves itself, where those moves pass through the tool manager first, and
 // PanelManager->HideAll() from UpdateControls without a document. A click
-// on the brush preview calls ShowPanels(ptBrushes). The content widgets are
-// the settings below each header (transparent, so the gradient shows; labels
-// on them are white by inheritance); their size is the spec's size less the
-// header row (THeaderPanel::HeaderHeight).
+// on the brush preview calls ShowPanels(ptBrushes). The content widgets hold
+// the settings; each covers its whole panel (the spec's size) and places its
+// controls below the header row (THeaderPanel::HeaderHeight), paints no
+// background so the gradient shows, and its labels are white by inheritance.
 //
 // The panels' close and pin buttons are wired here: close hides the panel
 // and unpins it, the pin toggles SetFixed. The manager also follows the
@@ -90,6 +90,8 @@ private:
     struct TOpener {
         QPointer<QWidget> Widget;
         int Tag;
+        // A widget without a clicked signal (a label): a left release over it.
+        bool ClickedByRelease;
     };
 
     void ShowPanel(TEntry& entry);

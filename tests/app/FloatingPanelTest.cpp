@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QByteArray>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,9 +22,9 @@ protected:
     {
         content = new QWidget;
         label = new QLabel("Width", content);
-        label->setGeometry(4, 4, 60, 14);
+        label->setGeometry(4, 22, 60, 14);
         button = new QPushButton("Go", content);
-        button->setGeometry(100, 4, 60, 20);
+        button->setGeometry(100, 22, 60, 20);
         host.SetPanel(new THeaderPanel(StandardPanelSpec(ptStrokeSettings), content));
         host.move(100, 120);
         host.show();
@@ -38,10 +39,13 @@ protected:
 
 } // namespace
 
-TEST_F(FloatingPanelTest, TheWindowTakesThePanelsSizeAndTheContentLiesBelowTheHeader)
+TEST_F(FloatingPanelTest, TheWindowTakesThePanelsSizeAndTheContentCoversIt)
 {
     EXPECT_EQ(host.size(), QSize(222, 69));
-    EXPECT_EQ(content->geometry(), QRect(0, THeaderPanel::HeaderHeight, 222, 69 - THeaderPanel::HeaderHeight));
+    EXPECT_EQ(content->geometry(), QRect(0, 0, 222, 69));
+    // The header's buttons stay above the content.
+    THeaderPanel* panel = host.Panel();
+    EXPECT_EQ(panel->childAt(panel->CloseButton()->geometry().center()), panel->CloseButton());
     // Labels on the panel are white.
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::white));
 }

@@ -174,6 +174,14 @@ TEST_F(PanelManagerTest, AMoveOverAViewHidesTheUnpinnedPanels)
     EXPECT_TRUE(Shown(ptAdvSettings));
     EXPECT_FALSE(Shown(ptSizeDensity));
 
+    // An opener button that is also an auto-hide area hides the others on
+    // the way and shows its own panel on a click.
+    manager.AddAutoHideArea(settingsButton);
+    MoveOver(settingsButton);
+    EXPECT_FALSE(Shown(ptSizeDensity));
+    QTest::mouseClick(settingsButton, Qt::LeftButton);
+    EXPECT_TRUE(Shown(ptStrokeSettings));
+
     // Moves elsewhere leave them alone.
     OpenAt(ptSizeDensity, {400, 100});
     MoveOver(&window);
