@@ -1,6 +1,7 @@
 #include "app/windows/ColorPanel.h"
 
 #include "app/windows/ColorShape.h"
+#include "app/windows/EyedropperCursor.h"
 #include "app/windows/GaugeLook.h"
 #include "app/windows/Guarded.h"
 #include "controls/HandlerGuard.h"
@@ -122,6 +123,7 @@ QWidget* TColorPanel::BuildVariantsPage(QWidget* area)
     page->setObjectName("panVar");
     ColorSelectorVar = new TSimpleColorSelector(page);
     ColorSelectorVar->setGeometry(2, 0, 150, 82);
+    ColorSelectorVar->SetMapCursor(EyedropperCursor());
     const QColor outline(128, 128, 128);
     for (int i = 0; i < TColorSwatches::Count; ++i) {
         auto* swatch = new TColorShape(TColorShape::TShapeKind::Circle, 14, outline, page);
@@ -137,6 +139,7 @@ QWidget* TColorPanel::BuildFixedPage(QWidget* area)
     page->setObjectName("panFixed");
     ColorSelectorFixed = new TSimpleColorSelector(page);
     ColorSelectorFixed->setGeometry(2, 0, 150, 73);
+    ColorSelectorFixed->SetMapCursor(EyedropperCursor());
     shapeBack = new TColorShape(TColorShape::TShapeKind::Rectangle, 20, Qt::black, page);
     shapeBack->move(2, 74);
     ShapeFore = new TColorShape(TColorShape::TShapeKind::Rectangle, 20, Qt::black, page);

@@ -351,3 +351,12 @@ TEST_F(ColorPanelTest, SwatchIndexErrors)
     panel.SetSwatchColor(0, clRed32);
     EXPECT_EQ(Palette(), std::vector<TColor32>{clRed32});
 }
+
+TEST_F(ColorPanelTest, BothMapsPickWithTheEyedropperAtItsTip)
+{
+    for (TSimpleColorSelector* selector : {panel.ColorSelectorVar, panel.ColorSelectorFixed}) {
+        const QCursor cursor = selector->Map()->cursor();
+        EXPECT_EQ(cursor.shape(), Qt::BitmapCursor);
+        EXPECT_EQ(cursor.hotSpot(), QPoint(1, 30));
+    }
+}
