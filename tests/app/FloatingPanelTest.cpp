@@ -1,13 +1,10 @@
 // A floating panel's host window: dragging it by the panel's body moves it
 // by exactly the pointer's travel; controls on the panel keep their clicks.
-// Placing windows needs X11, which the program prefers.
 #include "app/windows/FloatingPanel.h"
 
 #include "app/windows/HeaderPanel.h"
-#include "app/windows/WindowPlatform.h"
 
 #include <QLabel>
-#include <QByteArray>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTest>
@@ -85,21 +82,3 @@ TEST_F(FloatingPanelTest, APressOnAControlDoesNotDrag)
     EXPECT_EQ(host.pos(), QPoint(100, 120));
 }
 
-// The program prefers X11 unless the user chose a platform.
-TEST(WindowPlatform, X11UnlessTheUserChoseAPlatform)
-{
-    const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
-    const struct {
-        const char* given; // nullptr: unset
-        const char* expected;
-    } cases[] = {{nullptr, "xcb;wayland"}, {"", "xcb;wayland"}, {"wayland", "wayland"}, {"offscreen", "offscreen"}};
-    for (const auto& c : cases) {
-        if (c.given)
-            qputenv("QT_QPA_PLATFORM", c.given);
-        else
-            qunsetenv("QT_QPA_PLATFORM");
-        PreferX11Platform();
-        EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray(c.expected)) << (c.given ? c.given : "(unset)");
-    }
-    qputenv("QT_QPA_PLATFORM", saved);
-}
