@@ -33,6 +33,21 @@ TPoint SystemScreenCursor()
     return {p.x(), p.y()};
 }
 
+void RouteMouseToTool(TImageView& view, std::function<TAbstractInputController*()> current)
+{
+    view.OnMouseDown = [current](TImageView& s, TMouseButton b, TShiftState sh, int32_t x, int32_t y,
+                                 TPositionedLayer* l) {
+        if (TAbstractInputController* tool = current()) tool->MouseDown(s, b, sh, x, y, l);
+    };
+    view.OnMouseMove = [current](TImageView& s, TShiftState sh, int32_t x, int32_t y, TPositionedLayer* l) {
+        if (TAbstractInputController* tool = current()) tool->MouseMove(s, sh, x, y, l);
+    };
+    view.OnMouseUp = [current](TImageView& s, TMouseButton b, TShiftState sh, int32_t x, int32_t y,
+                               TPositionedLayer* l) {
+        if (TAbstractInputController* tool = current()) tool->MouseUp(s, b, sh, x, y, l);
+    };
+}
+
 // --- TAbstractInputController ---------------------------------------------------
 
 TAbstractInputController::TAbstractInputController(IToolDocument& document, uint8_t cursorMode)

@@ -26,6 +26,12 @@ class TPolyBezierLayer;
 using TScreenCursor = std::function<TPoint()>;
 TPoint SystemScreenCursor();
 
+class TAbstractInputController;
+// Hands the view's mouse events, unchanged (view pixels, the layer under the
+// pointer), to the tool that Current names at that moment; used where no
+// tool manager stands between (the pattern editor's curve view).
+void RouteMouseToTool(TImageView& view, std::function<TAbstractInputController*()> current);
+
 class TAbstractInputController {
 public:
     virtual ~TAbstractInputController() = default;

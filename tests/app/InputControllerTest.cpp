@@ -18,13 +18,7 @@ class LayerToolTest : public ::testing::Test {
 protected:
     LayerToolTest() : layer(view), pointer(layer), addCurve(layer)
     {
-        view.OnMouseDown = [this](TImageView& s, TMouseButton b, TShiftState sh, int32_t x, int32_t y,
-                                  TPositionedLayer* l) { current->MouseDown(s, b, sh, x, y, l); };
-        view.OnMouseMove = [this](TImageView& s, TShiftState sh, int32_t x, int32_t y, TPositionedLayer* l) {
-            current->MouseMove(s, sh, x, y, l);
-        };
-        view.OnMouseUp = [this](TImageView& s, TMouseButton b, TShiftState sh, int32_t x, int32_t y,
-                                TPositionedLayer* l) { current->MouseUp(s, b, sh, x, y, l); };
+        RouteMouseToTool(view, [this] { return current; });
     }
 
     TBezier Curve(int32_t index) const { return layer.GetPolyBeziers(index).GetBezier(0); }
