@@ -294,3 +294,36 @@ TEST(ToolManagerLifeTest, ADragOpenWhenTheManagerGoesClosesItsStep)
     }
     EXPECT_EQ(doc.nesting, 0);
 }
+
+TEST_F(ToolManagerTest, TheBandOpensOneStepFillsOnceAndClosesIt)
+{
+    tools->SetTool(tnFreeHand);
+    doc.radius = 30;
+    log.clear();
+    Press(doc.sourceView, 10, 10);
+    ASSERT_EQ(doc.layer->Count(), 1);
+    EXPECT_EQ(doc.layer->GetPolyBeziers(0).Width(), 30.0f);
+    for (int i = 1; i <= 4; ++i) doc.sourceView.MouseMove(ssLeft, 10 + i * 10, 10);
+    Release(doc.sourceView, 50, 10);
+    Release(doc.sourceView, 50, 10); // a stray second release
+    TLog work;
+    for (const std::string& s : log)
+        if (s == "BeginState" || s == "EndState" || s == "FillAlongCurves") work.push_back(s);
+    EXPECT_EQ(work, (TLog{"BeginState", "FillAlongCurves", "EndState"}));
+    EXPECT_EQ(doc.nesting, 0);
+    EXPECT_EQ(doc.layer->Count(), 0);
+}
+
+TEST_F(ToolManagerTest, ABandWhoseFillAbortsStillClosesItsStepAndRemovesTheBand)
+{
+    tools->SetTool(tnFreeHand);
+    doc.abortFill = true;
+    Press(doc.sourceView, 10, 10);
+    doc.sourceView.MouseMove(ssLeft, 40, 10);
+    log.clear();
+    Release(doc.sourceView, 40, 10);
+    EXPECT_EQ(log, (TLog{"FillAlongCurves", "EndState"})); // the view's own handler is skipped
+    EXPECT_EQ(doc.nesting, 0);
+    EXPECT_EQ(doc.layer->Count(), 0);
+    EXPECT_FALSE(doc.layer->Locked());
+}

@@ -11,6 +11,7 @@
 #include "engine/PolyBezierLayer.h"
 #include "engine/Styles.h"
 #include "engine/ScratchTempFolder.h"
+#include "gfx/Errors.h"
 #include "gfx/ImageView.h"
 #include "gfx/Random.h"
 
@@ -62,7 +63,11 @@ public:
         Log("EndState");
     }
     void SprayAt(int32_t x, int32_t y) override { Log("SprayAt" + Pt(x, y)); }
-    void FillAlongCurves() override { Log("FillAlongCurves"); }
+    void FillAlongCurves() override
+    {
+        Log("FillAlongCurves");
+        if (abortFill) throw SilentAbort();
+    }
 
     static std::string Pt(int32_t x, int32_t y) { return "(" + std::to_string(x) + "," + std::to_string(y) + ")"; }
     void Log(const std::string& s) { log->push_back(s); }
@@ -73,6 +78,7 @@ public:
     TImageView* active = nullptr;
     int32_t radius = 50;
     int32_t nesting = 0;
+    bool abortFill = false;
     std::vector<std::string> ownLog;
     std::vector<std::string>* log = &ownLog;
 };
