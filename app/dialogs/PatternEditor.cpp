@@ -1,5 +1,7 @@
 #include "app/dialogs/PatternEditor.h"
 
+#include "app/GlobalConfig.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/tools/InputController.h"
 #include "controls/ImageViewWidget.h"
 #include "engine/PersistentObjectManager.h"
@@ -17,6 +19,7 @@
 
 namespace {
 
+constexpr const char* WindowName = "Pattern editor";
 constexpr int ClientWidth = 333, ClientHeight = 299;
 constexpr int ToolPanelWidth = 89, FrameRowHeight = 72;
 constexpr int ThumbnailSide = 56;
@@ -115,6 +118,11 @@ TFPatternEdit::TFPatternEdit(TPersistentObjectManager* patternManager, QWidget* 
     setFixedSize(ClientWidth, ClientHeight);
     BuildControls();
     BuildTools();
+    if (dmGlobalConfig) {
+        QImage tile;
+        GuardedHandler(WindowName, [&] { dmGlobalConfig->LoadBackground(tile); });
+        SetBackgroundTile(tile);
+    }
     if (patternManager) patternManager->SetEditForm(this);
 }
 
@@ -176,12 +184,14 @@ void TFPatternEdit::BuildControls()
         auto* thumb = new TFrameThumbnail(panel2_);
         thumb->setObjectName(QString("Image32%1").arg(i + 1));
         thumb->setGeometry(lefts[i] + 4, 8, ThumbnailSide, ThumbnailSide);
-        thumb->OnClick = [this, i] { Guarded([&] { SelectFrame(i); }); };
+        thumb->OnClick = [this, i] { GuardedHandler(WindowName, [&] { SelectFrame(i); }); };
         thumbnails_[static_cast<size_t>(i)] = thumb;
     }
 
-    connect(pointerButton_, &QPushButton::clicked, this, [this] { Guarded([&] { SelectPointerTool(); }); });
-    connect(addCurveButton_, &QPushButton::clicked, this, [this] { Guarded([&] { SelectAddCurveTool(); }); });
+    connect(pointerButton_, &QPushButton::clicked, this,
+            [this] { GuardedHandler(WindowName, [&] { SelectPointerTool(); }); });
+    connect(addCurveButton_, &QPushButton::clicked, this,
+            [this] { GuardedHandler(WindowName, [&] { SelectAddCurveTool(); }); });
     connect(acceptButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -204,17 +214,6 @@ void TFPatternEdit::SetBackgroundTile(const QImage& tile)
     for (TTiledPanel* panel : {panel1_, editArea_, panel2_}) panel->SetTile(tile);
 }
 
-template <typename F>
-void TFPatternEdit::Guarded(F&& handler)
-{
-    try {
-        handler();
-    } catch (const SilentAbort&) {
-    } catch (const std::exception& e) {
-        qWarning("Pattern editor: %s", e.what());
-    }
-}
-
 // --- The editor form -------------------------------------------------------------------
 
 void TFPatternEdit::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
@@ -231,7 +230,7 @@ int TFPatternEdit::ShowModal() { return exec() == QDialog::Accepted ? mrOk : mrC
 
 void TFPatternEdit::done(int result)
 {
-    Guarded([&] {
+    GuardedHandler(WindowName, [&] {
         if (result != QDialog::Accepted) RestoreFrames();
         // The thumbnails are the editor's: the pattern must not keep drawing into them.
         if (pattern_) {
@@ -260,7 +259,7 @@ void TFPatternEdit::RestoreFrames()
 void TFPatternEdit::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Guarded([&] { ShowFrames(); });
+    GuardedHandler(WindowName, [&] { ShowFrames(); });
 }
 
 // --- Frames ------------------------------------------------------------------------------
@@ -351,3 +350,6 @@ void TFPatternEdit::SelectAddCurveTool()
     ChooseTool(*addCurve_);
     imgView_->View().SetCursor(TCursorShape::crCross);
 }
+
+// Qt meta-object code for the dialog, kept in this object file.
+#include "moc_PatternEditor.cpp"

@@ -29,6 +29,8 @@ class TPolyBezierLayer;
 class TTiledPanel;
 
 class TFPatternEdit : public QDialog, public TFormPersistentObject {
+    Q_OBJECT
+
 public:
     static constexpr int FrameSlots = 5;
 
@@ -37,7 +39,8 @@ public:
     explicit TFPatternEdit(TPersistentObjectManager* patternManager = nullptr, QWidget* parent = nullptr);
     ~TFPatternEdit() override;
 
-    // The tile behind the tool panel, the editing area and the frame row.
+    // The tile behind the tool panel, the editing area and the frame row;
+    // taken from the global configuration when it exists.
     void SetBackgroundTile(const QImage& tile);
 
     // --- The editor form -------------------------------------------------------
@@ -85,9 +88,6 @@ private:
     void ClearThumbnail(int32_t index);
     void ChooseTool(TAbstractInputController& tool);
     void RestoreFrames();
-    // Runs a handler of a control; nothing it throws gets further.
-    template <typename F>
-    void Guarded(F&& handler);
 
     TTiledPanel* panel1_ = nullptr;
     TTiledPanel* editArea_ = nullptr;
