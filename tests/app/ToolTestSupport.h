@@ -69,7 +69,12 @@ public:
         if (abortFill) throw SilentAbort();
     }
 
-    static std::string Pt(int32_t x, int32_t y) { return "(" + std::to_string(x) + "," + std::to_string(y) + ")"; }
+    static std::string Pt(int32_t x, int32_t y)
+    {
+        std::string s = "(";
+        s.append(std::to_string(x)).append(",").append(std::to_string(y)).append(")");
+        return s;
+    }
     void Log(const std::string& s) { log->push_back(s); }
 
     TBitmap32 source, dest;
