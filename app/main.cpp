@@ -3,16 +3,23 @@
 // work, the message loop, and a shutdown that frees the document while its
 // views still exist.
 #include "app/GlobalConfig.h"
+#include "app/dialogs/AboutBox.h"
 #include "app/dialogs/ApplyAllDialog.h"
+#include "app/dialogs/FullScreenPreview.h"
+#include "app/dialogs/HelpWindow.h"
+#include "app/dialogs/Navigator.h"
+#include "app/dialogs/PatternEditor.h"
 #include "app/dialogs/ImageSizeDialog.h"
 #include "app/dialogs/ResampleDialog.h"
 #include "app/dialogs/WaitWindow.h"
 #include "app/domain/Domain.h"
 #include "app/domain/SystemRequirements.h"
 #include "app/ui/QtBusyCursor.h"
+#include "app/ui/IMainWindow.h"
 #include "app/ui/QtUi.h"
 #include "controls/ImageViewWidget.h"
 #include "engine/Dialogs.h"
+#include "engine/PersistentObjectManager.h"
 #include "engine/Progress.h"
 #include "gfx/Errors.h"
 
@@ -146,7 +153,7 @@ private:
 };
 
 // A plain window with the two views and a menu of the commands per category.
-class TPlainWindow : public QMainWindow {
+class TPlainWindow : public QMainWindow, public IMainWindow {
 public:
     explicit TPlainWindow(TDomain& domain) : domain_(domain)
     {
@@ -173,6 +180,24 @@ public:
         resize(1100, 640);
     }
     ~TPlainWindow() override { domain_.SetViews(nullptr, nullptr); }
+
+    TImageView& DestView() { return dest_->View(); }
+    std::function<void(bool)> OnNavigator;
+
+    void UpdateControls() override {}
+    void UpdateStyleFrame(int) override {}
+    void UpdateBrushPreview() override {}
+    void SelectFirstStyle() override { domain_.StyleManager().SetItemIndex(0); }
+    void BindSaveProjectButton(bool) override {}
+    void ResetColorPanel() override {}
+    void ShowNavigator() override
+    {
+        if (OnNavigator) OnNavigator(true);
+    }
+    void HideNavigator() override
+    {
+        if (OnNavigator) OnNavigator(false);
+    }
 
 private:
     TDomain& domain_;
@@ -235,12 +260,28 @@ int Run(TApplication& app)
     SetBusyCursor(&busyCursor);
     WarnAboutTheScreen();
     TDomain domain(programFolder.toStdString());
+    // The windows, in their designed order; the apply, resample and image-size
+    // dialogs come with the Qt UI.
     TPlainWindow window(domain);
+    domain.SetMainWindow(&window);
+    TFullScreenPreview preview(&window);
+    TFWait wait(&window);
+    SetProgress(&wait);
+    TFNavigator navigator(&window);
+    navigator.SetDestView(&window.DestView());
+    navigator.HasDocument = [&domain] { return domain.Document() != nullptr; };
+    window.OnNavigator = [&navigator](bool show) { navigator.setVisible(show); };
     TQtUi ui(&window);
     domain.SetUi(&ui);
     SetDialogs(&ui);
-    TFWait wait(&window);
-    SetProgress(&wait);
+    TFHlpWnd help(programFolder.toStdString(), &window);
+    help.OnMoreHelp = [&domain] { domain.Execute(TCommandId::Help); };
+    QImage splash;
+    globalConfig.LoadSplash(splash);
+    TFormAbout about(splash, &window);
+    TFPatternEdit patternEdit(&domain.PatternManager(), &window);
+    ui.OnShowAbout = [&about] { about.exec(); };
+    ui.OnShowFullScreenPreview = [&preview](const TBitmap32& result) { preview.ShowPreview(result); };
     instance.OnActivate = [&window] {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.show();
@@ -260,6 +301,13 @@ int Run(TApplication& app)
     OpenCommandLine(domain, app.arguments().mid(1));
     const int result = app.exec();
 
+    // The document goes while its views exist; nothing calls back into a
+    // window that is gone.
+    domain.PatternManager().SetEditForm(nullptr);
+    window.OnNavigator = nullptr;
+    navigator.SetDestView(nullptr);
+    domain.SetViews(nullptr, nullptr);
+    domain.SetMainWindow(nullptr);
     SetProgress(nullptr);
     SetDialogs(nullptr);
     domain.SetUi(nullptr);
