@@ -22,8 +22,10 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QAction;
+class QIcon;
 class IMainWindow;
 class IStyleEnvironment;
 class IUi;
@@ -89,6 +91,10 @@ public:
     // ActionUpdate: sets the command's enabled flag from its rule and binds
     // the project-save button. A null or foreign sender only binds the button.
     void ActionUpdate(QAction* command);
+    // The pictures of the tool commands (the command table's image indexes:
+    // pointer 0, auto-sketch 1, pattern 2, free hand 3, "What is this?" 4),
+    // drawn by the windows; each command with an index takes its picture.
+    void SetToolImages(const std::vector<QIcon>& images);
     // Updates every command (idle, a menu opening, tests).
     void UpdateAllCommands();
     // Runs a command as a user would: its rule first, then its handler.

@@ -13,6 +13,7 @@
 #include "gfx/Errors.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QKeySequence>
 
 namespace {
@@ -85,6 +86,13 @@ void TDomain::ActionUpdate(QAction* command)
     for (size_t i = 0; i < commands_.size(); ++i)
         if (command && commands_[i] == command) command->setEnabled(CommandEnabled(static_cast<TCommandId>(i)));
     if (mainWindow_) mainWindow_->BindSaveProjectButton(Command(TCommandId::SaveProject)->isEnabled());
+}
+
+void TDomain::SetToolImages(const std::vector<QIcon>& images)
+{
+    for (const TCommandInfo& info : CommandTable())
+        if (info.ImageIndex >= 0 && info.ImageIndex < static_cast<int>(images.size()))
+            Command(info.Id)->setIcon(images[static_cast<size_t>(info.ImageIndex)]);
 }
 
 void TDomain::UpdateAllCommands()

@@ -9,6 +9,8 @@
 #include "gfx/Errors.h"
 
 #include <QAction>
+#include <QIcon>
+#include <QPixmap>
 #include <QSignalSpy>
 
 #include <map>
@@ -166,6 +168,24 @@ TEST_F(DomainCommandsTest, CaptionsCategoriesAndHints)
     EXPECT_TRUE(domain->Command(C::ViewBorders)->isCheckable());
     EXPECT_TRUE(domain->Command(C::ViewDirections)->isCheckable());
     EXPECT_FALSE(domain->Command(C::Pointer)->isCheckable());
+}
+
+TEST_F(DomainCommandsTest, ToolCommandsTakeTheirPictures)
+{
+    Start(0, 0, 1);
+    std::vector<QIcon> images;
+    for (int i = 0; i < 5; ++i) {
+        QPixmap picture(32, 32);
+        picture.fill(QColor(40 * i, 0, 0));
+        images.emplace_back(picture);
+    }
+    domain->SetToolImages(images);
+    const std::pair<C, int> pictures[] = {{C::Pointer, 0}, {C::AutoDir, 1}, {C::Pattern, 2}, {C::FreeHand, 3},
+                                          {C::ContextHelp, 4}};
+    for (const auto& [command, index] : pictures)
+        EXPECT_EQ(domain->Command(command)->icon().pixmap(32, 32).toImage().pixel(5, 5),
+                  images[static_cast<size_t>(index)].pixmap(32, 32).toImage().pixel(5, 5));
+    EXPECT_TRUE(domain->Command(C::Open)->icon().isNull());
 }
 
 TEST_F(DomainCommandsTest, ToolCommandsSelectTheirToolsAndNotify)
