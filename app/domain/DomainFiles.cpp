@@ -18,6 +18,8 @@
 #include <new>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace {
 
 // Runs `work`; an error other than a silent abort is shown in a box under
@@ -36,6 +38,18 @@ void ReportingErrors(IDialogs& boxes, const std::string& caption, Work&& work)
         boxes.ShowMessage(caption, e.what(), TMessageKind::Error);
         throw SilentAbort();
     }
+}
+
+// Whether a bitmap of the size can be held: at most half the machine's
+// memory. Zero-filling a larger one would get the process killed, not refused.
+bool FitsInMemory(int64_t width, int64_t height)
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return true;
+    const int64_t limit = static_cast<int64_t>(pages) * pageSize / 2;
+    // Two sides of up to 2^31 multiply within 64 bits; the byte count might not.
+    return width * height <= limit / static_cast<int64_t>(sizeof(TColor32));
 }
 
 } // namespace
@@ -83,18 +97,15 @@ void TDomain::RenderAtSize()
         Boxes().ShowMessage("Error", "The width and the height must be at least 1 pixel", TMessageKind::Error);
         return;
     }
+    if (!FitsInMemory(answer->Width, answer->Height)) {
+        Boxes().ShowMessage("Error",
+                            "The picture of " + std::to_string(answer->Width) + " x " +
+                                std::to_string(answer->Height) + " pixels is too large",
+                            TMessageKind::Error);
+        return;
+    }
     TBitmap32 target;
-    ReportingErrors(Boxes(), "Error", [&] {
-        try {
-            target.SetSize(answer->Width, answer->Height);
-        } catch (const std::bad_alloc&) {
-            throw EngineError("The picture of " + std::to_string(answer->Width) + " x " +
-                              std::to_string(answer->Height) + " pixels is too large");
-        } catch (const std::length_error&) {
-            throw EngineError("The picture of " + std::to_string(answer->Width) + " x " +
-                              std::to_string(answer->Height) + " pixels is too large");
-        }
-    });
+    ReportingErrors(Boxes(), "Error", [&] { target.SetSize(answer->Width, answer->Height); });
     const float scale = static_cast<float>(static_cast<double>(answer->Width) / dest.Width());
     target.Clear(clWhite32);
     document_->RenderAll(target, scale);

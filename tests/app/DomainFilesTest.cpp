@@ -107,6 +107,13 @@ TEST_F(DomainFilesTest, SaveAtDifferentSizeReplaysAtTheScale)
     domain->Execute(TCommandId::RenderAll);
     EXPECT_FALSE(fs::exists(folder + "none.jpg"));
     EXPECT_EQ(ui.Messages.size(), 1u);
+
+    // So is a picture larger than the machine could hold (4 TB here).
+    ui.ImageSizeAnswers = {TImageSizeAnswer{1000000, 1000000, 200.0}};
+    domain->Execute(TCommandId::RenderAll);
+    ASSERT_EQ(ui.Messages.size(), 2u);
+    EXPECT_EQ(ui.Messages[1].Text, "The picture of 1000000 x 1000000 pixels is too large");
+    EXPECT_EQ(ui.SaveImageNames.size(), 1u); // the save dialog never opened
 }
 
 TEST_F(DomainFilesTest, ClipboardRoundTrip)
