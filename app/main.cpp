@@ -26,6 +26,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalServer>
@@ -197,6 +198,22 @@ public:
     void HideNavigator() override
     {
         if (OnNavigator) OnNavigator(false);
+    }
+
+protected:
+    // Closing asks about an unsaved drawing, as Exit does.
+    void closeEvent(QCloseEvent* event) override
+    {
+        bool close = true;
+        try {
+            close = domain_.CanClose();
+        } catch (...) {
+            close = false;
+        }
+        if (close)
+            event->accept();
+        else
+            event->ignore();
     }
 
 private:
