@@ -89,7 +89,7 @@ public:
     // --- Commands ------------------------------------------------------------
     QAction* Command(TCommandId id) const { return commands_[static_cast<size_t>(id)]; }
     // ActionUpdate: sets the command's enabled flag from its rule and binds
-    // the project-save button. A null or foreign sender only binds the button.
+    // the project-save button. A null or foreign sender changes nothing.
     void ActionUpdate(QAction* command);
     // The pictures of the tool commands (the command table's image indexes:
     // pointer 0, auto-sketch 1, pattern 2, free hand 3, "What is this?" 4),

@@ -16,6 +16,8 @@
 #include <QIcon>
 #include <QKeySequence>
 
+#include <algorithm>
+
 namespace {
 
 QList<QKeySequence> ShortcutsOf(const TCommandInfo& info)
@@ -83,8 +85,9 @@ bool TDomain::CommandEnabled(TCommandId id) const
 
 void TDomain::ActionUpdate(QAction* command)
 {
-    for (size_t i = 0; i < commands_.size(); ++i)
-        if (command && commands_[i] == command) command->setEnabled(CommandEnabled(static_cast<TCommandId>(i)));
+    const auto found = std::find(commands_.begin(), commands_.end(), command);
+    if (!command || found == commands_.end()) return;
+    command->setEnabled(CommandEnabled(static_cast<TCommandId>(found - commands_.begin())));
     if (mainWindow_) mainWindow_->BindSaveProjectButton(Command(TCommandId::SaveProject)->isEnabled());
 }
 

@@ -234,8 +234,9 @@ TEST_F(DomainCommandsTest, SaveProjectButtonFollowsTheProjectName)
     domain->UpdateAllCommands();
     EXPECT_EQ(window.SaveButtonSaves, false);
     domain->Document()->FileName = folder + "a.ovk";
+    window.SaveButtonSaves.reset();
     domain->ActionUpdate(nullptr);
-    EXPECT_EQ(window.SaveButtonSaves, false); // a foreign sender changes no flag
+    EXPECT_FALSE(window.SaveButtonSaves.has_value()); // a foreign sender changes nothing
     domain->ActionUpdate(domain->Command(C::SaveProject));
     EXPECT_EQ(window.SaveButtonSaves, true);
 }
