@@ -153,10 +153,14 @@ TEST_F(DomainFilesTest, ProjectRoundTripThroughSaveAsAndOpenProject)
     EXPECT_EQ(window.SaveButtonSaves, true);
 
     LoadPicture(100, 100);
+    const int sourceLayers = source.LayerCount(), destLayers = dest.LayerCount();
     ui.OpenProjectNames = {folder + "p.ovk"};
     domain->Execute(TCommandId::OpenProject);
     TDualImage* doc = domain->Document();
     ASSERT_NE(doc, nullptr);
+    // The old document took its layers with it.
+    EXPECT_EQ(source.LayerCount(), sourceLayers);
+    EXPECT_EQ(dest.LayerCount(), destLayers);
     EXPECT_EQ(doc->FileName, folder + "p.ovk");
     EXPECT_FALSE(doc->Modified);
     EXPECT_EQ(doc->StrokeCount(), strokes + 10);
