@@ -42,14 +42,6 @@ private:
     bool& modified_;
 };
 
-// The stroke length of one placement: L + Random(L div 10) - L div 20, in
-// 64 bits so that an absurd length from a style file cannot wrap round.
-int32_t JitteredLength(int32_t length)
-{
-    const int64_t n = int64_t(length) + Random(length / 10) - length / 20;
-    return static_cast<int32_t>(std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 } // namespace
 
 // --- Creation -------------------------------------------------------------

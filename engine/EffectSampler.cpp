@@ -61,8 +61,7 @@ void TEffectSampler::StrokeAt(int32_t x, int32_t y)
     sampler.SetScale(scale_);
     sampler.SetPolyStep(style_.GetPolyStep());
     sampler.SetStart({x, y});
-    const int32_t length = style_.GetLength();
-    const int32_t steps = Random(length / 10) + length - length / 20;
+    const int32_t steps = JitteredLength(style_.GetLength());
     sampler.SetLength(steps);
     sampler.SetGain(style_.GetGain());
     sampler.SetScanWidth(style_.GetScanWidth());

@@ -30,6 +30,11 @@ void ReadBeziers(TStream& stream, std::span<TBezier> beziers);
 // Dest (size and pixels; alpha 255). Data that is not a JPEG image raises
 // EngineError and leaves Dest as it was.
 void LoadJPEGFromStream(TBitmap32& dest, TStream& stream);
+// The same for a picture whose size is known in advance: the size is read
+// from the JPEG header first, and a picture of any other size is passed over
+// undecoded (the stream is still consumed, Dest is left as it was) with the
+// answer false. A header that cannot be read raises as a failed decode does.
+bool LoadJPEGOfSizeFromStream(TBitmap32& dest, TStream& stream, int32_t width, int32_t height);
 // Encodes Src (alpha ignored) as a baseline colour JPEG of the given quality
 // (1 to 100) at the stream's position.
 void SaveJPEGToStream(const TBitmap32& src, TStream& stream, int quality);
