@@ -325,14 +325,8 @@ void AppendLog(const std::string& fileName, const std::string& line)
             throw EngineError("Cannot open \"" + fileName + "\". " + std::strerror(errno));
         std::this_thread::sleep_for(LogRetryPause);
     }
-    WriteAll(fd, line + "\n", fileName);
+    WriteAll(fd, line + "\r\n", fileName);
     if (::close(fd) != 0) throw EngineError("Cannot write \"" + fileName + "\". " + std::strerror(errno));
 }
 
-void LogException(const std::string& programFolder, const std::string& what, const std::exception& e)
-{
-    std::string line = what + ": " + e.what();
-    // One line per failure, whatever the message holds.
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    AppendLog(programFolder + LogFileName, line);
-}
+void LogException(const std::exception& e) { AppendLog(LogFileName, e.what()); }

@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/Patterns.h"
 
 #include "engine/PersistentObjectManager.h"
@@ -225,6 +226,7 @@ TEST(PatternFile, ManagerLoadsPatternFilesAndLogsTheBadOne)
         std::ofstream bad(folder + "b.stk", std::ios::binary);
         bad.write("\x03\x00\x00\x00\x01\x00", 6);
     }
+    const TCurrentFolderScope cwd(folder);
     TPersistentObjectManager manager(TPattern::StaticClass(), folder);
     ASSERT_EQ(manager.Count(), 1);
     auto* loaded = manager.CurrentAs<TPattern>();
@@ -415,6 +417,7 @@ TEST(DefaultPatterns, FourPatternsOfFiveFramesInsideTheEditorView)
         if (name.rfind("stroke", 0) == 0) continue; // made by a user
         std::filesystem::copy_file(file, folder + name);
     }
+    const TCurrentFolderScope cwd(folder);
     TPersistentObjectManager manager(TPattern::StaticClass(), folder);
     ASSERT_EQ(manager.Count(), 4) << "no default patterns in " << programFolder;
     EXPECT_FALSE(std::filesystem::exists(folder + LogFileName));

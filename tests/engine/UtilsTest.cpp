@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/Utils.h"
 
 #include "gfx/Bitmap32.h"
@@ -168,9 +169,9 @@ TEST_F(LogTest, AppendLogCreatesThenAppendsOneLineEach)
 {
     const std::string log = Dir() + "ocra.log";
     AppendLog(log, "first");
-    EXPECT_EQ(ReadAll(log), "first\n");
+    EXPECT_EQ(ReadAll(log), "first\r\n");
     AppendLog(log, "second");
-    EXPECT_EQ(ReadAll(log), "first\nsecond\n");
+    EXPECT_EQ(ReadAll(log), "first\r\nsecond\r\n");
 }
 
 TEST_F(LogTest, LogThatCannotBeOpenedGivesUpWithAnError)
@@ -180,10 +181,12 @@ TEST_F(LogTest, LogThatCannotBeOpenedGivesUpWithAnError)
     EXPECT_THROW(AppendLog(Dir() + "missing/ocra.log", "line"), EngineError);
 }
 
-TEST_F(LogTest, LogExceptionWritesOneLineInTheProgramFolder)
+TEST_F(LogTest, LogExceptionAppendsTheMessageAsItStandsInTheCurrentFolder)
 {
-    LogException(Dir(), "a.gst", EngineError("bad\r\ndata"));
-    EXPECT_EQ(ReadAll(Dir() + LogFileName), "a.gst: bad  data\n");
+    const TCurrentFolderScope cwd(Dir());
+    LogException(EngineError("Stream read error"));
+    LogException(EngineError("bad\ndata"));
+    EXPECT_EQ(ReadAll(Dir() + LogFileName), "Stream read error\r\nbad\ndata\r\n");
 }
 
 // --- Bezier arrays ------------------------------------------------------------------
