@@ -173,8 +173,7 @@ std::unique_ptr<TBitmap32> TPattern::RenderAll(int32_t width, int32_t height)
     // rather than change its draw mode and filter.
     TBitmap32 source(preview);
     source.DrawMode = TDrawMode::dmOpaque;
-    // The smoothest resampling the bitmap layer offers (it has no spline filter).
-    source.StretchFilter = TStretchFilter::sfLinear;
+    source.StretchFilter = TStretchFilter::sfSpline;
     result->Draw(result->BoundsRect(), source.BoundsRect(), source);
     return result;
 }
