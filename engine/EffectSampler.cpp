@@ -39,8 +39,8 @@ int32_t TEffectSampler::StrokeCount() const
     const int32_t gain = Round(style_.GetGain());
     if (style_.GetLength() <= 0 || gain <= 0) return 0;
     const int32_t n = StrokeCountFormula(style_.GetLength(), density_, gain);
-    const float perFifth = Single(double(style_.GetGain()) / 5.0);
-    return Round(Single(double(n) * perFifth));
+    // One expression, rounded once: no single-precision value in between.
+    return Round(double(n) * (double(style_.GetGain()) / 5.0));
 }
 
 void TEffectSampler::Run()
