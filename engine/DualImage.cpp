@@ -372,11 +372,12 @@ TColor32 TDualImage::StrokeColor(TColor32 sampled)
                     mix(GreenComponent(gradientTo_), GreenComponent(gradientFrom_)),
                     mix(BlueComponent(gradientTo_), BlueComponent(gradientFrom_)));
     }
-    // Varied whenever any of the six values is set: a negative shift alone
-    // (a slider pulled left) must act as well as a positive one.
+    // Varied when the six values add up to more than zero: with no variation
+    // in the style, shifts that add up to zero or less leave the colour (and
+    // the random draws) alone.
     const TGStyle& style = *style_;
-    if (style.GetHueVar() != 0 || style.GetSatVar() != 0 || style.GetLightVar() != 0 || hueVariation_ != 0 ||
-        saturationVariation_ != 0 || brightnessVariation_ != 0) {
+    const int32_t styleVariation = int32_t(style.GetHueVar()) + style.GetSatVar() + style.GetLightVar();
+    if (styleVariation + double(hueVariation_) + double(saturationVariation_) + double(brightnessVariation_) > 0.0) {
         JitterColorHSL(c, style.GetHueVar(), style.GetSatVar(), style.GetLightVar(), hueVariation_,
                        saturationVariation_, brightnessVariation_);
     }
