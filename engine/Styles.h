@@ -45,7 +45,7 @@ public:
     const TPersistentClass& Class() const override { return StyleClass(); }
 
     // The default parameters, not modified, preview out of date; the saved
-    // copy holds the defaults too, so a reset never meets zeros.
+    // copy is all zero until the first commit, load or save.
     TGStyle();
 
     // Name (signed 32-bit length, one byte per character), the parameter
@@ -115,13 +115,18 @@ public:
     static void FreeSampleMap();
 
 private:
+    static constexpr TStyleParams ZeroParams()
+    {
+        return {.PolyStep = 0, .Length = 0, .Gain = 0, .ScanWidth = 0, .StopOnBorders = 0, .BorderLimit = 0,
+                .Alpha = 0, .SatVar = 0, .HueVar = 0, .LightVar = 0, .Unused = {0, 0}, .Stroke = 0};
+    }
     void Changed();
     template <class T> void Store(T& field, T value);
     void SettleSave();
 
     TStyleParams params_;
     TBitmap32 preview_;
-    TStyleParams saved_;
+    TStyleParams saved_ = ZeroParams();
     // Written by SaveToStream; becomes the saved copy once the save has
     // completed (see SettleSave).
     std::optional<TStyleParams> staged_;

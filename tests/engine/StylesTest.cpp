@@ -214,11 +214,18 @@ TEST(Styles, ByteSettersKeepTheLowEightBitsOfAnInteger)
 TEST(Styles, ResetAndCommitMoveBetweenTheBlockAndItsSavedCopy)
 {
     TFakeEnvironment env;
+    // Until its first commit, load or save a style's saved copy is all zero.
     TGStyle fresh;
-    EXPECT_EQ(fresh.SavedCopy(), TStyleParams{});  // a new style resets to its defaults
     fresh.SetGain(3.0f);
     fresh.Reset();
-    EXPECT_EQ(fresh.GetGain(), 12.0f);
+    const TStyleParams& zero = fresh.Params();
+    EXPECT_EQ(fresh.SavedCopy(), zero);
+    for (const int32_t v : {zero.PolyStep, zero.Length, zero.Stroke}) EXPECT_EQ(v, 0);
+    for (const float v : {zero.Gain, zero.ScanWidth}) EXPECT_EQ(v, 0.0f);
+    for (const uint8_t b : {zero.StopOnBorders, zero.BorderLimit, zero.Alpha, zero.SatVar, zero.HueVar, zero.LightVar,
+                            zero.Unused[0], zero.Unused[1]})
+        EXPECT_EQ(b, 0);
+    EXPECT_FALSE(fresh.Modified());
 
     TGStyle style;
     style.SetLength(55);
