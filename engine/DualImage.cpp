@@ -450,11 +450,12 @@ void TDualImage::UndoToLastSnapshot()
 void TDualImage::PaintOverlay(TPositionedLayer& layer, TBitmap32& buffer)
 {
     const TFloatRect at = layer.GetAdjustedLocation();
+    // Map pixels are drawn one to one from the picture's corner, unscaled:
+    // the views that show the overlay show their pictures at scale 1.
     const int32_t ox = Round(at.Left), oy = Round(at.Top);
-    const double scale = sourceView_ ? sourceView_->EffectiveScale() : 1.0;
     const TBitmap32& map = *featureMap_;
-    auto viewX = [&](double x) { return Round(x * scale) + ox; };
-    auto viewY = [&](double y) { return Round(y * scale) + oy; };
+    auto viewX = [&](int32_t x) { return x + ox; };
+    auto viewY = [&](int32_t y) { return y + oy; };
     if (showDirections_) {
         for (int32_t x = 0; x < map.Width(); x += 10) {
             for (int32_t y = 0; y < map.Height(); y += 10) {
@@ -478,8 +479,7 @@ void TDualImage::PaintOverlay(TPositionedLayer& layer, TBitmap32& buffer)
 
 void TDualImage::PaintCursor(TBitmap32& buffer)
 {
-    const double scale = activeView_ ? activeView_->EffectiveScale() : 1.0;
-    const int32_t r = Round(radius_ * scale);
+    const int32_t r = radius_;
     const TPoint p = cursorPos_;
     if (cursorMode_ == cuCircle) {
         DrawDashedCircle(buffer, p, clWhite32, clBlack32, r);

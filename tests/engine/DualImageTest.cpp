@@ -499,6 +499,28 @@ TEST_F(PainterTest, EdgeOverlayMarksEveryEdgePixel)
     EXPECT_EQ(RowPixels(10 + 25, 0xFF7F007Fu), Join({Span(15, 16)}));
 }
 
+TEST_F(PainterTest, AtAViewScaleOfTwoTheOverlayAndCursorStayOneToOne)
+{
+    TDualImage& d = MakeShownDocument();
+    sourceView.SetScaleMode(TScaleMode::smScale);
+    sourceView.SetScale(2.0f);
+    d.FeatureMap().Clear(0x0000007Fu);
+    d.FeatureMap().Pixel(5, 25) = 0x00000080u;
+    d.FeatureMap().Pixel(6, 25) = 0x000000FFu;
+    d.SetShowEdges(true);
+    d.SetRadius(8);
+    d.SetCursorPos(Point(30, 25));
+    d.SetCursorMode(cuCross);
+    const TBitmap32& shown = sourceView.Render();
+    // The two neighbouring edge pixels of the map stay neighbours on screen.
+    std::vector<int64_t> edges;
+    for (int64_t i = 0; i < int64_t(shown.Width()) * shown.Height(); ++i)
+        if (shown.Bits()[i] == 0xFF7F007Fu) edges.push_back(i);
+    ASSERT_EQ(edges.size(), 2u);
+    EXPECT_EQ(edges[1] - edges[0], 1);
+    EXPECT_EQ(RowPixels(25, clWhite32), Span(22, 37));
+}
+
 TEST_F(PainterTest, CursorIsACrossOrADashedCircleOfTheBrushRadius)
 {
     TDualImage& d = MakeShownDocument();
