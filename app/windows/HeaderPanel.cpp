@@ -1,7 +1,7 @@
 #include "app/windows/HeaderPanel.h"
 
 #include "app/windows/GaugeLook.h"
-#include "app/windows/Guarded.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/windows/PanelButtonPictures.h"
 
 #include <QLabel>
@@ -36,13 +36,13 @@ THeaderPanel::THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWi
     close_ = HeaderButton(spec.CloseHint);
     close_->setIcon(PanelButtonPicture(TPanelButtonPicture::Close));
     QObject::connect(close_, &QToolButton::clicked, this, [this] {
-        if (OnClose) Guarded("Close panel", OnClose);
+        if (OnClose) GuardedHandler("Close panel", OnClose);
     });
     if (spec.Pinnable) {
         pin_ = HeaderButton("Fix the window");
         ShowPinned(false);
         QObject::connect(pin_, &QToolButton::clicked, this, [this] {
-            if (OnPin) Guarded("Pin panel", OnPin);
+            if (OnPin) GuardedHandler("Pin panel", OnPin);
         });
     }
     if (content_) {
