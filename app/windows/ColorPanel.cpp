@@ -141,9 +141,9 @@ QWidget* TColorPanel::BuildFixedPage(QWidget* area)
     ColorSelectorFixed->setGeometry(2, 0, 150, 73);
     ColorSelectorFixed->SetMapCursor(EyedropperCursor());
     shapeBack = new TColorShape(TColorShape::TShapeKind::Rectangle, 20, Qt::black, page);
-    shapeBack->move(2, 74);
+    shapeBack->move(0, 74);
     ShapeFore = new TColorShape(TColorShape::TShapeKind::Rectangle, 20, Qt::black, page);
-    ShapeFore->move(10, 80);
+    ShapeFore->move(8, 80);
     Label("Current Color", page, 40, 82);
     return page;
 }

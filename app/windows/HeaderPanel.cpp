@@ -11,8 +11,10 @@
 
 namespace {
 
+// The layout's two window colours: its own number, and the toolkit's named
+// "sky blue" ($F0CAA6: red 166, green 202, blue 240).
 const QColor GradientStart = WinColor(11559221);
-const QColor SkyBlue(166, 202, 240);
+const QColor SkyBlue = WinColor(0xF0CAA6);
 constexpr int ButtonSize = 18;
 
 } // namespace
