@@ -138,9 +138,14 @@ void TFImgSizeDlg::Attach()
         connect(edit, &QSpinBox::valueChanged, this, [this, edit] { GuardedHandler("Image size dialog", [&] { OnChange(edit); }); });
         OnSpinTextClick(edit, [this, edit] { OnChange(edit); });
     }
-    connect(rbInches_, &QRadioButton::clicked, this, [this] { GuardedHandler("Image size dialog", [this] { UnitsClick(UnitInches); }); });
-    connect(rbCentimeters_, &QRadioButton::clicked, this,
-            [this] { GuardedHandler("Image size dialog", [this] { UnitsClick(UnitCentimeters); }); });
+    // A unit button reports a click only when it becomes the checked one: a
+    // click on the unit already chosen changes nothing.
+    connect(rbInches_, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) GuardedHandler("Image size dialog", [this] { UnitsClick(UnitInches); });
+    });
+    connect(rbCentimeters_, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) GuardedHandler("Image size dialog", [this] { UnitsClick(UnitCentimeters); });
+    });
 }
 
 void TFImgSizeDlg::SetWidth(int width)
