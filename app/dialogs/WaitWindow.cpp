@@ -158,8 +158,13 @@ void TFWait::Finish()
     // must still bring the main window back.
     NestLevel_ = std::max(0, NestLevel_ - 1);
     if (NestLevel_ > 0) return;
+    // Hiding the active window leaves the activation to the desktop, which
+    // may hand it elsewhere: the main window takes it back, with its
+    // keyboard shortcuts.
+    const bool wasActive = isActiveWindow();
     if (mainWindow_) mainWindow_->setEnabled(true);
     hide();
+    if (wasActive && mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();
 }
 
 int64_t TFWait::BarPosition() const { return progBar_->Position(); }
