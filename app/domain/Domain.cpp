@@ -2,6 +2,7 @@
 // their handlers, making a document from a picture, and closing it.
 #include "app/domain/Domain.h"
 
+#include "app/domain/BitmapMemory.h"
 #include "app/tools/ToolManager.h"
 #include "app/ui/IMainWindow.h"
 #include "app/ui/IUi.h"
@@ -249,6 +250,11 @@ void TDomain::CheckPictureSize(TBitmap32& picture)
     const auto [proposedWidth, proposedHeight] = ResampleProposal(picture.Width(), picture.Height());
     const auto answer = ui_->Resample(picture.Width(), picture.Height(), proposedWidth, proposedHeight);
     if (!answer || answer->first < 1 || answer->second < 1) return;
+    if (!BitmapFitsInMemory(answer->first, answer->second)) {
+        Boxes().ShowMessage("Error loading image", TooLargePictureText(answer->first, answer->second),
+                            TMessageKind::Error);
+        throw SilentAbort();
+    }
     TBitmap32 resampled(answer->first, answer->second);
     picture.StretchFilter = TStretchFilter::sfMitchell;
     resampled.StretchFilter = TStretchFilter::sfMitchell;

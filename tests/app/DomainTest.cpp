@@ -149,6 +149,24 @@ TEST_F(DomainLoadTest, ResampleOfferDeclinedKeepsTheSizeAcceptedTakesTheDialogs)
     EXPECT_NE(domain->Document()->Source().Pixel(10, 10), domain->Document()->Source().Pixel(990, 490));
 }
 
+// A resample size beyond the machine's memory is refused before anything is
+// allocated: zero-filling it would get the process killed with the open work.
+TEST_F(DomainLoadTest, ResampleToASizeTooLargeToHoldIsRefused)
+{
+    Start();
+    LoadPicture(150, 120);
+    TDualImage* doc = domain->Document();
+    const std::string name = WritePicture(folder, "wide.png", 2000, 1000);
+    ui.ResampleAnswers = {std::make_pair(1000000, 500000)};
+    EXPECT_THROW(domain->LoadImage(name, false), SilentAbort);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error loading image");
+    EXPECT_EQ(ui.Messages[0].Text, "The picture of 1000000 x 500000 pixels is too large");
+    EXPECT_EQ(domain->Document(), doc);
+    EXPECT_EQ(doc->Source().Width(), 150);
+    EXPECT_FALSE(domain->Updating());
+}
+
 TEST_F(DomainLoadTest, NewDocumentIsAttachedWithThePointerTool)
 {
     Start();
