@@ -292,9 +292,17 @@ bool TDomain::CanClose()
 
 void TDomain::CloseDocument()
 {
+    // A destructor may not throw: an error from a handler of the event
+    // would end the process here instead of only the command.
     struct TAlwaysNotify {
         TDomain& Domain;
-        ~TAlwaysNotify() { emit Domain.OnChange(); }
+        ~TAlwaysNotify()
+        {
+            try {
+                emit Domain.OnChange();
+            } catch (...) {
+            }
+        }
     } notify{*this};
     if (document_ && CanClose()) FreeDocument();
 }

@@ -294,6 +294,22 @@ TEST_F(DomainCloseTest, CloseKeepsAModifiedDocumentOnCancelAndAlwaysNotifies)
     EXPECT_EQ(ui.Quits, 1);
 }
 
+// Close tells of the change on every path, also when a handler of the
+// event fails: the failure ends the command, not the process.
+TEST_F(DomainCloseTest, AFailingChangeHandlerDoesNotEndTheProgram)
+{
+    Start();
+    LoadPicture(100, 100);
+    int calls = 0;
+    QObject::connect(domain.get(), &TDomain::OnChange, domain.get(), [&] {
+        ++calls;
+        throw EngineError("handler failed");
+    });
+    domain->Execute(TCommandId::Close);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(domain->Document(), nullptr);
+}
+
 TEST_F(DomainCloseTest, ExitStaysWhenTheQuestionIsCancelled)
 {
     Start();
