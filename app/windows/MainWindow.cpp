@@ -1,0 +1,324 @@
+// The main window's creation, menus and events: first show with the
+// command-line project, close, destruction, the idle work, the Shift key that
+// always reaches the source view, and the "What is this?" click.
+#include "app/windows/MainWindow.h"
+
+#include "app/domain/Domain.h"
+#include "app/windows/HelpTopic.h"
+#include "app/windows/MainWindowThumbs.h"
+#include "controls/ExeInfo.h"
+#include "controls/ImageViewWidget.h"
+#include "engine/Dialogs.h"
+#include "engine/DualImage.h"
+#include "app/tools/ToolManager.h"
+#include "gfx/Errors.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr const char* ProgramTitle = "Ocrastell Pro";
+
+// The gradient behind the view area, seen while no document is open.
+class TGradientArea : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        QLinearGradient gradient(0, 0, 0, height());
+        gradient.setColorAt(0.0, QColor(128, 128, 128));
+        gradient.setColorAt(1.0, QColor(78, 73, 97)); // window colour 6375758
+        painter.fillRect(rect(), gradient);
+    }
+};
+
+} // namespace
+
+TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), domain_(domain), arguments_(std::move(arguments))
+{
+    setWindowTitle(ProgramTitle);
+    stockImages_[0] = HandleGlyphPicture();
+    stockImages_[1] = PolygonRendererPicture();
+    SetHandleGlyphSource(this);
+
+    auto* central = new TGradientArea(this);
+    setCentralWidget(central);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    BuildViews(central);
+    column->addWidget(panDual_, 1);
+    BuildBottomBar(central);
+    column->addStretch(0);
+    column->addWidget(panPanels_, 0);
+    BuildFloatingPanels();
+    WireSettingHandlers();
+
+    statusPanel_ = new QLabel(this);
+    statusPanel_->setMinimumWidth(50);
+    statusBar()->addWidget(statusPanel_);
+    BuildMenus();
+
+    resize(1074, 770);
+    contextHelpMode_ = false;
+    central->layout()->activate();
+    SplitViews();
+
+    FillPatternImageList();
+    FillStylesCombo();
+    FillStrokesImageList();
+    for (QWidget* panel : toolPanels_)
+        if (panel != toolPanels_[tpColors]) panel->hide();
+
+    domain_.SetViews(&imgSrc_->View(), &imgDst_->View());
+    domain_.SetMainWindow(this);
+    connect(&domain_, &TDomain::OnChange, this, [this] { Guarded([this] { UpdateControls(); }); });
+    connect(&domain_, &TDomain::OnContextHelp, this, [this] { Guarded([this] { StartContextHelp(); }); });
+    connect(&domain_, &TDomain::OnUpdatePattern, this,
+            [this](int index) { Guarded([this, index] { OnUpdatePatternFrame(index); }); });
+    connect(&domain_, &TDomain::OnUpdateStyle, this,
+            [this](int index) { Guarded([this, index] { OnUpdateStyleFrame(index); }); });
+    connect(&domain_, &TDomain::OnDeletePattern, this,
+            [this](int index) { Guarded([this, index] { OnDeletePatternFrame(index); }); });
+    connect(&domain_, &TDomain::OnDeleteStyle, this,
+            [this](int index) { Guarded([this, index] { OnDeleteStyleFrame(index); }); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            ApplicationEvents1Activate();
+        else
+            ApplicationEvents1Deactivate();
+    });
+    qApp->installEventFilter(this);
+
+    Guarded([this] { UpdateControls(); });
+}
+
+TFMain::~TFMain()
+{
+    qApp->removeEventFilter(this);
+    if (contextHelpMode_) QApplication::restoreOverrideCursor();
+    SetHandleGlyphSource(nullptr);
+    // The command module frees the tool manager and the document, which hook
+    // and draw on the views, while the views still exist.
+    domain_.SetViews(nullptr, nullptr);
+    domain_.SetMainWindow(nullptr);
+    for (QWidget* panel : floatingPanels_) delete panel;
+}
+
+void TFMain::BuildMenus()
+{
+    using C = TCommandId;
+    struct TMenuSpec {
+        const char* Title;
+        std::vector<C> Items; // Count stands for a separator
+    };
+    const TMenuSpec menus[] = {
+        {"File",
+         {C::Open, C::NewFromClipboard, C::Save, C::Close, C::PostScript, C::RenderAll, C::Count, C::OpenProject,
+          C::SaveProject, C::SaveProjectAs, C::Exit}},
+        {"Edit",
+         {C::Undo, C::Redo, C::TakeSnapshot, C::UndoToLastSnapshot, C::Purge, C::Count, C::ApplyWithCurrentSettings,
+          C::RepeatLastApply, C::Count, C::CopyResultToClipboard}},
+        {"View", {C::ViewBorders, C::ViewDirections, C::ViewNavigator, C::FullScreenPreview}},
+        {"Help", {C::Help, C::ContextHelp, C::About}},
+    };
+    for (const TMenuSpec& spec : menus) {
+        QMenu* menu = menuBar()->addMenu(tr(spec.Title));
+        for (C id : spec.Items) {
+            if (id == C::Count)
+                menu->addSeparator();
+            else if (QAction* action = domain_.Command(id))
+                menu->addAction(action);
+        }
+        connect(menu, &QMenu::aboutToShow, this, [this] { Guarded([this] { domain_.UpdateAllCommands(); }); });
+    }
+    // Every command belongs to the window, so the shortcuts of commands that
+    // no menu shows (the tools, the styles) work wherever the focus is.
+    for (int i = 0; i < static_cast<int>(C::Count); ++i)
+        if (QAction* action = domain_.Command(static_cast<C>(i))) addAction(action);
+}
+
+void TFMain::BindButton(QAbstractButton* button, TCommandId id)
+{
+    QAction* action = domain_.Command(id);
+    connect(button, &QAbstractButton::clicked, this, [this, id] { Guarded([this, id] { domain_.Execute(id); }); });
+    if (!action) return;
+    auto follow = [button, action] {
+        button->setEnabled(action->isEnabled());
+        if (!action->toolTip().isEmpty()) button->setToolTip(action->toolTip());
+    };
+    follow();
+    connect(action, &QAction::changed, button, follow);
+}
+
+void TFMain::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const SilentAbort&) {
+    } catch (const std::exception& e) {
+        ShowError(e);
+    } catch (...) {
+        Dialogs().ShowMessage(ProgramTitle, "Unexpected error", TMessageKind::Error);
+    }
+}
+
+void TFMain::ShowError(const std::exception& error)
+{
+    Dialogs().ShowMessage(ProgramTitle, error.what(), TMessageKind::Error);
+}
+
+const TBitmap32* TFMain::HandleGlyph() const { return &stockImages_[0]; }
+
+// --- Show, close ---------------------------------------------------------
+
+void TFMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    FormShow();
+}
+
+void TFMain::FormShow()
+{
+    const TExeInfo info;
+    if (!info.ProductName().isEmpty()) setWindowTitle(info.ProductName() + " - " + info.ProductVersion());
+    if (arguments_.size() != 1) return;
+    const std::string fileName = arguments_.front().toStdString();
+    try {
+        domain_.LoadProject(fileName);
+    } catch (...) {
+        Dialogs().ShowMessage(ProgramTitle, "Could not open " + fileName, TMessageKind::Error);
+    }
+}
+
+void TFMain::closeEvent(QCloseEvent* event)
+{
+    bool close = true;
+    TDualImage* document = domain_.Document();
+    if (document && document->Modified) {
+        close = false;
+        Guarded([this, &close] { close = domain_.CanClose(); });
+    }
+    if (close) {
+        ApplicationEvents1Deactivate();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// --- Application events ------------------------------------------------
+
+void TFMain::ApplicationEvents1Idle()
+{
+    Guarded([this] {
+        domain_.UpdateAllCommands();
+        domain_.IdleWork();
+    });
+}
+
+void TFMain::ApplicationEvents1Activate() { ShowFixedPanels(); }
+
+void TFMain::ApplicationEvents1Deactivate() { HideAllPanels(); }
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Nothing thrown in here may reach Qt's dispatch.
+    bool handled = false;
+    Guarded([&] {
+        handled = HelpClick(watched, event) || ForwardShift(watched, event) || PanelEvent(watched, event);
+    });
+    return handled || QMainWindow::eventFilter(watched, event);
+}
+
+bool TFMain::ForwardShift(QObject* watched, QEvent* event)
+{
+    if (forwardingShift_ || !watched->isWidgetType()) return false;
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Shift) return false;
+    // The tools' Shift radius drag listens on the source view, whatever
+    // control has the focus; no other control ever sees Shift.
+    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                   key->nativeModifiers(), key->text(), key->isAutoRepeat(), key->count());
+    forwardingShift_ = true;
+    QCoreApplication::sendEvent(imgSrc_, &copy);
+    forwardingShift_ = false;
+    return true;
+}
+
+bool TFMain::PanelEvent(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseMove) {
+        for (const QObject* hover : {static_cast<QObject*>(toolPanels_[tpProjectInfo]), static_cast<QObject*>(toolPanels_[tpStyle]),
+                                     static_cast<QObject*>(toolPanels_[tpSize]), static_cast<QObject*>(toolPanels_[tpPatterns]),
+                                     static_cast<QObject*>(btPS_), static_cast<QObject*>(imgPreviewStyle_),
+                                     static_cast<QObject*>(imgBrush_), static_cast<QObject*>(imgSize_)})
+            if (watched == hover) HideUnfixedPanels();
+        return false;
+    }
+    if (type == QEvent::MouseButtonPress && watched == imgBrush_) {
+        ImgBrushClick();
+        return true;
+    }
+    if (type == QEvent::MouseButtonRelease) {
+        const QVariant panel = watched->property("floatingPanel");
+        if (panel.isValid()) ShowFloatingPanel(panel.toInt());
+    }
+    return false;
+}
+
+// --- "What is this?" -----------------------------------------------------
+
+void TFMain::StartContextHelp()
+{
+    if (contextHelpMode_) return;
+    contextHelpMode_ = true;
+    if (domain_.ToolManager()) domain_.ToolManager()->SetEnabled(false);
+    QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+    QCoreApplication::processEvents();
+}
+
+void TFMain::EndContextHelp()
+{
+    contextHelpMode_ = false;
+    if (domain_.ToolManager()) domain_.ToolManager()->SetEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+bool TFMain::HelpClick(QObject* watched, QEvent* event)
+{
+    if (!watched->isWidgetType()) return false;
+    const QEvent::Type type = event->type();
+    if (swallowHelpRelease_ && type == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The release of the help click belongs to it too.
+        swallowHelpRelease_ = false;
+        return true;
+    }
+    if (!contextHelpMode_) return false;
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+    EndContextHelp();
+    swallowHelpRelease_ = true;
+    const std::string topic = HelpTopicOf(watched);
+    if (OnShowHelp) OnShowHelp(topic);
+    return true;
+}

@@ -1,0 +1,497 @@
+// The bottom bar of tool panels (tools, project info, style, size and
+// density, patterns, colours) and the five floating settings panels with
+// their gauges.
+#include "app/windows/MainWindow.h"
+
+#include "app/domain/Domain.h"
+#include "app/windows/HelpTopic.h"
+#include "app/windows/MainWindowPictures.h"
+#include "app/windows/MainWindowThumbs.h"
+#include "controls/Bitmap32List.h"
+#include "controls/ImageList.h"
+#include "controls/ImageListViewer.h"
+#include "controls/ImageListViewer32.h"
+#include "controls/NumericGaugeBar.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+namespace {
+
+const QColor PanelColor(218, 229, 239); // window colour 15721946
+constexpr int BarHeight = 157;
+constexpr int HeaderHeight = 26;
+
+// A tool panel of the bottom bar: the panel colour under a header row with
+// its caption.
+class TToolPanel : public QWidget {
+public:
+    TToolPanel(QWidget* parent, const QString& caption, int width) : QWidget(parent), caption_(caption)
+    {
+        setFixedSize(width, BarHeight);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        p.setPen(QColor(150, 170, 200));
+        p.setBrush(PanelColor);
+        p.drawRoundedRect(body, 4, 4);
+        if (caption_.isEmpty()) return;
+        QLinearGradient header(0, 0, 0, HeaderHeight);
+        header.setColorAt(0, QColor(246, 249, 253));
+        header.setColorAt(1, QColor(196, 213, 235));
+        p.setBrush(header);
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(QRectF(1, 1, width() - 2, HeaderHeight - 1), 3, 3);
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(12);
+        p.setFont(font);
+        p.setPen(QColor(30, 57, 91));
+        p.drawText(QRect(6, 0, width() - 12, HeaderHeight), Qt::AlignLeft | Qt::AlignVCenter, caption_);
+    }
+
+private:
+    QString caption_;
+};
+
+// The bottom bar: the background tile repeated behind the tool panels.
+class TTiledBar : public QWidget {
+public:
+    using QWidget::QWidget;
+    QPixmap Tile;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        if (!Tile.isNull()) {
+            p.drawTiledPixmap(rect(), Tile);
+            return;
+        }
+        QLinearGradient g(0, 0, 0, height());
+        g.setColorAt(0, QColor(112, 140, 180));
+        g.setColorAt(1, QColor(70, 92, 132));
+        p.fillRect(rect(), g);
+    }
+};
+
+// A floating settings panel: a gradient from window colour 11559221 to sky
+// blue, a white bold caption, white labels.
+class THeaderPanel : public QWidget {
+public:
+    THeaderPanel(const QString& caption, QSize size) : caption_(caption) { setFixedSize(size); }
+    std::function<void(QMouseEvent*)> OnMouseDown, OnMouseMove, OnMouseUp;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        QLinearGradient g(0, 0, width(), 0);
+        g.setColorAt(0, QColor(53, 96, 176));
+        g.setColorAt(1, QColor(135, 206, 235));
+        p.fillRect(rect(), g);
+        p.setPen(QColor(30, 50, 100));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(13);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRect(6, 2, width() - 50, 18), Qt::AlignLeft | Qt::AlignVCenter, caption_);
+    }
+    void mousePressEvent(QMouseEvent* e) override { if (OnMouseDown) OnMouseDown(e); }
+    void mouseMoveEvent(QMouseEvent* e) override { if (OnMouseMove) OnMouseMove(e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { if (OnMouseUp) OnMouseUp(e); }
+
+private:
+    QString caption_;
+};
+
+QToolButton* NewPictureButton(QWidget* parent, QRect geometry, const QPixmap& picture)
+{
+    auto* button = new QToolButton(parent);
+    button->setGeometry(geometry);
+    button->setIcon(picture);
+    button->setAutoRaise(true);
+    return button;
+}
+
+QLabel* NewLabel(QWidget* parent, const QString& text, QRect geometry, const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* NewPreview(QWidget* parent, QRect geometry)
+{
+    auto* preview = new QLabel(parent);
+    preview->setGeometry(geometry);
+    preview->setAlignment(Qt::AlignCenter);
+    return preview;
+}
+
+} // namespace
+
+// --- The bottom bar --------------------------------------------------------
+
+void TFMain::BuildBottomBar(QWidget* host)
+{
+    auto* bar = new TTiledBar(host);
+    panPanels_ = bar;
+    bar->setFixedHeight(BarHeight + 6);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(3, 3, 3, 3);
+    row->setSpacing(3);
+    row->addWidget(BuildToolsPanel());
+    toolPanels_[tpProjectInfo] = BuildProjectPanel();
+    toolPanels_[tpStyle] = BuildStylePanel();
+    toolPanels_[tpSize] = BuildSizePanel();
+    toolPanels_[tpPatterns] = BuildPatternPanel();
+    toolPanels_[tpColors] = BuildColorsPanel();
+    for (QWidget* panel : toolPanels_) row->addWidget(panel);
+    row->addStretch(1);
+    // Moves over these hide the unpinned floating panels.
+    for (QWidget* w : std::initializer_list<QWidget*>{toolPanels_[tpProjectInfo], toolPanels_[tpStyle],
+                                                       toolPanels_[tpSize], toolPanels_[tpPatterns], btPS_,
+                                                       imgPreviewStyle_, imgBrush_, imgSize_})
+        w->setMouseTracking(true);
+}
+
+QWidget* TFMain::BuildToolsPanel()
+{
+    auto* panel = new TToolPanel(panPanels_, QString(), 136);
+    panel->setObjectName("panTools");
+    toolGroup_ = new QButtonGroup(panel);
+    toolGroup_->setExclusive(true);
+    const TCommandId commands[] = {TCommandId::Pointer, TCommandId::AutoDir, TCommandId::Pattern,
+                                   TCommandId::FreeHand, TCommandId::ContextHelp};
+    const char* captions[] = {"Pointer", "Auto-sketch", "Pattern", "Free Hand", "What is this?"};
+    const char* names[] = {"btPtr", "btAuto", "btPat", "btFree", "btHelp"};
+    for (int i = 0; i < 5; ++i) {
+        auto* button = new QToolButton(panel);
+        button->setObjectName(names[i]);
+        button->setGeometry(1, 1 + i * 31, 134, 31);
+        button->setIcon(ToolButtonPicture(i));
+        button->setIconSize(QSize(26, 26));
+        button->setText(captions[i]);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setCheckable(i < 4);
+        button->setAutoRaise(true);
+        if (i < 4) toolGroup_->addButton(button, i);
+        BindButton(button, commands[i]);
+        toolButtons_[static_cast<size_t>(i)] = button;
+    }
+    return panel;
+}
+
+QWidget* TFMain::BuildProjectPanel()
+{
+    auto* panel = new TToolPanel(panPanels_, "Project info", 152);
+    panel->setObjectName("panPS");
+    SetHelpKeyword(panel, "menu");
+    lblPSCount_ = NewLabel(panel, "0 Vectors", QRect(10, 36, 134, 20), QColor(30, 57, 91));
+    QFont big = lblPSCount_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.25);
+    big.setBold(true);
+    lblPSCount_->setFont(big);
+    lblKbSize_ = NewLabel(panel, QString(), QRect(10, 60, 134, 36), QColor(60, 70, 90));
+    lblKbSize_->setWordWrap(true);
+    auto* save = new QPushButton("Save Project", panel);
+    save->setObjectName("btPS");
+    save->setGeometry(10, 112, 132, 28);
+    save->setIcon(ButtonGlyph(TGlyph::Save));
+    btPS_ = save;
+    connect(save, &QPushButton::clicked, this, [this] { Guarded([this] { domain_.Execute(btPSCommand_); }); });
+    return panel;
+}
+
+QWidget* TFMain::BuildStylePanel()
+{
+    auto* panel = new TToolPanel(panPanels_, "Style", 386);
+    panel->setObjectName("panStyle");
+    SetHelpKeyword(panel, "general");
+    cbStyles_ = NewStyleCombo(panel);
+    cbStyles_->setObjectName("cbStyles");
+    cbStyles_->setGeometry(52, 2, 145, 22);
+    struct TButtonSpec { TGlyph Glyph; TCommandId Command; const char* Name; };
+    const TButtonSpec buttons[] = {{TGlyph::New, TCommandId::NewStyle, "btStyleNew"},
+                                   {TGlyph::Save, TCommandId::SaveStyle, "btStyleEdit"},
+                                   {TGlyph::SaveAs, TCommandId::SaveStyleAs, "btStyleSaveAs"},
+                                   {TGlyph::Reset, TCommandId::ResetStyle, "btStyleReset"},
+                                   {TGlyph::Delete, TCommandId::DelStyle, "btStyleDel"}};
+    for (int i = 0; i < 5; ++i) {
+        QToolButton* button = NewPictureButton(panel, QRect(201 + i * 28, 2, 25, 22), ButtonGlyph(buttons[i].Glyph));
+        button->setObjectName(buttons[i].Name);
+        BindButton(button, buttons[i].Command);
+    }
+    imgPreviewStyle_ = NewPreview(panel, QRect(4, 32, 235, 116));
+    NewOpener(panel, "Settings", fpStrokeSettings, QRect(246, 34, 110, 18), QPoint(358, 34));
+    NewOpener(panel, "Color Settings", fpColorSettings, QRect(246, 56, 110, 18), QPoint(358, 56));
+    NewOpener(panel, "Advanced Settings", fpAdvSettings, QRect(246, 78, 110, 18), QPoint(358, 78));
+    imgBrush_ = NewPreview(panel, QRect(243, 108, 131, 31));
+    imgBrush_->setScaledContents(true);
+    imgBrush_->setCursor(Qt::PointingHandCursor);
+    brushesOpener_ = NewPictureButton(panel, QRect(358, 114, 22, 18), ButtonGlyph(TGlyph::Popup));
+    brushesOpener_->setCursor(Qt::PointingHandCursor);
+    brushesOpener_->setToolTip("Brushes Collection");
+    connect(brushesOpener_, &QToolButton::clicked, this, [this] { ShowFloatingPanel(fpBrushes); });
+    return panel;
+}
+
+QWidget* TFMain::BuildSizePanel()
+{
+    auto* panel = new TToolPanel(panPanels_, QString(), 150);
+    panel->setObjectName("PanSize");
+    SetHelpKeyword(panel, "size");
+    NewOpener(panel, "Size & Density", fpSizeDensity, QRect(6, 6, 116, 18), QPoint(124, 6));
+    imgSize_ = NewPreview(panel, QRect(3, 50, 144, 102));
+    return panel;
+}
+
+QWidget* TFMain::BuildPatternPanel()
+{
+    auto* panel = new TToolPanel(panPanels_, "Patterns", 174);
+    panel->setObjectName("panPattern");
+    SetHelpKeyword(panel, "pattern");
+    patternImageList_ = new TImageList(PatternThumbSize, PatternThumbSize, this);
+    patternViewer_ = new TImageListViewer(panel);
+    patternViewer_->setGeometry(4, HeaderHeight + 2, 166, BarHeight - HeaderHeight - 6);
+    patternViewer_->SetMargin(2);
+    patternViewer_->SetColor(PanelColor);
+    patternViewer_->SetImageList(patternImageList_);
+    patternViewer_->OnMouseUpThumb = [this](int32_t index, int32_t, int32_t) {
+        Guarded([this, index] { PatternImageListViewerMouseUpThumb(index); });
+    };
+    struct TButtonSpec { TGlyph Glyph; TCommandId Command; const char* Hint; };
+    const TButtonSpec buttons[] = {{TGlyph::New, TCommandId::NewPattern, "btPatNew"},
+                                   {TGlyph::Edit, TCommandId::EditPattern, "btPatEdit"},
+                                   {TGlyph::Delete, TCommandId::DelPattern, "btPatDel"}};
+    for (int i = 0; i < 3; ++i) {
+        QToolButton* button = NewPictureButton(panel, QRect(90 + i * 27, 2, 25, 22), ButtonGlyph(buttons[i].Glyph));
+        button->setObjectName(buttons[i].Hint);
+        BindButton(button, buttons[i].Command);
+    }
+    return panel;
+}
+
+QWidget* TFMain::BuildColorsPanel()
+{
+    auto* panel = new TToolPanel(panPanels_, "Colors", 161);
+    panel->setObjectName("panColors");
+    SetHelpKeyword(panel, "colors");
+    BuildColorPanel(panel);
+    return panel;
+}
+
+// --- The colour panel ------------------------------------------------------
+
+void TFMain::BuildColorPanel(QWidget*) {}
+
+void TFMain::UpdateColorPanelFromDocument() {}
+
+void TFMain::ClickColorModeButton(uint8_t) {}
+
+std::vector<TNumericGaugeBar*> TFMain::ColorPanelGauges() const { return {}; }
+
+void TFMain::ResetColorPanel() {}
+
+void TFMain::ShowNavigator() {}
+
+void TFMain::HideNavigator() {}
+
+void TFMain::BindSaveProjectButton(bool toSave)
+{
+    btPSCommand_ = toSave ? TCommandId::SaveProject : TCommandId::SaveProjectAs;
+    btPS_->setText("Save Project");
+}
+
+QLabel* TFMain::NewOpener(QWidget* panel, const QString& text, int floatingPanel, QRect labelRect,
+                          QPoint buttonPos)
+{
+    QLabel* label = NewLabel(panel, text, labelRect, QColor(0, 100, 110));
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setCursor(Qt::PointingHandCursor);
+    label->setProperty("floatingPanel", floatingPanel);
+    QToolButton* button = NewPictureButton(panel, QRect(buttonPos, QSize(22, 18)), ButtonGlyph(TGlyph::Popup));
+    button->setCursor(Qt::PointingHandCursor);
+    connect(button, &QToolButton::clicked, this, [this, floatingPanel] { ShowFloatingPanel(floatingPanel); });
+    return label;
+}
+
+// --- The floating panels ---------------------------------------------------
+
+TNumericGaugeBar* TFMain::NewGauge(QWidget* panel, const QString& label, int y, double min, double max)
+{
+    const int gaugeX = panel->width() - 135 - 5;
+    NewLabel(panel, label, QRect(6, y - 1, gaugeX - 8, 16), Qt::white);
+    auto* gauge = new TNumericGaugeBar(panel);
+    gauge->setGeometry(gaugeX, y, 135, 14);
+    gauge->SetColorShapePen(QColor(39, 83, 185));   // 12145447
+    gauge->SetColorEdit(QColor(171, 193, 235));     // 15450539
+    gauge->SetColorFont(QColor(34, 41, 113));       // 7416098
+    gauge->SetColorGauge(QColor(171, 193, 235));    // 15450539
+    gauge->SetColorHandle(QColor(39, 83, 185));     // 12145447
+    gauge->SetColorBackground(QColor(136, 165, 204)); // 13411464
+    gauge->SetIntValue(true);
+    gauge->SetMinValue(static_cast<float>(min));
+    gauge->SetMaxValue(static_cast<float>(max));
+    return gauge;
+}
+
+QWidget* TFMain::NewFloatingPanel(int index, const QString& caption, QSize size)
+{
+    auto* panel = new THeaderPanel(caption, size);
+    floatingPanels_[static_cast<size_t>(index)] = panel;
+    panel->setObjectName(QString("floatingPanel%1").arg(index));
+    panel->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    panel->setWindowOpacity(240.0 / 255.0);
+    panelHosts_[static_cast<size_t>(index)] = panel;
+    // The whole body is the drag handle.
+    auto dragStart = std::make_shared<QPoint>();
+    auto windowStart = std::make_shared<QPoint>();
+    panel->OnMouseDown = [panel, dragStart, windowStart](QMouseEvent* e) {
+        *dragStart = e->globalPosition().toPoint();
+        *windowStart = panel->pos();
+    };
+    panel->OnMouseMove = [panel, dragStart, windowStart](QMouseEvent* e) {
+        if (e->buttons() != Qt::NoButton) panel->move(*windowStart + e->globalPosition().toPoint() - *dragStart);
+    };
+    auto* close = new QToolButton(panel);
+    close->setGeometry(size.width() - 20, 2, 18, 18);
+    close->setText(QString::fromUtf8("\u2715"));
+    close->setAutoRaise(true);
+    close->setToolTip("Close window");
+    connect(close, &QToolButton::clicked, this, [this, index] {
+        floatingPanels_[static_cast<size_t>(index)]->hide();
+        SetPanelPinned(index, false);
+    });
+    if (index != fpBrushes) {
+        auto* pin = new QToolButton(panel);
+        pin->setGeometry(size.width() - 40, 2, 18, 18);
+        pin->setCheckable(true);
+        pin->setAutoRaise(true);
+        pin->setToolTip("Fix the window");
+        pinButtons_[static_cast<size_t>(index)] = pin;
+        connect(pin, &QToolButton::clicked, this, [this, index](bool on) { SetPanelPinned(index, on); });
+        SetPanelPinned(index, false);
+    }
+    return panel;
+}
+
+void TFMain::BuildFloatingPanels()
+{
+    auto at = [this](TStyleSetting s) -> TNumericGaugeBar*& { return styleGauges_[static_cast<size_t>(s)]; };
+    QWidget* stroke = NewFloatingPanel(fpStrokeSettings, "Stroke Settings", {222, 69});
+    at(TStyleSetting::Width) = NewGauge(stroke, "Width", 22, 2, 40);
+    at(TStyleSetting::Alpha) = NewGauge(stroke, "Transparency", 37, 1, 255);
+    at(TStyleSetting::Length) = NewGauge(stroke, "Length", 52, 5, 300);
+    at(TStyleSetting::Length)->SetLogScale(true);
+
+    QWidget* colour = NewFloatingPanel(fpColorSettings, "Color Variation", {203, 74});
+    at(TStyleSetting::HueVar) = NewGauge(colour, "Hue", 24, 1, 255);
+    at(TStyleSetting::SatVar) = NewGauge(colour, "Saturation", 40, 1, 255);
+    at(TStyleSetting::LightVar) = NewGauge(colour, "Ligthness", 56, 1, 255);
+
+    QWidget* brushes = NewFloatingPanel(fpBrushes, "Brushes Collection", {162, 142});
+    strokesImgLst_ = new TBitmap32List(this);
+    brushViewer_ = new TImageListViewer32(brushes);
+    brushViewer_->setGeometry(1, 22, 160, 119);
+    brushViewer_->SetMargin(0);
+    brushViewer_->SetThumbSize(StrokeThumbWidth, StrokeThumbHeight);
+    brushViewer_->SetColor(QColor(20, 53, 131));          // 8598804
+    brushViewer_->SetColorSelected(QColor(194, 218, 245)); // 16112578
+    brushViewer_->SetImageList(strokesImgLst_);
+    brushViewer_->OnMouseUpThumb = [this](int32_t index, int32_t, int32_t) {
+        Guarded([this, index] { StrokesImgLstVwrMouseUpThumb(index); });
+    };
+
+    QWidget* advanced = NewFloatingPanel(fpAdvSettings, "Advanced Settings", {217, 97});
+    at(TStyleSetting::ScanWidth) = NewGauge(advanced, "Scan Width", 22, 0.5, 12);
+    at(TStyleSetting::ScanWidth)->SetIntValue(false);
+    at(TStyleSetting::BorderLimit) = NewGauge(advanced, "Border Limit", 38, 1, 100);
+    at(TStyleSetting::Precision) = NewGauge(advanced, "Precision", 54, 6, 100);
+    cbStopBorder_ = new QCheckBox("Stop on borders", advanced);
+    cbStopBorder_->setGeometry(6, 72, 200, 20);
+    QPalette palette = cbStopBorder_->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    cbStopBorder_->setPalette(palette);
+    SetHelpKeyword(cbStopBorder_, "general");
+
+    QWidget* size = NewFloatingPanel(fpSizeDensity, "Size & Density", {193, 62});
+    gaSize_ = NewGauge(size, "Size", 24, 10, 150);
+    gaDensity_ = NewGauge(size, "Density", 42, 5, 200);
+
+    // The values of the window's design, set before the handlers are wired.
+    const std::pair<TStyleSetting, double> design[] = {
+        {TStyleSetting::Width, 8}, {TStyleSetting::Alpha, 5}, {TStyleSetting::Length, 25},
+        {TStyleSetting::HueVar, 10}, {TStyleSetting::SatVar, 10}, {TStyleSetting::LightVar, 10},
+        {TStyleSetting::ScanWidth, 2}, {TStyleSetting::BorderLimit, 2}, {TStyleSetting::Precision, 6}};
+    for (const auto& [setting, value] : design) Gauge(setting)->SetValue(value);
+    gaSize_->SetValue(10);
+    gaDensity_->SetValue(5);
+}
+
+void TFMain::ShowFloatingPanel(int index)
+{
+    QWidget* panel = floatingPanels_[static_cast<size_t>(index)];
+    // At the pointer, kept inside the main window's right and bottom edges.
+    const QRect main = frameGeometry();
+    const QPoint p = QCursor::pos();
+    int left = p.x() - 10;
+    if (left + panel->width() > main.right()) left = main.right() - panel->width() - 10;
+    int top = p.y() - 10;
+    if (top + panel->height() > main.bottom()) top = main.bottom() - panel->height() - 10;
+    panel->move(left, top);
+    panel->show();
+    panel->raise();
+    if (index == fpBrushes) brushViewer_->Rebuild();
+}
+
+void TFMain::HideUnfixedPanels()
+{
+    for (size_t i = 0; i < floatingPanels_.size(); ++i)
+        if (!pinned_[i]) floatingPanels_[i]->hide();
+}
+
+void TFMain::ShowFixedPanels()
+{
+    for (size_t i = 0; i < floatingPanels_.size(); ++i)
+        if (pinned_[i]) {
+            floatingPanels_[i]->show();
+            floatingPanels_[i]->raise();
+        }
+}
+
+void TFMain::HideAllPanels()
+{
+    for (QWidget* panel : floatingPanels_) panel->hide();
+}
+
+void TFMain::SetPanelPinned(int index, bool pinned)
+{
+    pinned_[static_cast<size_t>(index)] = pinned;
+    if (QToolButton* pin = pinButtons_[static_cast<size_t>(index)]) {
+        pin->setChecked(pinned);
+        pin->setText(pinned ? QString::fromUtf8("\u25C9") : QString::fromUtf8("\u25CB"));
+    }
+}
