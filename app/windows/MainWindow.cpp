@@ -73,16 +73,18 @@ TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
     statusBar()->addWidget(statusPanel_);
     BuildMenus();
 
-    resize(1074, 770);
     contextHelpMode_ = false;
-    central->layout()->activate();
+    // The tool panels are hidden before the views are measured: together
+    // they are wider than the window.
+    for (QWidget* panel : toolPanels_)
+        if (panel != toolPanels_[tpColors]) panel->hide();
+    resize(1074, 770);
+    for (QLayout* l : {layout(), central->layout(), panDual_->layout()}) l->activate();
     SplitViews();
 
     FillPatternImageList();
     FillStylesCombo();
     FillStrokesImageList();
-    for (QWidget* panel : toolPanels_)
-        if (panel != toolPanels_[tpColors]) panel->hide();
 
     domain_.SetViews(&imgSrc_->View(), &imgDst_->View());
     domain_.SetMainWindow(this);
