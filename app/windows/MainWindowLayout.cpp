@@ -111,7 +111,7 @@ protected:
         font.setPixelSize(13);
         p.setFont(font);
         p.setPen(Qt::white);
-        p.drawText(QRect(6, 2, width() - 50, 18), Qt::AlignLeft | Qt::AlignVCenter, caption_);
+        p.drawText(QRect(6, 2, width() - 28, 18), Qt::AlignLeft | Qt::AlignVCenter, caption_);
     }
     void mousePressEvent(QMouseEvent* e) override { if (OnMouseDown) OnMouseDown(e); }
     void mouseMoveEvent(QMouseEvent* e) override { if (OnMouseMove) OnMouseMove(e); }
@@ -329,6 +329,7 @@ QLabel* TFMain::NewOpener(QWidget* panel, const QString& text, int floatingPanel
     QLabel* label = NewLabel(panel, text, labelRect, QColor(0, 100, 110));
     QFont font = label->font();
     font.setBold(true);
+    font.setPixelSize(11);
     label->setFont(font);
     label->setCursor(Qt::PointingHandCursor);
     label->setProperty("floatingPanel", floatingPanel);
@@ -342,8 +343,15 @@ QLabel* TFMain::NewOpener(QWidget* panel, const QString& text, int floatingPanel
 
 TNumericGaugeBar* TFMain::NewGauge(QWidget* panel, const QString& label, int y, double min, double max)
 {
-    const int gaugeX = panel->width() - 135 - 5;
-    NewLabel(panel, label, QRect(6, y - 1, gaugeX - 8, 16), Qt::white);
+    const int gaugeX = panel->width() - 135 - 4;
+    QLabel* caption = NewLabel(panel, label, QRect(5, y - 1, gaugeX - 6, 16), Qt::white);
+    // The panels keep their designed sizes: a long label takes a smaller font.
+    QFont font = caption->font();
+    for (int pixels = 11; pixels >= 9; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(label) <= caption->width()) break;
+    }
+    caption->setFont(font);
     auto* gauge = new TNumericGaugeBar(panel);
     gauge->setGeometry(gaugeX, y, 135, 14);
     gauge->SetColorShapePen(QColor(39, 83, 185));   // 12145447
@@ -417,6 +425,7 @@ void TFMain::BuildFloatingPanels()
     brushViewer_ = new TImageListViewer32(brushes);
     brushViewer_->setGeometry(1, 22, 160, 119);
     brushViewer_->SetMargin(0);
+    brushViewer_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     brushViewer_->SetThumbSize(StrokeThumbWidth, StrokeThumbHeight);
     brushViewer_->SetColor(QColor(20, 53, 131));          // 8598804
     brushViewer_->SetColorSelected(QColor(194, 218, 245)); // 16112578

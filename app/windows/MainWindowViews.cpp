@@ -28,7 +28,6 @@ void TFMain::BuildViews(QWidget* host)
     glSplitter_->setStretchFactor(1, 1);
     for (TImageViewWidget* view : {imgSrc_, imgDst_}) {
         SetHelpKeyword(view, "img");
-        view->View().SetBackground(0xFF808080u);
         view->View().OnScroll = [this, view](TImageView&) { ImgScroll(view); };
         // The tool manager keeps these and calls them after the current
         // tool has handled the event; without a document they run directly.
