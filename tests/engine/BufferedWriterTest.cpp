@@ -1,16 +1,15 @@
 #include "engine/BufferedWriter.h"
 
+#include "common/FileSizeLimit.h"
 #include "gfx/Errors.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
 
 namespace {
 
@@ -98,28 +97,6 @@ TEST_F(BufferedWriterTest, ClosedWriterRefusesMoreLines)
     writer.Close();
     EXPECT_THROW(writer.WriteLine("x"), EngineError);
 }
-
-// A file-size limit makes the system take only part of a write, as a full disk does.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limited = old_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 TEST_F(BufferedWriterTest, ShortWriteKeepsOnlyTheUnwrittenBytesPending)
 {

@@ -2,7 +2,7 @@
 // strokes replayed at other sizes, and damaged project files.
 #include "engine/DualImage.h"
 
-#include "ScratchTempFolder.h"
+#include "SmallDrawing.h"
 #include "engine/GStates.h"
 #include "engine/Progress.h"
 #include "engine/Strokes.h"
@@ -16,39 +16,8 @@
 
 namespace {
 
-TBitmap32 Picture(int32_t w, int32_t h)
-{
-    TBitmap32 pic(w, h);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pic.Pixel(x, y) = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < h * h / 9
-                                  ? Color32(60, 40, 30)
-                                  : Color32(uint8_t(120 + x), 180, uint8_t(200 - y));
-    return pic;
-}
-
-class ProjectTest : public ::testing::Test {
+class ProjectTest : public ::testing::Test, protected TSmallDrawing {
 protected:
-    ProjectTest() : source(Picture(80, 60)), dest(80, 60, clWhite32)
-    {
-        RandSeed = 7;
-        sourceView.SetBitmap(&source);
-        destView.SetBitmap(&dest);
-        doc = std::make_unique<TDualImage>(sourceView, destView, 1.0f);
-        doc->SetStyle(&style);
-        doc->SetAutoMode(true);
-    }
-
-    void Step(int32_t strokes)
-    {
-        doc->BeginState();
-        for (int32_t i = 0; i < strokes; ++i) {
-            const int32_t x = Random(source.Width());
-            doc->PlaceStrokeAt(x, Random(source.Height()));
-        }
-        doc->EndState();
-    }
-
     std::vector<TStrokeRecord> Strokes(TDualImage& d)
     {
         std::vector<TStrokeRecord> out;
@@ -68,23 +37,6 @@ protected:
         doc->SaveToStream(stream);
         stream.SetPosition(0);
         return stream;
-    }
-
-    TScratchTempFolder temp;
-    TBitmap32 source, dest;
-    TImageView sourceView, destView;
-    TGStyle style;
-    std::unique_ptr<TDualImage> doc;
-};
-
-// A second pair of views for reading a project into.
-struct OtherViews {
-    TBitmap32 source, dest;
-    TImageView sourceView, destView;
-    OtherViews()
-    {
-        sourceView.SetBitmap(&source);
-        destView.SetBitmap(&dest);
     }
 };
 
