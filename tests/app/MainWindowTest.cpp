@@ -408,3 +408,69 @@ TEST_F(MainWindowTest, PatternAndBrushListsFollowTheManagers)
     EXPECT_EQ(domain->RendererManager().ItemIndex(), 2);
     EXPECT_EQ(Style().GetStroke(), domain->RendererManager().GetObject(2).ID());
 }
+
+TEST_F(MainWindowTest, StyleListGrowsWithANewStyleAndLosesADeletedOne)
+{
+    Start();
+    LoadPicture();
+    const int before = window->cbStyles()->count();
+    ASSERT_EQ(before, domain->StyleManager().Count());
+    ui.InputAnswers.push_back("Mine");
+    domain->Execute(TCommandId::NewStyle);
+    ASSERT_EQ(window->cbStyles()->count(), before + 1);
+    EXPECT_EQ(window->cbStyles()->currentIndex(), before);
+    EXPECT_EQ(window->StyleEntry(before), "Mine");
+    EXPECT_EQ(Style().Name(), "Mine");
+
+    ui.Answers.push_back(TAnswer::Yes);
+    domain->Execute(TCommandId::DelStyle);
+    EXPECT_EQ(window->cbStyles()->count(), before);
+    EXPECT_EQ(domain->StyleManager().Count(), before);
+    for (int i = 0; i < before; ++i) EXPECT_EQ(window->cbStyles()->itemText(i).toStdString(),
+                                               domain->StyleManager().GetObject(i).Name());
+}
+
+TEST_F(MainWindowTest, PatternThumbnailsAreRebuiltAfterADeletionAndAppendedForANewPattern)
+{
+    Start();
+    ASSERT_EQ(window->PatternImageList().Count(), 2);
+    const QImage second = window->PatternImageList().Image(1);
+    domain->Execute(TCommandId::DelPattern);
+    ASSERT_EQ(window->PatternImageList().Count(), 1);
+    EXPECT_EQ(window->PatternImageList().Image(0), second) << "the first was deleted";
+
+    auto pattern = std::make_unique<TPattern>();
+    auto frame = std::make_unique<TPatternFrame>();
+    frame->AddCurve(TBezier{{0, 0}, {50, 200}, {150, 0}, {200, 200}});
+    pattern->AddPatternFrame(std::move(frame));
+    domain->PatternManager().Add(std::move(pattern));
+    emit domain->OnUpdatePattern(1);
+    EXPECT_EQ(window->PatternImageList().Count(), 2);
+}
+
+TEST_F(MainWindowTest, TheSaveProjectButtonAlwaysReadsSaveProject)
+{
+    Start();
+    LoadPicture();
+    domain->UpdateAllCommands();
+    EXPECT_EQ(window->btPS()->text(), "Save Project");
+    EXPECT_EQ(window->btPSCommand(), TCommandId::SaveProjectAs) << "a picture has no project name yet";
+    domain->Document()->FileName = folder + "p.ovk";
+    domain->UpdateAllCommands();
+    EXPECT_EQ(window->btPSCommand(), TCommandId::SaveProject);
+    EXPECT_EQ(window->btPS()->text(), "Save Project");
+}
+
+TEST_F(MainWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsTheWindow)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    domain->Document()->Modified = true;
+    ui.Answers.push_back(TAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(ui.Questions.size(), 1u);
+    ui.Answers.push_back(TAnswer::No);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ui.Questions.size(), 2u);
+}
