@@ -22,8 +22,11 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -79,6 +82,8 @@ TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
     for (QWidget* panel : toolPanels_)
         if (panel != toolPanels_[tpColors]) panel->hide();
     resize(1074, 770);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     for (QLayout* l : {layout(), central->layout(), panDual_->layout()}) l->activate();
     SplitViews();
 
@@ -241,6 +246,15 @@ void TFMain::ApplicationEvents1Deactivate() { HideAllPanels(); }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event)
 {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: break;
+    default: return QMainWindow::eventFilter(watched, event);
+    }
     // Nothing thrown in here may reach Qt's dispatch.
     bool handled = false;
     Guarded([&] {
@@ -269,11 +283,8 @@ bool TFMain::PanelEvent(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseMove) {
-        for (const QObject* hover : {static_cast<QObject*>(toolPanels_[tpProjectInfo]), static_cast<QObject*>(toolPanels_[tpStyle]),
-                                     static_cast<QObject*>(toolPanels_[tpSize]), static_cast<QObject*>(toolPanels_[tpPatterns]),
-                                     static_cast<QObject*>(btPS_), static_cast<QObject*>(imgPreviewStyle_),
-                                     static_cast<QObject*>(imgBrush_), static_cast<QObject*>(imgSize_)})
-            if (watched == hover) HideUnfixedPanels();
+        if (std::find(hoverWidgets_.begin(), hoverWidgets_.end(), watched) != hoverWidgets_.end())
+            HideUnfixedPanels();
         return false;
     }
     if (type == QEvent::MouseButtonPress && watched == imgBrush_) {

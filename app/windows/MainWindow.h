@@ -248,6 +248,8 @@ private:
     std::array<QWidget*, fpCount> panelHosts_{};
     std::array<bool, fpCount> pinned_{};
     std::array<QToolButton*, fpCount> pinButtons_{};
+    // Moves over these hide the unpinned floating panels.
+    std::vector<QWidget*> hoverWidgets_;
 
     // The lists.
     TImageList* patternImageList_ = nullptr;

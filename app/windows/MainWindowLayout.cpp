@@ -169,10 +169,9 @@ void TFMain::BuildBottomBar(QWidget* host)
     for (QWidget* panel : toolPanels_) row->addWidget(panel);
     row->addStretch(1);
     // Moves over these hide the unpinned floating panels.
-    for (QWidget* w : std::initializer_list<QWidget*>{toolPanels_[tpProjectInfo], toolPanels_[tpStyle],
-                                                       toolPanels_[tpSize], toolPanels_[tpPatterns], btPS_,
-                                                       imgPreviewStyle_, imgBrush_, imgSize_})
-        w->setMouseTracking(true);
+    hoverWidgets_ = {toolPanels_[tpProjectInfo], toolPanels_[tpStyle], toolPanels_[tpSize], toolPanels_[tpPatterns],
+                     btPS_, imgPreviewStyle_, imgBrush_, imgSize_};
+    for (QWidget* w : hoverWidgets_) w->setMouseTracking(true);
 }
 
 QWidget* TFMain::BuildToolsPanel()

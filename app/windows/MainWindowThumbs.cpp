@@ -108,12 +108,11 @@ TBitmap32 PolygonRendererPicture()
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
+    // A pen line that swells in the middle and thins to points at both ends.
     QPainterPath path;
-    path.moveTo(6, 17);
-    path.cubicTo(40, 4, 90, 6, 125, 13);
-    path.cubicTo(90, 14, 42, 16, 6, 17);
-    path.cubicTo(40, 22, 90, 26, 125, 18);
-    path.cubicTo(90, 20, 42, 20, 6, 17);
+    path.moveTo(8, 17);
+    path.cubicTo(40, 9, 90, 10, 123, 14);
+    path.cubicTo(90, 16, 40, 19, 8, 17);
     painter.drawPath(path);
     painter.end();
     // QPainter leaves the bitmap's alpha as it found it: opaque.
