@@ -283,6 +283,11 @@ TEST_F(MainWindowTest, HelpModeOnTheResultViewShowsImgAndPlacesNothing)
     QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
     EXPECT_EQ(domain->Document()->StrokeCount(), 0);
     EXPECT_EQ(topics.size(), 1u);
+
+    // Until a tool is chosen: then the same click draws.
+    domain->Execute(TCommandId::AutoDir);
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_GT(domain->Document()->StrokeCount(), 0);
 }
 
 TEST_F(MainWindowTest, HelpModeOnTheStyleComboShowsGeneralAndOnAFloatingGaugeTheDefault)
@@ -473,4 +478,17 @@ TEST_F(MainWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsTheWindow)
     ui.Answers.push_back(TAnswer::No);
     EXPECT_TRUE(window->close());
     EXPECT_EQ(ui.Questions.size(), 2u);
+}
+
+TEST_F(MainWindowTest, ATypedSizeTakesEffectAtTheNextPressOnAView)
+{
+    Start();
+    LoadPicture();
+    domain->Execute(TCommandId::AutoDir);
+    window->gaSize()->Edit()->setText("100");
+    window->gaSize()->Edit()->setModified(true);
+    EXPECT_NE(domain->Document()->Radius(), 100);
+    QTest::mouseClick(window->ImgSrc()->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(domain->Document()->Radius(), 100);
+    EXPECT_GT(domain->Document()->StrokeCount(), 0);
 }
