@@ -1,0 +1,251 @@
+#include "app/ui/QtUi.h"
+
+#include "app/dialogs/ApplyAllDialog.h"
+#include "app/dialogs/ImageSizeDialog.h"
+#include "app/dialogs/ResampleDialog.h"
+#include "app/domain/PictureReader.h"
+#include "gfx/Bitmap32.h"
+#include "gfx/Rounding.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QImage>
+#include <QImageReader>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <set>
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QMessageBox::Icon IconOf(TMessageKind kind)
+{
+    switch (kind) {
+    case TMessageKind::Information: return QMessageBox::Information;
+    case TMessageKind::Warning: return QMessageBox::Warning;
+    case TMessageKind::Error: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The extension a filter such as "BMP (*.bmp)" names, when it names one.
+QString FilterSuffix(const QString& filter)
+{
+    static const QRegularExpression single(QStringLiteral("\\(\\s*\\*\\.(\\w+)\\s*\\)"));
+    const QRegularExpressionMatch match = single.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+} // namespace
+
+// --- File dialogs ------------------------------------------------------------
+
+TFileDialogSpec OpenPictureDialogSpec()
+{
+    // Every format the image readers know, in one filter and one by one.
+    std::set<QString> suffixes;
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) suffixes.insert(QString::fromLatin1(format).toLower());
+    QStringList all, each;
+    for (const QString& suffix : suffixes) {
+        all << QStringLiteral("*.") + suffix;
+        each << QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix);
+    }
+    TFileDialogSpec spec;
+    spec.Caption = QStringLiteral("Open");
+    spec.Filters << QStringLiteral("All pictures (%1)").arg(all.join(QLatin1Char(' '))) << each;
+    return spec;
+}
+
+TFileDialogSpec SaveImageDialogSpec()
+{
+    TFileDialogSpec spec;
+    spec.Caption = QStringLiteral("Save As");
+    spec.Filters << QStringLiteral("JPEG (*.jpg)") << QStringLiteral("BMP (*.bmp)") << QStringLiteral("TIFF (*.tif)");
+    spec.DefaultSuffix = QStringLiteral("jpg");
+    spec.Save = true;
+    spec.ConfirmOverwrite = true;
+    return spec;
+}
+
+TFileDialogSpec SavePostScriptDialogSpec()
+{
+    TFileDialogSpec spec;
+    spec.Caption = QStringLiteral("Save As");
+    spec.Filters << QStringLiteral("Postscript (*.ps)");
+    spec.DefaultSuffix = QStringLiteral("ps");
+    spec.Save = true;
+    spec.ConfirmOverwrite = true;
+    return spec;
+}
+
+TFileDialogSpec OpenProjectDialogSpec()
+{
+    TFileDialogSpec spec;
+    spec.Caption = QStringLiteral("Open");
+    spec.Filters << QStringLiteral("Ocrastell Project (*.ovk)");
+    spec.Size = QSize(563, 377);
+    return spec;
+}
+
+TFileDialogSpec SaveProjectDialogSpec()
+{
+    TFileDialogSpec spec;
+    spec.Caption = QStringLiteral("Save As");
+    spec.Filters << QStringLiteral("Ocrastell Project (*.ovk)");
+    spec.DefaultSuffix = QStringLiteral("ovk");
+    spec.Save = true;
+    spec.ConfirmOverwrite = true;
+    return spec;
+}
+
+void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSpec& spec)
+{
+    dialog.setWindowTitle(spec.Caption);
+    dialog.setNameFilters(spec.Filters);
+    dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(spec.DefaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.ConfirmOverwrite);
+    if (spec.Size.isValid()) dialog.resize(spec.Size);
+    if (spec.Save && !spec.DefaultSuffix.isEmpty())
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const QString suffix = FilterSuffix(filter);
+            if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+        });
+}
+
+QString MessageDisplayText(const std::string& text)
+{
+    QString shown = Q(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+// --- TQtUi -------------------------------------------------------------------
+
+TQtUi::TQtUi(QWidget* mainWindow)
+    : mainWindow_(mainWindow), applyAll_(new TFApplyAll(mainWindow)), resample_(new TFResample(mainWindow)),
+      imageSize_(new TFImgSizeDlg(mainWindow))
+{
+}
+
+TQtUi::~TQtUi()
+{
+    delete applyAll_.data();
+    delete resample_.data();
+    delete imageSize_.data();
+}
+
+void TQtUi::ShowMessage(const std::string& caption, const std::string& text, TMessageKind kind)
+{
+    // Without owner window, as the boxes of the design are.
+    QMessageBox box(IconOf(kind), Q(caption), MessageDisplayText(text), QMessageBox::Ok);
+    box.exec();
+}
+
+TAnswer TQtUi::Ask(const std::string& caption, const std::string& question, bool withCancel)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) buttons |= QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, Q(caption), MessageDisplayText(question), buttons);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return TAnswer::Yes;
+    case QMessageBox::No: return TAnswer::No;
+    default: return withCancel ? TAnswer::Cancel : TAnswer::No;
+    }
+}
+
+std::optional<std::string> TQtUi::RunFileDialog(const TFileDialogSpec& spec)
+{
+    QFileDialog dialog(mainWindow_);
+    ConfigureFileDialog(dialog, spec);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> TQtUi::OpenPictureFileName() { return RunFileDialog(OpenPictureDialogSpec()); }
+std::optional<std::string> TQtUi::SaveImageFileName() { return RunFileDialog(SaveImageDialogSpec()); }
+std::optional<std::string> TQtUi::SavePostScriptFileName() { return RunFileDialog(SavePostScriptDialogSpec()); }
+std::optional<std::string> TQtUi::OpenProjectFileName() { return RunFileDialog(OpenProjectDialogSpec()); }
+std::optional<std::string> TQtUi::SaveProjectFileName() { return RunFileDialog(SaveProjectDialogSpec()); }
+
+std::optional<std::string> TQtUi::InputText(const std::string& caption, const std::string& prompt,
+                                            const std::string& value)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(mainWindow_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+std::optional<std::pair<int, int>> TQtUi::Resample(int width, int height, int proposedWidth, int proposedHeight)
+{
+    TFResample& dialog = *resample_;
+    dialog.OriginalWidth = width;
+    dialog.OriginalHeight = height;
+    dialog.RecommendedWidth = proposedWidth;
+    dialog.RecommendedHeight = proposedHeight;
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return std::make_pair(dialog.ChosenWidth(), dialog.ChosenHeight());
+}
+
+std::optional<TImageSizeAnswer> TQtUi::ImageSize(int width, int height, double dotsPerInch)
+{
+    TFImgSizeDlg& dialog = *imageSize_;
+    dialog.SetWidth(width);
+    dialog.SetHeight(height);
+    dialog.SetResolution(Round(dotsPerInch));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return TImageSizeAnswer{dialog.GetWidth(), dialog.GetHeight(), static_cast<double>(dialog.GetResolution())};
+}
+
+IApplyDialog& TQtUi::ApplyDialog() { return *applyAll_; }
+
+void TQtUi::ShowAbout()
+{
+    if (OnShowAbout) OnShowAbout();
+}
+
+void TQtUi::ShowFullScreenPreview(const TBitmap32& result)
+{
+    if (OnShowFullScreenPreview) OnShowFullScreenPreview(result);
+}
+
+void TQtUi::OpenWithDesktop(const std::string& fileName)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(fileName)));
+}
+
+bool TQtUi::ClipboardHasBitmap()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasImage();
+}
+
+bool TQtUi::ClipboardBitmap(TBitmap32& target)
+{
+    const QImage image = QGuiApplication::clipboard()->image();
+    if (image.isNull()) return false;
+    ImageToBitmap(image, target);
+    return true;
+}
+
+void TQtUi::SetClipboardBitmap(const TBitmap32& bitmap) { QGuiApplication::clipboard()->setImage(BitmapToImage(bitmap)); }
+
+void TQtUi::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void TQtUi::Quit()
+{
+    // exit, not quit: quit would send close events and ask about saving twice.
+    QCoreApplication::exit(0);
+}

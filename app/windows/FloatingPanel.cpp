@@ -1,0 +1,45 @@
+#include "app/windows/FloatingPanel.h"
+
+#include "app/windows/HeaderPanel.h"
+
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+TFormPanel::TFormPanel() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setWindowOpacity(AlphaBlendValue / 255.0);
+    // Opening a panel leaves the keyboard with the main window; a click on
+    // the panel activates it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    resize(250, 135);
+}
+
+void TFormPanel::SetPanel(THeaderPanel* panel)
+{
+    panel_ = panel;
+    layout()->addWidget(panel);
+    setWindowTitle(panel->Spec().Caption);
+    resize(panel->size());
+}
+
+void TFormPanel::FormMouseDown(QPoint screenPos)
+{
+    dragging_ = true;
+    startPos_ = pos();
+    startMouse_ = screenPos;
+}
+
+void TFormPanel::FormMouseMove(QPoint screenPos)
+{
+    if (!dragging_) return;
+    move(startPos_ - (startMouse_ - screenPos));
+}
+
+void TFormPanel::FormMouseUp() { dragging_ = false; }
+
+void TFormPanel::mousePressEvent(QMouseEvent* event) { FormMouseDown(event->globalPosition().toPoint()); }
+void TFormPanel::mouseMoveEvent(QMouseEvent* event) { FormMouseMove(event->globalPosition().toPoint()); }
+void TFormPanel::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }

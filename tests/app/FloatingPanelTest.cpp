@@ -1,0 +1,84 @@
+// A floating panel's host window: dragging it by the panel's body moves it
+// by exactly the pointer's travel; controls on the panel keep their clicks.
+#include "app/windows/FloatingPanel.h"
+
+#include "app/windows/HeaderPanel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FloatingPanelTest : public ::testing::Test {
+protected:
+    FloatingPanelTest()
+    {
+        content = new QWidget;
+        label = new QLabel("Width", content);
+        label->setGeometry(4, 22, 60, 14);
+        button = new QPushButton("Go", content);
+        button->setGeometry(100, 22, 60, 20);
+        host.SetPanel(new THeaderPanel(StandardPanelSpec(ptStrokeSettings), content));
+        host.move(100, 120);
+        host.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&host));
+    }
+
+    TFormPanel host;
+    QWidget* content;
+    QLabel* label;
+    QPushButton* button;
+};
+
+} // namespace
+
+TEST_F(FloatingPanelTest, TheWindowTakesThePanelsSizeAndTheContentCoversIt)
+{
+    EXPECT_EQ(host.size(), QSize(222, 69));
+    EXPECT_EQ(content->geometry(), QRect(0, 0, 222, 69));
+    // The header's buttons stay above the content.
+    THeaderPanel* panel = host.Panel();
+    EXPECT_EQ(panel->childAt(panel->CloseButton()->geometry().center()), panel->CloseButton());
+    // Labels on the panel are white.
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::white));
+}
+
+TEST_F(FloatingPanelTest, DragStepsMoveByThePointersTravel)
+{
+    host.FormMouseDown({300, 300});
+    EXPECT_TRUE(host.Dragging());
+    host.FormMouseMove({330, 290});
+    EXPECT_EQ(host.pos(), QPoint(130, 110));
+    host.FormMouseMove({250, 400});
+    EXPECT_EQ(host.pos(), QPoint(50, 220));
+    host.FormMouseUp();
+    EXPECT_FALSE(host.Dragging());
+    host.FormMouseMove({0, 0});
+    EXPECT_EQ(host.pos(), QPoint(50, 220));
+}
+
+TEST_F(FloatingPanelTest, DraggingByABodyLabelMovesTheWindow)
+{
+    const QPoint at(10, 8);
+    QTest::mousePress(label, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(host.Dragging());
+    QTest::mouseMove(label, at + QPoint(25, -7));
+    EXPECT_EQ(host.pos(), QPoint(125, 113));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, at + QPoint(25, -7));
+    EXPECT_FALSE(host.Dragging());
+}
+
+TEST_F(FloatingPanelTest, APressOnAControlDoesNotDrag)
+{
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(host.Dragging());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(host.pos(), QPoint(100, 120));
+}
+
