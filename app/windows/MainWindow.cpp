@@ -3,9 +3,13 @@
 // always reaches the source view, and the "What is this?" click.
 #include "app/windows/MainWindow.h"
 
+#include "app/dialogs/HelpWindow.h"
+#include "app/dialogs/Navigator.h"
 #include "app/domain/Domain.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowThumbs.h"
+#include "app/windows/ColorPanel.h"
+#include "app/windows/PanelManager.h"
 #include "controls/ExeInfo.h"
 #include "controls/ImageViewWidget.h"
 #include "engine/Dialogs.h"
@@ -57,6 +61,8 @@ TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
     stockImages_[0] = HandleGlyphPicture();
     stockImages_[1] = PolygonRendererPicture();
     SetHandleGlyphSource(this);
+    // The window follows the application's activation itself (below).
+    PanelManager_ = std::make_unique<TPanelManager>(this, false);
 
     auto* central = new TGradientArea(this);
     setCentralWidget(central);
@@ -119,11 +125,13 @@ TFMain::~TFMain()
     qApp->removeEventFilter(this);
     if (contextHelpMode_) QApplication::restoreOverrideCursor();
     SetHandleGlyphSource(nullptr);
+    if (navigator_) navigator_->SetDestView(nullptr);
     // The command module frees the tool manager and the document, which hook
     // and draw on the views, while the views still exist.
     domain_.SetViews(nullptr, nullptr);
     domain_.SetMainWindow(nullptr);
-    for (QWidget* panel : floatingPanels_) delete panel;
+    PanelManager_.reset();
+    ColorPanel_.reset();
 }
 
 void TFMain::BuildMenus()
@@ -283,19 +291,44 @@ bool TFMain::PanelEvent(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseMove) {
-        if (std::find(hoverWidgets_.begin(), hoverWidgets_.end(), watched) != hoverWidgets_.end())
-            HideUnfixedPanels();
+        if (watched == imgPreviewStyle_ || watched == imgBrush_ || watched == imgSize_) HideUnfixedPanels();
         return false;
     }
     if (type == QEvent::MouseButtonPress && watched == imgBrush_) {
         ImgBrushClick();
         return true;
     }
-    if (type == QEvent::MouseButtonRelease) {
-        const QVariant panel = watched->property("floatingPanel");
-        if (panel.isValid()) ShowFloatingPanel(panel.toInt());
-    }
     return false;
+}
+
+// --- The windows start-up makes after this one -----------------------------
+
+void TFMain::SetHelpWindow(TFHlpWnd* helpWindow)
+{
+    OnShowHelp = [helpWindow](const std::string& topic) {
+        if (helpWindow) helpWindow->ShowHelp(QString::fromStdString(topic));
+    };
+}
+
+void TFMain::SetNavigator(TFNavigator* navigator)
+{
+    navigator_ = navigator;
+    if (!navigator_) return;
+    navigator_->SetDestView(&imgDst_->View());
+    navigator_->HasDocument = [this] { return domain_.Document() != nullptr; };
+}
+
+void TFMain::ShowNavigator()
+{
+    if (!navigator_) return;
+    navigator_->show();
+    navigator_->raise();
+    navigator_->UpdateView();
+}
+
+void TFMain::HideNavigator()
+{
+    if (navigator_) navigator_->hide();
 }
 
 // --- "What is this?" -----------------------------------------------------

@@ -19,6 +19,7 @@
 #include "gfx/Bitmap32.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -37,6 +38,10 @@ class QLabel;
 class QSplitter;
 class QToolButton;
 class TBitmap32List;
+class TColorPanel;
+class TFHlpWnd;
+class TFNavigator;
+class TPanelManager;
 class TDomain;
 class TImageList;
 class TImageListViewer;
@@ -92,6 +97,10 @@ public:
     // Opens the help window on a topic ("" is its default topic). Set by
     // whoever owns the help window; tests record the topic.
     std::function<void(const std::string& topic)> OnShowHelp;
+    // The help window and the navigator, which start-up makes after this
+    // window (borrowed; they must outlive it or be unset first).
+    void SetHelpWindow(TFHlpWnd* helpWindow);
+    void SetNavigator(TFNavigator* navigator);
     // The floating panels follow the application's activation.
     void ApplicationEvents1Activate();
     void ApplicationEvents1Deactivate();
@@ -130,7 +139,7 @@ public:
 
     // Tool panels, in the bottom bar's order after the tools.
     enum { tpProjectInfo, tpStyle, tpSize, tpPatterns, tpColors, tpCount };
-    // Floating panels, by tag - 1000.
+    // Floating panels, by tag - 1000 (ptStrokeSettings).
     enum { fpStrokeSettings, fpColorSettings, fpBrushes, fpAdvSettings, fpSizeDensity, fpCount };
 
 protected:
@@ -144,7 +153,7 @@ private:
     void FormShow();
     bool HelpClick(QObject* watched, QEvent* event);
     bool ForwardShift(QObject* watched, QEvent* event);
-    // Opener labels, the brush preview's click, and moves that hide panels.
+    // The brush preview's click, and moves over the previews that hide panels.
     bool PanelEvent(QObject* watched, QEvent* event);
     void EndContextHelp();
     const TBitmap32* HandleGlyph() const override;
@@ -166,6 +175,7 @@ private:
     void ClickColorModeButton(uint8_t colorMode);
     std::vector<TNumericGaugeBar*> ColorPanelGauges() const;
     void BuildBottomBar(QWidget* host);
+    void LoadBackgroundTile(QWidget& bar);
     QWidget* BuildToolsPanel();
     QWidget* BuildProjectPanel();
     QWidget* BuildStylePanel();
@@ -173,14 +183,13 @@ private:
     QWidget* BuildPatternPanel();
     QWidget* BuildColorsPanel();
     void BuildFloatingPanels();
-    QWidget* NewFloatingPanel(int index, const QString& caption, QSize size);
+    QWidget* NewFloatingPanel(int index);
     TNumericGaugeBar* NewGauge(QWidget* panel, const QString& label, int y, double min, double max);
     QLabel* NewOpener(QWidget* panel, const QString& text, int floatingPanel, QRect labelRect, QPoint buttonPos);
     void ShowFloatingPanel(int index);
     void HideUnfixedPanels();
     void ShowFixedPanels();
     void HideAllPanels();
-    void SetPanelPinned(int index, bool pinned);
 
     // MainWindowSettings.cpp
     void WireSettingHandlers();
@@ -245,11 +254,9 @@ private:
     TNumericGaugeBar* gaDensity_ = nullptr;
     QCheckBox* cbStopBorder_ = nullptr;
     QToolButton* brushesOpener_ = nullptr;
-    std::array<QWidget*, fpCount> panelHosts_{};
-    std::array<bool, fpCount> pinned_{};
-    std::array<QToolButton*, fpCount> pinButtons_{};
-    // Moves over these hide the unpinned floating panels.
-    std::vector<QWidget*> hoverWidgets_;
+    QPointer<TFNavigator> navigator_;
+    std::unique_ptr<TPanelManager> PanelManager_;
+    std::unique_ptr<TColorPanel> ColorPanel_;
 
     // The lists.
     TImageList* patternImageList_ = nullptr;

@@ -3,10 +3,16 @@
 // their gauges.
 #include "app/windows/MainWindow.h"
 
+#include "app/GlobalConfig.h"
 #include "app/domain/Domain.h"
+#include "app/windows/ColorPanel.h"
+#include "app/windows/FloatingPanelSpec.h"
+#include "app/windows/GaugeLook.h"
+#include "app/windows/HeaderPanel.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowPictures.h"
 #include "app/windows/MainWindowThumbs.h"
+#include "app/windows/PanelManager.h"
 #include "controls/Bitmap32List.h"
 #include "controls/ImageList.h"
 #include "controls/ImageListViewer.h"
@@ -21,6 +27,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -39,6 +46,8 @@ public:
     {
         setFixedSize(width, BarHeight);
     }
+    // The background picture, repeated under the header row.
+    QPixmap Tile;
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -49,6 +58,14 @@ protected:
         p.setPen(QColor(150, 170, 200));
         p.setBrush(PanelColor);
         p.drawRoundedRect(body, 4, 4);
+        if (!Tile.isNull()) {
+            QPainterPath inside;
+            inside.addRoundedRect(body.adjusted(1, 1, -1, -1), 3, 3);
+            p.save();
+            p.setClipPath(inside);
+            p.drawTiledPixmap(rect(), Tile);
+            p.restore();
+        }
         if (caption_.isEmpty()) return;
         QLinearGradient header(0, 0, 0, HeaderHeight);
         header.setColorAt(0, QColor(246, 249, 253));
@@ -83,42 +100,10 @@ protected:
             return;
         }
         QLinearGradient g(0, 0, 0, height());
-        g.setColorAt(0, QColor(112, 140, 180));
-        g.setColorAt(1, QColor(70, 92, 132));
+        g.setColorAt(0, QColor(200, 214, 232));
+        g.setColorAt(1, QColor(170, 188, 214));
         p.fillRect(rect(), g);
     }
-};
-
-// A floating settings panel: a gradient from window colour 11559221 to sky
-// blue, a white bold caption, white labels.
-class THeaderPanel : public QWidget {
-public:
-    THeaderPanel(const QString& caption, QSize size) : caption_(caption) { setFixedSize(size); }
-    std::function<void(QMouseEvent*)> OnMouseDown, OnMouseMove, OnMouseUp;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        QLinearGradient g(0, 0, width(), 0);
-        g.setColorAt(0, QColor(53, 96, 176));
-        g.setColorAt(1, QColor(135, 206, 235));
-        p.fillRect(rect(), g);
-        p.setPen(QColor(30, 50, 100));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-        QFont font = p.font();
-        font.setBold(true);
-        font.setPixelSize(13);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRect(6, 2, width() - 28, 18), Qt::AlignLeft | Qt::AlignVCenter, caption_);
-    }
-    void mousePressEvent(QMouseEvent* e) override { if (OnMouseDown) OnMouseDown(e); }
-    void mouseMoveEvent(QMouseEvent* e) override { if (OnMouseMove) OnMouseMove(e); }
-    void mouseReleaseEvent(QMouseEvent* e) override { if (OnMouseUp) OnMouseUp(e); }
-
-private:
-    QString caption_;
 };
 
 QToolButton* NewPictureButton(QWidget* parent, QRect geometry, const QPixmap& picture)
@@ -168,10 +153,27 @@ void TFMain::BuildBottomBar(QWidget* host)
     toolPanels_[tpColors] = BuildColorsPanel();
     for (QWidget* panel : toolPanels_) row->addWidget(panel);
     row->addStretch(1);
-    // Moves over these hide the unpinned floating panels.
-    hoverWidgets_ = {toolPanels_[tpProjectInfo], toolPanels_[tpStyle], toolPanels_[tpSize], toolPanels_[tpPatterns],
-                     btPS_, imgPreviewStyle_, imgBrush_, imgSize_};
-    for (QWidget* w : hoverWidgets_) w->setMouseTracking(true);
+    LoadBackgroundTile(*bar);
+    // Moves over the tool panels, their opener buttons and the project-save
+    // button hide the unpinned floating panels; the previews report their
+    // moves through the window (PanelEvent).
+    for (QWidget* area : std::initializer_list<QWidget*>{toolPanels_[tpProjectInfo], toolPanels_[tpStyle], toolPanels_[tpSize],
+                          toolPanels_[tpPatterns], btPS_})
+        PanelManager_->AddAutoHideArea(area);
+    for (QLabel* preview : {imgPreviewStyle_, imgBrush_, imgSize_}) preview->setMouseTracking(true);
+}
+
+void TFMain::LoadBackgroundTile(QWidget& bar)
+{
+    // The configuration module's tile lies behind the bar and the four tool
+    // panels; without it (a test without start-up) they keep their colours.
+    if (!dmGlobalConfig) return;
+    QImage tile;
+    dmGlobalConfig->LoadBackground(tile);
+    const QPixmap pixmap = QPixmap::fromImage(tile);
+    static_cast<TTiledBar&>(bar).Tile = pixmap;
+    for (int panel : {tpProjectInfo, tpStyle, tpSize, tpPatterns})
+        static_cast<TToolPanel*>(toolPanels_[static_cast<size_t>(panel)])->Tile = pixmap;
 }
 
 QWidget* TFMain::BuildToolsPanel()
@@ -246,12 +248,13 @@ QWidget* TFMain::BuildStylePanel()
     NewOpener(panel, "Color Settings", fpColorSettings, QRect(246, 56, 110, 18), QPoint(358, 56));
     NewOpener(panel, "Advanced Settings", fpAdvSettings, QRect(246, 78, 110, 18), QPoint(358, 78));
     imgBrush_ = NewPreview(panel, QRect(243, 108, 131, 31));
+    imgBrush_->setObjectName("ImgBrush");
     imgBrush_->setScaledContents(true);
     imgBrush_->setCursor(Qt::PointingHandCursor);
     brushesOpener_ = NewPictureButton(panel, QRect(358, 114, 22, 18), ButtonGlyph(TGlyph::Popup));
-    brushesOpener_->setCursor(Qt::PointingHandCursor);
     brushesOpener_->setToolTip("Brushes Collection");
-    connect(brushesOpener_, &QToolButton::clicked, this, [this] { ShowFloatingPanel(fpBrushes); });
+    PanelManager_->AddOpener(brushesOpener_, ptBrushes);
+    PanelManager_->AddAutoHideArea(brushesOpener_);
     return panel;
 }
 
@@ -302,19 +305,21 @@ QWidget* TFMain::BuildColorsPanel()
 
 // --- The colour panel ------------------------------------------------------
 
-void TFMain::BuildColorPanel(QWidget*) {}
+void TFMain::BuildColorPanel(QWidget* panel)
+{
+    ColorPanel_ = std::make_unique<TColorPanel>([this] { return domain_.Document(); }, panel);
+}
 
-void TFMain::UpdateColorPanelFromDocument() {}
+void TFMain::UpdateColorPanelFromDocument() { ColorPanel_->UpdateFromDocument(domain_.Document()); }
 
-void TFMain::ClickColorModeButton(uint8_t) {}
+void TFMain::ClickColorModeButton(uint8_t colorMode) { ColorPanel_->ClickModeButton(colorMode); }
 
-std::vector<TNumericGaugeBar*> TFMain::ColorPanelGauges() const { return {}; }
+std::vector<TNumericGaugeBar*> TFMain::ColorPanelGauges() const
+{
+    return {ColorPanel_->slidHue, ColorPanel_->slidSat, ColorPanel_->slidBright};
+}
 
-void TFMain::ResetColorPanel() {}
-
-void TFMain::ShowNavigator() {}
-
-void TFMain::HideNavigator() {}
+void TFMain::ResetColorPanel() { ColorPanel_->Reset(); }
 
 void TFMain::BindSaveProjectButton(bool toSave)
 {
@@ -330,11 +335,11 @@ QLabel* TFMain::NewOpener(QWidget* panel, const QString& text, int floatingPanel
     font.setBold(true);
     font.setPixelSize(11);
     label->setFont(font);
-    label->setCursor(Qt::PointingHandCursor);
-    label->setProperty("floatingPanel", floatingPanel);
     QToolButton* button = NewPictureButton(panel, QRect(buttonPos, QSize(22, 18)), ButtonGlyph(TGlyph::Popup));
-    button->setCursor(Qt::PointingHandCursor);
-    connect(button, &QToolButton::clicked, this, [this, floatingPanel] { ShowFloatingPanel(floatingPanel); });
+    const int tag = ptStrokeSettings + floatingPanel;
+    PanelManager_->AddOpener(label, tag);
+    PanelManager_->AddOpener(button, tag);
+    PanelManager_->AddAutoHideArea(button);
     return label;
 }
 
@@ -353,73 +358,39 @@ TNumericGaugeBar* TFMain::NewGauge(QWidget* panel, const QString& label, int y, 
     caption->setFont(font);
     auto* gauge = new TNumericGaugeBar(panel);
     gauge->setGeometry(gaugeX, y, 135, 14);
-    gauge->SetColorShapePen(QColor(39, 83, 185));   // 12145447
-    gauge->SetColorEdit(QColor(171, 193, 235));     // 15450539
-    gauge->SetColorFont(QColor(34, 41, 113));       // 7416098
-    gauge->SetColorGauge(QColor(171, 193, 235));    // 15450539
-    gauge->SetColorHandle(QColor(39, 83, 185));     // 12145447
-    gauge->SetColorBackground(QColor(136, 165, 204)); // 13411464
+    ApplyGaugeLook(*gauge);
     gauge->SetIntValue(true);
     gauge->SetMinValue(static_cast<float>(min));
     gauge->SetMaxValue(static_cast<float>(max));
     return gauge;
 }
 
-QWidget* TFMain::NewFloatingPanel(int index, const QString& caption, QSize size)
+QWidget* TFMain::NewFloatingPanel(int index)
 {
-    auto* panel = new THeaderPanel(caption, size);
-    floatingPanels_[static_cast<size_t>(index)] = panel;
-    panel->setObjectName(QString("floatingPanel%1").arg(index));
-    panel->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    panel->setWindowOpacity(240.0 / 255.0);
-    panelHosts_[static_cast<size_t>(index)] = panel;
-    // The whole body is the drag handle.
-    auto dragStart = std::make_shared<QPoint>();
-    auto windowStart = std::make_shared<QPoint>();
-    panel->OnMouseDown = [panel, dragStart, windowStart](QMouseEvent* e) {
-        *dragStart = e->globalPosition().toPoint();
-        *windowStart = panel->pos();
-    };
-    panel->OnMouseMove = [panel, dragStart, windowStart](QMouseEvent* e) {
-        if (e->buttons() != Qt::NoButton) panel->move(*windowStart + e->globalPosition().toPoint() - *dragStart);
-    };
-    auto* close = new QToolButton(panel);
-    close->setGeometry(size.width() - 20, 2, 18, 18);
-    close->setText(QString::fromUtf8("\u2715"));
-    close->setAutoRaise(true);
-    close->setToolTip("Close window");
-    connect(close, &QToolButton::clicked, this, [this, index] {
-        floatingPanels_[static_cast<size_t>(index)]->hide();
-        SetPanelPinned(index, false);
-    });
-    if (index != fpBrushes) {
-        auto* pin = new QToolButton(panel);
-        pin->setGeometry(size.width() - 40, 2, 18, 18);
-        pin->setCheckable(true);
-        pin->setAutoRaise(true);
-        pin->setToolTip("Fix the window");
-        pinButtons_[static_cast<size_t>(index)] = pin;
-        connect(pin, &QToolButton::clicked, this, [this, index](bool on) { SetPanelPinned(index, on); });
-        SetPanelPinned(index, false);
-    }
-    return panel;
+    // The content covers the whole panel and paints nothing, so the panel's
+    // gradient shows; its controls lie below the header row.
+    const TFloatingPanelSpec& spec = StandardPanelSpec(ptStrokeSettings + index);
+    auto* content = new QWidget;
+    content->resize(spec.Size);
+    floatingPanels_[static_cast<size_t>(index)] = PanelManager_->AddPanel(spec, content);
+    return content;
 }
 
 void TFMain::BuildFloatingPanels()
 {
     auto at = [this](TStyleSetting s) -> TNumericGaugeBar*& { return styleGauges_[static_cast<size_t>(s)]; };
-    QWidget* stroke = NewFloatingPanel(fpStrokeSettings, "Stroke Settings", {222, 69});
+    QWidget* stroke = NewFloatingPanel(fpStrokeSettings);
     at(TStyleSetting::Width) = NewGauge(stroke, "Width", 22, 2, 40);
     at(TStyleSetting::Alpha) = NewGauge(stroke, "Transparency", 37, 1, 255);
     at(TStyleSetting::Length) = NewGauge(stroke, "Length", 52, 5, 300);
     at(TStyleSetting::Length)->SetLogScale(true);
 
-    QWidget* colour = NewFloatingPanel(fpColorSettings, "Color Variation", {203, 74});
+    QWidget* colour = NewFloatingPanel(fpColorSettings);
     at(TStyleSetting::HueVar) = NewGauge(colour, "Hue", 24, 1, 255);
     at(TStyleSetting::SatVar) = NewGauge(colour, "Saturation", 40, 1, 255);
     at(TStyleSetting::LightVar) = NewGauge(colour, "Ligthness", 56, 1, 255);
 
-    QWidget* brushes = NewFloatingPanel(fpBrushes, "Brushes Collection", {162, 142});
+    QWidget* brushes = NewFloatingPanel(fpBrushes);
     strokesImgLst_ = new TBitmap32List(this);
     brushViewer_ = new TImageListViewer32(brushes);
     brushViewer_->setGeometry(1, 22, 160, 119);
@@ -433,7 +404,7 @@ void TFMain::BuildFloatingPanels()
         Guarded([this, index] { StrokesImgLstVwrMouseUpThumb(index); });
     };
 
-    QWidget* advanced = NewFloatingPanel(fpAdvSettings, "Advanced Settings", {217, 97});
+    QWidget* advanced = NewFloatingPanel(fpAdvSettings);
     at(TStyleSetting::ScanWidth) = NewGauge(advanced, "Scan Width", 22, 0.5, 12);
     at(TStyleSetting::ScanWidth)->SetIntValue(false);
     at(TStyleSetting::BorderLimit) = NewGauge(advanced, "Border Limit", 38, 1, 100);
@@ -445,7 +416,7 @@ void TFMain::BuildFloatingPanels()
     cbStopBorder_->setPalette(palette);
     SetHelpKeyword(cbStopBorder_, "general");
 
-    QWidget* size = NewFloatingPanel(fpSizeDensity, "Size & Density", {193, 62});
+    QWidget* size = NewFloatingPanel(fpSizeDensity);
     gaSize_ = NewGauge(size, "Size", 24, 10, 150);
     gaDensity_ = NewGauge(size, "Density", 42, 5, 200);
 
@@ -461,45 +432,12 @@ void TFMain::BuildFloatingPanels()
 
 void TFMain::ShowFloatingPanel(int index)
 {
-    QWidget* panel = floatingPanels_[static_cast<size_t>(index)];
-    // At the pointer, kept inside the main window's right and bottom edges.
-    const QRect main = frameGeometry();
-    const QPoint p = QCursor::pos();
-    int left = p.x() - 10;
-    if (left + panel->width() > main.right()) left = main.right() - panel->width() - 10;
-    int top = p.y() - 10;
-    if (top + panel->height() > main.bottom()) top = main.bottom() - panel->height() - 10;
-    panel->move(left, top);
-    panel->show();
-    panel->raise();
+    PanelManager_->ShowPanels(ptStrokeSettings + index);
     if (index == fpBrushes) brushViewer_->Rebuild();
 }
 
-void TFMain::HideUnfixedPanels()
-{
-    for (size_t i = 0; i < floatingPanels_.size(); ++i)
-        if (!pinned_[i]) floatingPanels_[i]->hide();
-}
+void TFMain::HideUnfixedPanels() { PanelManager_->HideUnfixed(); }
 
-void TFMain::ShowFixedPanels()
-{
-    for (size_t i = 0; i < floatingPanels_.size(); ++i)
-        if (pinned_[i]) {
-            floatingPanels_[i]->show();
-            floatingPanels_[i]->raise();
-        }
-}
+void TFMain::ShowFixedPanels() { PanelManager_->ShowFixed(); }
 
-void TFMain::HideAllPanels()
-{
-    for (QWidget* panel : floatingPanels_) panel->hide();
-}
-
-void TFMain::SetPanelPinned(int index, bool pinned)
-{
-    pinned_[static_cast<size_t>(index)] = pinned;
-    if (QToolButton* pin = pinButtons_[static_cast<size_t>(index)]) {
-        pin->setChecked(pinned);
-        pin->setText(pinned ? QString::fromUtf8("\u25C9") : QString::fromUtf8("\u25CB"));
-    }
-}
+void TFMain::HideAllPanels() { PanelManager_->HideAll(); }

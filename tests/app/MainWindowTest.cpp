@@ -4,6 +4,8 @@
 // the scroll sync.
 #include "DomainFixture.h"
 
+#include "app/dialogs/HelpWindow.h"
+#include "app/dialogs/Navigator.h"
 #include "app/domain/Domain.h"
 #include "app/tools/ToolManager.h"
 #include "app/windows/MainWindow.h"
@@ -491,4 +493,54 @@ TEST_F(MainWindowTest, ATypedSizeTakesEffectAtTheNextPressOnAView)
     QTest::mouseClick(window->ImgSrc()->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
     EXPECT_EQ(domain->Document()->Radius(), 100);
     EXPECT_GT(domain->Document()->StrokeCount(), 0);
+}
+
+TEST_F(MainWindowTest, AnOpenerShowsItsPanelAndAMoveOverAViewHidesItUnlessPinned)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    QWidget* styleTool = window->ToolPanel(TFMain::tpStyle);
+    QLabel* opener = nullptr;
+    for (QLabel* label : styleTool->findChildren<QLabel*>())
+        if (label->text() == "Advanced Settings") opener = label;
+    ASSERT_TRUE(opener);
+    QTest::mouseClick(opener, Qt::LeftButton, {}, QPoint(5, 5));
+    QWidget* advanced = window->FloatingPanel(TFMain::fpAdvSettings);
+    EXPECT_TRUE(advanced->isVisible());
+    EXPECT_FALSE(window->FloatingPanel(TFMain::fpStrokeSettings)->isVisible());
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 30), window->ImgDst()->viewport()->mapToGlobal(QPointF(30, 30)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->ImgDst()->viewport(), &move);
+    EXPECT_FALSE(advanced->isVisible());
+
+    // The brush preview opens "Brushes Collection".
+    QTest::mouseClick(window->findChild<QWidget*>("ImgBrush"), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(window->FloatingPanel(TFMain::fpBrushes)->isVisible());
+
+    // Closing the document hides every panel.
+    domain->Execute(TCommandId::Close);
+    EXPECT_FALSE(window->FloatingPanel(TFMain::fpBrushes)->isVisible());
+}
+
+TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDocument)
+{
+    Start();
+    TFHlpWnd help(folder);
+    TFNavigator navigator;
+    window->SetHelpWindow(&help);
+    window->SetNavigator(&navigator);
+    LoadPicture();
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->ImgSrc()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(help.isVisible());
+
+    EXPECT_EQ(navigator.DestView(), &window->ImgDst()->View());
+    domain->Execute(TCommandId::ViewNavigator);
+    EXPECT_TRUE(navigator.isVisible());
+    domain->Execute(TCommandId::Close);
+    EXPECT_FALSE(navigator.isVisible());
+    window.reset();
+    EXPECT_EQ(navigator.DestView(), nullptr) << "the view went with the window";
 }
