@@ -231,7 +231,11 @@ void TFMain::closeEvent(QCloseEvent* event)
         Guarded([this, &close] { close = domain_.CanClose(); });
     }
     if (close) {
+        // Closing this window ends the program: no other window of it may
+        // stay shown and keep the event loop running.
         ApplicationEvents1Deactivate();
+        HideNavigator();
+        if (helpWindow_) helpWindow_->hide();
         event->accept();
     } else {
         event->ignore();
@@ -305,6 +309,7 @@ bool TFMain::PanelEvent(QObject* watched, QEvent* event)
 
 void TFMain::SetHelpWindow(TFHlpWnd* helpWindow)
 {
+    helpWindow_ = helpWindow;
     OnShowHelp = [helpWindow](const std::string& topic) {
         if (helpWindow) helpWindow->ShowHelp(QString::fromStdString(topic));
     };

@@ -255,6 +255,7 @@ private:
     QCheckBox* cbStopBorder_ = nullptr;
     QToolButton* brushesOpener_ = nullptr;
     QPointer<TFNavigator> navigator_;
+    QPointer<TFHlpWnd> helpWindow_;
     std::unique_ptr<TPanelManager> PanelManager_;
     std::unique_ptr<TColorPanel> ColorPanel_;
 
