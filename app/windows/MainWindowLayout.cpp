@@ -106,6 +106,18 @@ protected:
     }
 };
 
+// The panels keep their designed sizes: a long label takes a smaller font.
+void FitFont(QLabel* label, bool bold)
+{
+    QFont font = label->font();
+    font.setBold(bold);
+    for (int pixels = 11; pixels >= 9; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(label->text()) <= label->width()) break;
+    }
+    label->setFont(font);
+}
+
 QToolButton* NewPictureButton(QWidget* parent, QRect geometry, const QPixmap& picture)
 {
     auto* button = new QToolButton(parent);
@@ -331,10 +343,7 @@ QLabel* TFMain::NewOpener(QWidget* panel, const QString& text, int floatingPanel
                           QPoint buttonPos)
 {
     QLabel* label = NewLabel(panel, text, labelRect, QColor(0, 100, 110));
-    QFont font = label->font();
-    font.setBold(true);
-    font.setPixelSize(11);
-    label->setFont(font);
+    FitFont(label, true);
     QToolButton* button = NewPictureButton(panel, QRect(buttonPos, QSize(22, 18)), ButtonGlyph(TGlyph::Popup));
     const int tag = ptStrokeSettings + floatingPanel;
     PanelManager_->AddOpener(label, tag);
@@ -348,14 +357,7 @@ QLabel* TFMain::NewOpener(QWidget* panel, const QString& text, int floatingPanel
 TNumericGaugeBar* TFMain::NewGauge(QWidget* panel, const QString& label, int y, double min, double max)
 {
     const int gaugeX = panel->width() - 135 - 4;
-    QLabel* caption = NewLabel(panel, label, QRect(5, y - 1, gaugeX - 6, 16), Qt::white);
-    // The panels keep their designed sizes: a long label takes a smaller font.
-    QFont font = caption->font();
-    for (int pixels = 11; pixels >= 9; --pixels) {
-        font.setPixelSize(pixels);
-        if (QFontMetrics(font).horizontalAdvance(label) <= caption->width()) break;
-    }
-    caption->setFont(font);
+    FitFont(NewLabel(panel, label, QRect(5, y - 1, gaugeX - 6, 16), Qt::white), false);
     auto* gauge = new TNumericGaugeBar(panel);
     gauge->setGeometry(gaugeX, y, 135, 14);
     ApplyGaugeLook(*gauge);
