@@ -162,9 +162,14 @@ void TFMain::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, [this] { Guarded([this] { domain_.UpdateAllCommands(); }); });
     }
     // Every command belongs to the window, so the shortcuts of commands that
-    // no menu shows (the tools, the styles) work wherever the focus is.
+    // no menu shows (the tools, the styles) work wherever the focus is. After
+    // each one the stroke count and memory texts are brought up to date:
+    // Undo, Redo, Purge and the apply run change them without a refresh.
     for (int i = 0; i < static_cast<int>(C::Count); ++i)
-        if (QAction* action = domain_.Command(static_cast<C>(i))) addAction(action);
+        if (QAction* action = domain_.Command(static_cast<C>(i))) {
+            addAction(action);
+            connect(action, &QAction::triggered, this, [this] { Guarded([this] { UpdateProjectInfo(); }); });
+        }
 }
 
 void TFMain::BindButton(QAbstractButton* button, TCommandId id)
@@ -294,6 +299,9 @@ bool TFMain::ForwardShift(QObject* watched, QEvent* event)
 bool TFMain::PanelEvent(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonRelease && (watched == imgSrc_->viewport() || watched == imgDst_->viewport()))
+        // A tool's drag has just placed its strokes; count them once it is done.
+        QMetaObject::invokeMethod(this, [this] { Guarded([this] { UpdateProjectInfo(); }); }, Qt::QueuedConnection);
     if (type == QEvent::MouseMove) {
         if (watched == imgPreviewStyle_ || watched == imgBrush_ || watched == imgSize_) HideUnfixedPanels();
         return false;

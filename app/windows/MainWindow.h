@@ -200,6 +200,8 @@ private:
     void gaDensityChange();
     void cbStopBorderClick();
     void UpdateControlsWithoutDocument();
+    // The stroke count and memory texts of "Project info" and the status bar.
+    void UpdateProjectInfo();
     void UpdateToolPanels();
     void UpdateGauges();
     void ShowPreview(QLabel* label, const TBitmap32& bitmap);

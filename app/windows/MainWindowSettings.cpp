@@ -155,12 +155,19 @@ void TFMain::UpdateControls()
     panDual_->show();
     panPanels_->show();
     UpdateToolPanels();
+    UpdateProjectInfo();
+    ClickColorModeButton(document->ColorMode());
+    UpdateGauges();
+}
+
+void TFMain::UpdateProjectInfo()
+{
+    const TDualImage* document = domain_.Document();
+    if (!document) return;
     const QString memory = QString::fromStdString(document->GetMemoryText());
     lblKbSize_->setText(memory);
     lblPSCount_->setText(QString::number(document->StrokeCount()) + " Vectors");
     statusPanel_->setText(memory);
-    ClickColorModeButton(document->ColorMode());
-    UpdateGauges();
 }
 
 void TFMain::UpdateControlsWithoutDocument()

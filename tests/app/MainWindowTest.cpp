@@ -544,3 +544,23 @@ TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDo
     window.reset();
     EXPECT_EQ(navigator.DestView(), nullptr) << "the view went with the window";
 }
+
+TEST_F(MainWindowTest, TheStrokeCountFollowsUndoRedoAndDrags)
+{
+    Start();
+    LoadPicture();
+    MakeSteps(2);
+    window->UpdateControls();
+    const QString both = window->lblPSCount()->text();
+    domain->UpdateAllCommands();
+    domain->Command(TCommandId::Undo)->trigger();
+    EXPECT_NE(window->lblPSCount()->text(), both);
+    domain->Command(TCommandId::Redo)->trigger();
+    EXPECT_EQ(window->lblPSCount()->text(), both);
+
+    domain->Execute(TCommandId::AutoDir);
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->lblPSCount()->text(), QString::number(domain->Document()->StrokeCount()) + " Vectors");
+    EXPECT_NE(window->lblPSCount()->text(), both);
+}
