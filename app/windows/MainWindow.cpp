@@ -6,15 +6,15 @@
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/Navigator.h"
 #include "app/domain/Domain.h"
+#include "app/tools/ToolManager.h"
+#include "app/windows/ColorPanel.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowThumbs.h"
-#include "app/windows/ColorPanel.h"
 #include "app/windows/PanelManager.h"
 #include "controls/ExeInfo.h"
 #include "controls/ImageViewWidget.h"
 #include "engine/Dialogs.h"
 #include "engine/DualImage.h"
-#include "app/tools/ToolManager.h"
 #include "gfx/Errors.h"
 
 #include <QAbstractButton>

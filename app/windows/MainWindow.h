@@ -8,8 +8,8 @@
 // menus, events, close, idle, Shift forwarding, help mode), MainWindowViews.cpp
 // (the view pair and its scroll sync), MainWindowSettings.cpp (the gauges and
 // the style binding), MainWindowLists.cpp (the style list, the brush and
-// pattern thumbnails) and MainWindowLayout.cpp (the bottom bar and the
-// floating panels' contents).
+// pattern thumbnails), MainWindowLayout.cpp (the bottom bar and the colour
+// panel) and MainWindowPanels.cpp (the floating panels and their gauges).
 #pragma once
 
 #include "app/domain/CommandId.h"
@@ -169,7 +169,7 @@ private:
     void ImgScroll(TImageViewWidget* scrolled);
     void GeneralMouseMove();
 
-    // MainWindowLayout.cpp (the colour panel's part too)
+    // MainWindowLayout.cpp (with the colour panel) and MainWindowPanels.cpp
     void BuildColorPanel(QWidget* panel);
     void UpdateColorPanelFromDocument();
     void ClickColorModeButton(uint8_t colorMode);
