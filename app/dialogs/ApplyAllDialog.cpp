@@ -35,6 +35,9 @@ TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
     stepsLabel->setGeometry(116, 24, 70, 24);
     lblStep_ = new QLabel(group);
     lblStep_->setGeometry(12, 54, 185, 20);
+    // The label and the bar change every 20th step of a run: drawn opaque,
+    // they repaint alone, not the group and the dialog behind them.
+    lblStep_->setAutoFillBackground(true);
 
     btOk_ = new QPushButton(QStringLiteral("Start"), this);
     btOk_->setGeometry(8, 100, 100, 28);
@@ -45,6 +48,7 @@ TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
     btCancel_->setAutoDefault(false);
 
     progBar_ = new TGradientBar(this);
+    progBar_->setAttribute(Qt::WA_OpaquePaintEvent);
     progBar_->setGeometry(5, 144, 203, 24);
     progBar_->SetRange(0, 100);
 
@@ -98,7 +102,12 @@ void TFApplyAll::UpdateDisplay()
     lblStep_->setText(QString::fromStdString(ApplyStepText(CurrentStep_)));
     progBar_->SetPosition(ApplyBarPosition(CurrentStep_, Steps_));
     btOk_->setText(Running_ ? QStringLiteral("Stop / Preview") : QStringLiteral("Start"));
-    if (isVisible()) repaint();
+    // Only what changed is painted at once: a whole-dialog repaint every 20th
+    // step would weigh on the run, which pumps events after every stroke.
+    if (isVisible()) {
+        lblStep_->repaint();
+        progBar_->repaint();
+    }
 }
 
 void TFApplyAll::ShowModal() { exec(); }

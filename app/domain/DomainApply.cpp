@@ -1,0 +1,129 @@
+// Covering the whole picture with strokes: the run behind the apply dialog
+// (stoppable, resumable, one undo step per Start) and its repetition behind
+// the progress window.
+#include "app/domain/Domain.h"
+
+#include "app/ui/IUi.h"
+#include "engine/BusyCursor.h"
+#include "engine/DualImage.h"
+#include "engine/Progress.h"
+#include "gfx/ImageView.h"
+#include "gfx/Random.h"
+#include "gfx/Rounding.h"
+
+namespace {
+
+// One automatic stroke at a random point: X is drawn before Y.
+void PlaceRandomStroke(TDualImage& doc)
+{
+    const TBitmap32& dest = doc.Destination();
+    const int32_t x = Random(dest.Width());
+    const int32_t y = Random(dest.Height());
+    doc.PlaceStrokeAt(x, y);
+}
+
+// Opens one undo step with the destination's repaints held, runs `work`, and
+// on every path closes the step and repaints once.
+template <typename Work>
+void AsOneUndoStep(TDualImage& doc, TImageView* dest, Work&& work)
+{
+    TBusyCursorScope busy;
+    doc.BeginState();
+    if (dest) dest->BeginUpdate();
+    auto finish = [&] {
+        if (dest) dest->EndUpdate();
+        doc.EndState();
+        if (dest) dest->Changed();
+    };
+    try {
+        work();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+} // namespace
+
+void TDomain::ApplyWithCurrentSettings()
+{
+    if (!document_ || !ui_) return;
+    IApplyDialog& dialog = ui_->ApplyDialog();
+    dialog.OnStart = [this, &dialog] {
+        try {
+            ApplyAllRun();
+        } catch (...) {
+            // A failed run ends the dialog's run too; the error goes no further.
+            applyRunning_ = false;
+            dialog.SetRunning(false);
+        }
+    };
+    dialog.OnStop = [this] { StopApply(); };
+    dialog.OnCancel = [this] { CancelApply(); };
+    applyStartStep_ = 1;
+    dialog.SetSteps(applyAllSteps_);
+    dialog.ShowModal();
+}
+
+void TDomain::ApplyAllRun()
+{
+    if (!document_ || !ui_) return;
+    // A Start that arrives while the loop pumps events (Stop and Start in one
+    // batch) must not nest a second loop whose undo step would merge with
+    // this one: the running loop just goes on.
+    if (applyInLoop_) {
+        applyRunning_ = true;
+        return;
+    }
+    IApplyDialog& dialog = ui_->ApplyDialog();
+    TDualImage& doc = *document_;
+    struct TRunEnds {
+        TDomain& Domain;
+        ~TRunEnds() { Domain.applyRunning_ = Domain.applyInLoop_ = false; }
+    } runEnds{*this};
+    applyInLoop_ = true;
+    AsOneUndoStep(doc, imgDst_, [&] {
+        const int32_t last = dialog.Steps();
+        applyRunning_ = true;
+        hasApplied_ = true;
+        bool stopped = false;
+        for (int32_t i = applyStartStep_; i <= last; ++i) {
+            PlaceRandomStroke(doc);
+            dialog.Step(i);
+            ui_->ProcessEvents();
+            applyStartStep_ = i;
+            applyAllSteps_ = i;
+            if (!applyRunning_) {
+                stopped = true;
+                break;
+            }
+        }
+        if (!stopped) applyStartStep_ = 1;
+    });
+}
+
+void TDomain::StopApply() { applyRunning_ = false; }
+
+void TDomain::CancelApply() { applyRunning_ = false; }
+
+void TDomain::RepeatLastApply()
+{
+    if (!document_) return;
+    TDualImage& doc = *document_;
+    const int32_t steps = applyAllSteps_;
+    WaitText = "Applying strokes...";
+    Progress().Start(0, 100);
+    try {
+        AsOneUndoStep(doc, imgDst_, [&] {
+            for (int32_t i = 1; i <= steps; ++i) {
+                if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
+                PlaceRandomStroke(doc);
+            }
+        });
+    } catch (...) {
+        Progress().Finish();
+        throw;
+    }
+    Progress().Finish();
+}

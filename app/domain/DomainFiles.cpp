@@ -1,0 +1,185 @@
+// Pictures in (files, clipboard), results out (JPEG, BMP, TIFF, another
+// size, clipboard, PostScript), and projects in and out.
+#include "app/domain/Domain.h"
+
+#include "app/domain/PictureReader.h"
+#include "app/domain/ProjectSaver.h"
+#include "app/domain/ResultImage.h"
+#include "app/tools/ToolManager.h"
+#include "app/ui/IMainWindow.h"
+#include "app/ui/IUi.h"
+#include "engine/BusyCursor.h"
+#include "engine/DualImage.h"
+#include "engine/TempManager.h"
+#include "gfx/Errors.h"
+#include "gfx/ImageView.h"
+#include "gfx/Stream.h"
+
+#include <new>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace {
+
+// Runs `work`; an error other than a silent abort is shown in a box under
+// `caption` and ends the command silently.
+template <typename Work>
+void ReportingErrors(IDialogs& boxes, const std::string& caption, Work&& work)
+{
+    try {
+        work();
+    } catch (const SilentAbort&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        boxes.ShowMessage(caption, "Not enough memory", TMessageKind::Error);
+        throw SilentAbort();
+    } catch (const std::exception& e) {
+        boxes.ShowMessage(caption, e.what(), TMessageKind::Error);
+        throw SilentAbort();
+    }
+}
+
+// Whether a bitmap of the size can be held: at most half the machine's
+// memory. Zero-filling a larger one would get the process killed, not refused.
+bool FitsInMemory(int64_t width, int64_t height)
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return true;
+    const int64_t limit = static_cast<int64_t>(pages) * pageSize / 2;
+    // Two sides of up to 2^31 multiply within 64 bits; the byte count might not.
+    return width * height <= limit / static_cast<int64_t>(sizeof(TColor32));
+}
+
+} // namespace
+
+void TDomain::ReadPicture(const std::string& fileName, bool fromClipboard, TBitmap32& target)
+{
+    ReportingErrors(Boxes(), "Error loading file", [&] {
+        if (!fromClipboard)
+            ReadPictureFile(fileName, target);
+        else if (!ui_ || !ui_->ClipboardBitmap(target))
+            target = TBitmap32();
+    });
+}
+
+// Open asks to save first through Close; cancelling that question ends it.
+void TDomain::OpenPicture()
+{
+    CloseDocument();
+    if (document_ || !ui_) return;
+    const auto fileName = ui_->OpenPictureFileName();
+    if (!fileName) return;
+    LoadImage(*fileName, false);
+    if (mainWindow_) mainWindow_->SelectFirstStyle();
+}
+
+void TDomain::SaveImage(const TBitmap32& bitmap, double dotsPerInch)
+{
+    if (!ui_) return;
+    const auto fileName = ui_->SaveImageFileName();
+    if (!fileName) return;
+    TBusyCursorScope busy;
+    // An extension the program does not write is refused with the supported
+    // ones, and nothing counts as saved then.
+    ReportingErrors(Boxes(), "Error saving image", [&] { SaveResultImage(bitmap, *fileName, dotsPerInch); });
+    if (document_) document_->Modified = false;
+}
+
+void TDomain::RenderAtSize()
+{
+    if (!document_ || !ui_) return;
+    const TBitmap32& dest = document_->Destination();
+    const auto answer = ui_->ImageSize(dest.Width(), dest.Height(), 200.0);
+    if (!answer) return;
+    if (answer->Width < 1 || answer->Height < 1) {
+        Boxes().ShowMessage("Error", "The width and the height must be at least 1 pixel", TMessageKind::Error);
+        return;
+    }
+    if (!FitsInMemory(answer->Width, answer->Height)) {
+        Boxes().ShowMessage("Error",
+                            "The picture of " + std::to_string(answer->Width) + " x " +
+                                std::to_string(answer->Height) + " pixels is too large",
+                            TMessageKind::Error);
+        return;
+    }
+    TBitmap32 target;
+    ReportingErrors(Boxes(), "Error", [&] { target.SetSize(answer->Width, answer->Height); });
+    const float scale = static_cast<float>(static_cast<double>(answer->Width) / dest.Width());
+    target.Clear(clWhite32);
+    document_->RenderAll(target, scale);
+    SaveImage(target, answer->DotsPerInch);
+}
+
+void TDomain::CopyResultToClipboard()
+{
+    if (document_ && ui_) ui_->SetClipboardBitmap(destPicture_);
+}
+
+void TDomain::ExportPostScript()
+{
+    if (!document_ || !ui_) return;
+    const auto fileName = ui_->SavePostScriptFileName();
+    if (!fileName) return;
+    TBusyCursorScope busy;
+    ReportingErrors(Boxes(), "Error saving file", [&] { document_->ExportPostScript(*fileName); });
+    Boxes().ShowMessage("Ocrastell", "The file was succesfully exported as a PostScript file:\r\n" + *fileName,
+                        TMessageKind::Information);
+}
+
+// --- Projects ------------------------------------------------------------------
+
+void TDomain::OpenProject()
+{
+    if (!CanClose() || !ui_) return;
+    const auto fileName = ui_->OpenProjectFileName();
+    if (!fileName) return;
+    ReportingErrors(Boxes(), "Error loading file", [&] { LoadProject(*fileName); });
+}
+
+// The new document is read whole before the open one is dropped, so a
+// project that cannot be read leaves the open document as it was.
+void TDomain::LoadProject(const std::string& fileName)
+{
+    TUpdatingScope updating(*this);
+    if (!imgSrc_ || !imgDst_) throw EngineError("The command module has no views");
+    if (mainWindow_) mainWindow_->HideNavigator();
+    TBusyCursorScope busy;
+    std::unique_ptr<TDualImage> loaded;
+    {
+        TFileStream file(fileName, TFileStream::Mode::OpenRead);
+        loaded = TDualImage::CreateFromStream(file, *imgSrc_, *imgDst_, 1.0f);
+    }
+    toolManager_.reset();
+    document_ = std::move(loaded);
+    SetViewLook();
+    imgSrc_->Changed();
+    imgDst_->Changed();
+    document_->FileName = fileName;
+    AttachDocument();
+    if (document_->NeedsRender()) document_->Rerender();
+    document_->Modified = false;
+}
+
+void TDomain::SaveProject()
+{
+    if (!document_) return;
+    if (document_->FileName.empty()) {
+        SaveProjectAs();
+        return;
+    }
+    TBusyCursorScope busy;
+    ReportingErrors(Boxes(), "Error saving project", [&] {
+        SaveProjectFile(*document_, document_->FileName, IsRemoteDrive, *tempManager_);
+    });
+}
+
+void TDomain::SaveProjectAs()
+{
+    if (!document_ || !ui_) return;
+    const auto fileName = ui_->SaveProjectFileName();
+    if (!fileName) return;
+    document_->FileName = *fileName;
+    SaveProject();
+}

@@ -1,0 +1,212 @@
+// The apply run behind its dialog (start, stop, resume, close, the last
+// step) and its repetition behind the progress window.
+#include "DomainFixture.h"
+
+#include "engine/GStates.h"
+#include "engine/Strokes.h"
+#include "gfx/Random.h"
+
+#include <QAction>
+
+#include <algorithm>
+#include <numeric>
+
+using namespace domaintest;
+
+namespace {
+
+class DomainApplyTest : public DomainFixture {
+protected:
+    void SetUp() override
+    {
+        DomainFixture::SetUp();
+        Start(3, 0, 1);
+        LoadPicture(160, 120);
+        RandSeed = 0;
+    }
+    fake::TFakeApplyDialog& Dialog() { return ui.Apply; }
+    // Stroke numbers that the dialog recorded, from..to.
+    static std::vector<int> Range(int from, int to)
+    {
+        std::vector<int> numbers(static_cast<size_t>(to - from + 1));
+        std::iota(numbers.begin(), numbers.end(), from);
+        return numbers;
+    }
+};
+
+} // namespace
+
+TEST_F(DomainApplyTest, OneStepPlacesOneStrokeAndClosesTheDialog)
+{
+    Dialog().Script = [](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(1);
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_EQ(Dialog().ShownSteps, std::vector<int>{5000});
+    EXPECT_EQ(Dialog().Steps_, std::vector<int>{1});
+    EXPECT_TRUE(Dialog().Closed());
+    EXPECT_EQ(domain->Document()->StateCount(), 1);
+    EXPECT_TRUE(domain->HasApplied());
+    EXPECT_FALSE(domain->ApplyRunning());
+    EXPECT_EQ(domain->ApplyAllSteps(), 1);
+    EXPECT_EQ(ui.Pumps, 1);
+
+    Dialog().Script = [](fake::TFakeApplyDialog& d) { d.ClickClose(); };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_EQ(Dialog().ShownSteps.back(), 1);
+}
+
+TEST_F(DomainApplyTest, CloseWithoutStartPlacesNothing)
+{
+    Dialog().Script = [](fake::TFakeApplyDialog& d) { d.ClickClose(); };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_EQ(Dialog().Shown, 1);
+    EXPECT_TRUE(Dialog().Steps_.empty());
+    EXPECT_EQ(domain->Document()->StateCount(), 0);
+    EXPECT_FALSE(domain->HasApplied());
+    EXPECT_FALSE(domain->Document()->Modified);
+    EXPECT_EQ(RandSeed, 0u);
+    domain->UpdateAllCommands();
+    EXPECT_FALSE(domain->Command(TCommandId::RepeatLastApply)->isEnabled());
+}
+
+// Stopped after step 300 of 5000, Start resumes at 300 (placed again under
+// that number) as a second undo step, and the next opening shows 5000.
+TEST_F(DomainApplyTest, StopAndResumeMakeTwoUndoSteps)
+{
+    bool stopped = false;
+    ui.OnProcessEvents = [&] {
+        if (!stopped && Dialog().CurrentStep() == 300) {
+            stopped = true;
+            Dialog().ClickStart(); // "Stop / Preview"
+        }
+    };
+    int statesAfterStop = -1, labelAfterStop = -1;
+    bool runningAfterStop = true;
+    Dialog().Script = [&](fake::TFakeApplyDialog& d) {
+        d.ClickStart();
+        statesAfterStop = domain->Document()->StateCount();
+        labelAfterStop = d.Displays.back().Step;
+        runningAfterStop = d.Displays.back().Running;
+        EXPECT_EQ(domain->ApplyStartStep(), 300);
+        EXPECT_EQ(domain->ApplyAllSteps(), 300);
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_EQ(statesAfterStop, 1);
+    EXPECT_EQ(labelAfterStop, 300);
+    EXPECT_FALSE(runningAfterStop);
+
+    std::vector<int> expected = Range(1, 300);
+    const std::vector<int> second = Range(300, 5000);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(Dialog().Steps_, expected);
+    EXPECT_EQ(domain->Document()->StateCount(), 2);
+    EXPECT_GT(domain->Document()->StrokeCount(), 4000);
+    EXPECT_TRUE(Dialog().Closed());
+    EXPECT_EQ(domain->ApplyAllSteps(), 5000);
+    // The label moved on multiples of 20 only.
+    for (const auto& display : Dialog().Displays)
+        if (display.Running) EXPECT_TRUE(display.Step == 1 || display.Step % 20 == 0) << display.Step;
+
+    Dialog().Script = [](fake::TFakeApplyDialog& d) { d.ClickClose(); };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_EQ(Dialog().ShownSteps.back(), 5000);
+}
+
+// Stop and Start in one batch of events keep the running loop going: one
+// run, one undo step, no step numbered twice.
+TEST_F(DomainApplyTest, StartDuringARunDoesNotNestASecondRun)
+{
+    int nested = 0;
+    ui.OnProcessEvents = [&] {
+        if (Dialog().CurrentStep() == 5 && nested++ == 0) {
+            Dialog().ClickStart(); // stop
+            Dialog().ClickStart(); // and start again in the same batch of events
+        }
+    };
+    Dialog().Script = [](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(10);
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_EQ(Dialog().Steps_, Range(1, 10));
+    EXPECT_EQ(domain->Document()->StateCount(), 1);
+    EXPECT_TRUE(Dialog().Closed());
+    EXPECT_FALSE(domain->ApplyRunning());
+}
+
+// The first stroke of a fresh generator on 640 x 480 goes to X = Random(640)
+// = 0, then Y = Random(480) = 15 (the second draw, seed 134775814).
+TEST_F(DomainApplyTest, FirstPointOfAFreshGeneratorIsXThenY)
+{
+    LoadPicture(640, 480);
+    RandSeed = 0;
+    Dialog().Script = [](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(1);
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    ASSERT_EQ(domain->Document()->StrokeCount(), 1);
+    const auto applied = Pixels(domain->Document()->Destination());
+    const uint32_t seedAfter = RandSeed;
+
+    LoadPicture(640, 480);
+    RandSeed = 134775814u;
+    domain->Document()->BeginState();
+    domain->Document()->PlaceStrokeAt(0, 15);
+    domain->Document()->EndState();
+    EXPECT_EQ(Pixels(domain->Document()->Destination()), applied);
+    EXPECT_EQ(RandSeed, seedAfter);
+}
+
+TEST_F(DomainApplyTest, RepeatPlacesTheRememberedCountBehindTheProgressWindow)
+{
+    TRecordingProgress progress;
+    SetProgress(&progress);
+    struct TCase {
+        int Steps;
+        std::vector<int> Positions;
+    };
+    for (const TCase& c : {TCase{600, {8, 17, 25, 33, 42, 50, 58, 67, 75, 83, 92, 100}},
+                           TCase{400, {12, 25, 38, 50, 62, 75, 88, 100}}}) {
+        SCOPED_TRACE(c.Steps);
+        Dialog().Script = [&](fake::TFakeApplyDialog& d) {
+            d.SetStepsFromSpin(c.Steps);
+            d.ClickStart();
+        };
+        domain->Execute(TCommandId::ApplyWithCurrentSettings);
+        const int states = domain->Document()->StateCount();
+        const uint32_t seedBefore = RandSeed;
+        progress.Positions.clear();
+        progress.Starts.clear();
+        WaitText.clear();
+        domain->Execute(TCommandId::RepeatLastApply);
+        EXPECT_EQ(WaitText, "Applying strokes...");
+        EXPECT_EQ(progress.Starts, (std::vector<std::pair<int, int>>{{0, 100}}));
+        EXPECT_EQ(progress.Positions, c.Positions);
+        EXPECT_EQ(progress.Level, 0);
+        EXPECT_EQ(domain->Document()->StateCount(), states + 1);
+        EXPECT_NE(RandSeed, seedBefore);
+    }
+}
+
+TEST_F(DomainApplyTest, RepeatNeedsARunOnThisDocument)
+{
+    domain->UpdateAllCommands();
+    EXPECT_FALSE(domain->Command(TCommandId::RepeatLastApply)->isEnabled());
+    Dialog().Script = [](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(3);
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    domain->UpdateAllCommands();
+    EXPECT_TRUE(domain->Command(TCommandId::RepeatLastApply)->isEnabled());
+    LoadPicture(100, 100);
+    domain->UpdateAllCommands();
+    EXPECT_FALSE(domain->Command(TCommandId::RepeatLastApply)->isEnabled());
+    // A run stays disabled without a document, whatever was applied before.
+    domain->Execute(TCommandId::RepeatLastApply);
+    EXPECT_EQ(domain->Document()->StateCount(), 0);
+}
