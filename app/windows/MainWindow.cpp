@@ -9,6 +9,7 @@
 #include "app/tools/ToolManager.h"
 #include "app/windows/ColorPanel.h"
 #include "app/windows/HelpTopic.h"
+#include "app/windows/MainWindowPictures.h"
 #include "app/windows/MainWindowThumbs.h"
 #include "app/windows/PanelManager.h"
 #include "controls/ExeInfo.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -99,6 +101,10 @@ TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
 
     domain_.SetViews(&imgSrc_->View(), &imgDst_->View());
     domain_.SetMainWindow(this);
+    // The tool commands show the tool buttons' pictures in the menus too.
+    std::vector<QIcon> toolPictures;
+    for (int i = 0; i < 5; ++i) toolPictures.push_back(ToolButtonPicture(i));
+    domain_.SetToolImages(toolPictures);
     connect(&domain_, &TDomain::OnChange, this, [this] { Guarded([this] { UpdateControls(); }); });
     connect(&domain_, &TDomain::OnContextHelp, this, [this] { Guarded([this] { StartContextHelp(); }); });
     connect(&domain_, &TDomain::OnUpdatePattern, this,
