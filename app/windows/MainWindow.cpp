@@ -358,6 +358,8 @@ void TFMain::StartContextHelp()
     contextHelpMode_ = true;
     if (domain_.ToolManager()) domain_.ToolManager()->SetEnabled(false);
     QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+    if (const QAction* command = domain_.Command(TCommandId::ContextHelp))
+        statusBar()->showMessage(command->toolTip());
     QCoreApplication::processEvents();
 }
 
@@ -366,6 +368,7 @@ void TFMain::EndContextHelp()
     contextHelpMode_ = false;
     if (domain_.ToolManager()) domain_.ToolManager()->SetEnabled(true);
     QApplication::restoreOverrideCursor();
+    statusBar()->clearMessage();
 }
 
 bool TFMain::HelpClick(QObject* watched, QEvent* event)
