@@ -186,7 +186,6 @@ private:
     QWidget* NewFloatingPanel(int index);
     TNumericGaugeBar* NewGauge(QWidget* panel, const QString& label, int y, double min, double max);
     QLabel* NewOpener(QWidget* panel, const QString& text, int floatingPanel, QRect labelRect, QPoint buttonPos);
-    void ShowFloatingPanel(int index);
     void HideUnfixedPanels();
     void ShowFixedPanels();
     void HideAllPanels();

@@ -7,30 +7,21 @@
 #include "app/domain/Domain.h"
 #include "app/windows/ColorPanel.h"
 #include "app/windows/FloatingPanelSpec.h"
-#include "app/windows/GaugeLook.h"
-#include "app/windows/HeaderPanel.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowPictures.h"
 #include "app/windows/MainWindowThumbs.h"
 #include "app/windows/MainWindowWidgets.h"
 #include "app/windows/PanelManager.h"
-#include "controls/Bitmap32List.h"
 #include "controls/ImageList.h"
 #include "controls/ImageListViewer.h"
-#include "controls/ImageListViewer32.h"
-#include "controls/NumericGaugeBar.h"
 
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 
 namespace {

@@ -98,12 +98,6 @@ void TFMain::BuildFloatingPanels()
     gaDensity_->SetValue(5);
 }
 
-void TFMain::ShowFloatingPanel(int index)
-{
-    PanelManager_->ShowPanels(ptStrokeSettings + index);
-    if (index == fpBrushes) brushViewer_->Rebuild();
-}
-
 void TFMain::HideUnfixedPanels() { PanelManager_->HideUnfixed(); }
 
 void TFMain::ShowFixedPanels() { PanelManager_->ShowFixed(); }
