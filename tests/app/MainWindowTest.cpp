@@ -564,3 +564,21 @@ TEST_F(MainWindowTest, TheStrokeCountFollowsUndoRedoAndDrags)
     EXPECT_EQ(window->lblPSCount()->text(), QString::number(domain->Document()->StrokeCount()) + " Vectors");
     EXPECT_NE(window->lblPSCount()->text(), both);
 }
+
+TEST_F(MainWindowTest, CommandShortcutsWorkWithoutAMenuShowingThem)
+{
+    Start();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    LoadPicture();
+    domain->UpdateAllCommands();
+    QTest::keyClick(window->ImgDst()->viewport(), Qt::Key_T);
+    EXPECT_EQ(domain->ToolManager()->Mode(), 4);
+    EXPECT_TRUE(window->ToolButton(2)->isChecked());
+    QTest::keyClick(window->ImgDst()->viewport(), Qt::Key_F);
+    EXPECT_EQ(domain->ToolManager()->Mode(), 3);
+    EXPECT_TRUE(window->ToolButton(3)->isChecked());
+    EXPECT_FALSE(window->ToolPanel(TFMain::tpSize)->isHidden());
+    EXPECT_TRUE(window->ToolPanel(TFMain::tpPatterns)->isHidden());
+}
