@@ -3,7 +3,6 @@
 #include "gfx/Bitmap32.h"
 #include "gfx/Errors.h"
 
-#include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,6 +19,9 @@ constexpr int TileSize = 127;
 constexpr int SplashWidth = 417;
 constexpr int SplashHeight = 352;
 constexpr double Pi = 3.14159265358979323846;
+// The about box writes its own name, description, author and memory figures
+// over the sky and its versions over the footer: the picture carries no text.
+constexpr double SplashFooterTop = 290.5;
 
 // A fixed per-pixel grain. Deliberately not the program's random generator:
 // drawing the artwork must not move the seed that the strokes depend on.
@@ -79,25 +81,15 @@ QPainterPath Hill(double baseY, double amplitude, double phase, double period)
     return path;
 }
 
-void DrawTitle(QPainter& painter)
+// A calm strip of paper along the bottom, under the about box's version
+// labels, acknowledgements panel and button, ruled off from the drawing.
+void DrawFooter(QPainter& painter)
 {
-    QFont title(QStringLiteral("DejaVu Serif"));
-    title.setPixelSize(40);
-    title.setBold(true);
-    title.setItalic(true);
-    painter.setFont(title);
-    const QRectF titleBox(0, 26, SplashWidth, 50);
-    painter.setPen(QColor(255, 255, 255, 200));
-    painter.drawText(titleBox.translated(2, 2), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Ocrastell Pro"));
-    painter.setPen(QColor(22, 30, 64));
-    painter.drawText(titleBox, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Ocrastell Pro"));
-
-    QFont subtitle(QStringLiteral("DejaVu Sans"));
-    subtitle.setPixelSize(13);
-    painter.setFont(subtitle);
-    painter.setPen(QColor(40, 52, 90));
-    painter.drawText(QRectF(0, 76, SplashWidth, 20), Qt::AlignHCenter | Qt::AlignVCenter,
-                     QStringLiteral("pen-and-ink drawings from your pictures"));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(252, 249, 240));
+    painter.drawRect(QRectF(0, SplashFooterTop, SplashWidth, SplashHeight - SplashFooterTop));
+    painter.setPen(QPen(QColor(40, 52, 90), 1.2));
+    painter.drawLine(QPointF(0, SplashFooterTop), QPointF(SplashWidth, SplashFooterTop));
 }
 
 void DrawPen(QPainter& painter)
@@ -203,8 +195,8 @@ QImage DrawSplashPicture()
         painter.drawPath(hill);
     }
 
+    DrawFooter(painter);
     DrawPen(painter);
-    DrawTitle(painter);
 
     painter.setPen(QPen(QColor(40, 52, 90), 2));
     painter.setBrush(Qt::NoBrush);

@@ -2,6 +2,7 @@
 // in one undo step, recorded and drawn with the default style; time and the
 // heap's growth beyond the pictures.
 #include "BenchSupport.h"
+#include "tools/DefaultBrushes.h"
 
 #include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/DualImage.h"
@@ -16,6 +17,18 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+
+// Brush files store no name: a row is told apart by the default brush's
+// title, or by its file when the brush is not one of the defaults.
+static std::string RendererLabel(const TPersistentObject& renderer)
+{
+    if (!renderer.Name().empty()) return renderer.Name();
+    if (renderer.FileName().empty()) return "polygon";
+    const std::filesystem::path file(renderer.FileName());
+    for (const defaults::TBrushDesign& brush : defaults::DefaultBrushes())
+        if (brush.FileName == file.filename().string()) return brush.Title;
+    return file.stem().string();
+}
 
 static void BM_DrawRun(benchmark::State& state)
 {
@@ -42,7 +55,7 @@ static void BM_DrawRun(benchmark::State& state)
     }
     brushes.SetItemIndex(static_cast<int32_t>(state.range(0)));
     doc.RendererManager = &brushes;
-    state.SetLabel(brushes.Current()->Name());
+    state.SetLabel(RendererLabel(*brushes.Current()));
 
     int64_t peak = 0, strokes = 0;
     for (auto _ : state) {

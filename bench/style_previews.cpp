@@ -1,9 +1,14 @@
 // Drawing the preview of each default style (and of a new style) on the
 // sample picture, with the default brushes loaded as the program loads them.
 // The sample picture is analysed once, before timing. Target: under 20 ms
-// per preview on one core.
+// per preview on one core. Also the previews of the largest values a style
+// file may hold, and loading a style file whose stored preview claims a huge
+// size: neither may hold the program for long or take much memory.
 #include "BenchSupport.h"
 #include "tools/DefaultStyles.h"
+
+#include "engine/Utils.h"
+#include "gfx/Stream.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +34,62 @@ void BM_StylePreview(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StylePreview)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+// A new style with one value at the largest a style file may hold.
+void BM_StylePreviewAtTheLimit(benchmark::State& state)
+{
+    static defaults::TDefaultEnvironment environment;
+    SetStyleEnvironment(&environment);
+    TGStyle::SampleMap();
+    TGStyle style;
+    switch (state.range(0)) {
+    case 0: style.SetLength(10000); state.SetLabel("Length 10000"); break;
+    case 1: style.SetGain(1000.0f); state.SetLabel("Gain 1000"); break;
+    default: style.SetScanWidth(1000.0f); state.SetLabel("ScanWidth 1000"); break;
+    }
+    for (auto _ : state) {
+        RandSeed = 0;
+        style.SetLength(style.GetLength());
+        style.UpdatePreview();
+    }
+}
+BENCHMARK(BM_StylePreviewAtTheLimit)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A style file of a few hundred bytes whose preview's header declares
+// 8000 x 4000 pixels: read, and the preview the style then holds.
+void BM_LoadStyleWithOversizedPreview(benchmark::State& state)
+{
+    TMemoryStream jpeg;
+    SaveJPEGToStream(TBitmap32(TGStyle::PreviewWidth, TGStyle::PreviewHeight, clWhite32), jpeg, 25);
+    std::vector<uint8_t> preview = jpeg.Bytes();
+    for (size_t i = 2; i + 8 < preview.size(); ++i)
+        if (preview[i] == 0xFF && preview[i + 1] == 0xC0) {
+            preview[i + 5] = 4000 >> 8, preview[i + 6] = 4000 & 0xFF;
+            preview[i + 7] = 8000 >> 8, preview[i + 8] = 8000 & 0xFF;
+            break;
+        }
+    TMemoryStream file;
+    file.WriteString("Hostile");
+    TStyleParams{}.Write(file);
+    file.WriteBuffer(preview.data(), static_cast<int64_t>(preview.size()));
+    const std::vector<uint8_t> bytes = file.Bytes();
+    int64_t peak = 0, pixels = 0;
+    for (auto _ : state) {
+        const int64_t base = bench::ResetPeak();
+        TMemoryStream in(bytes);
+        TGStyle style;
+        style.LoadFromStream(in);
+        peak = std::max<int64_t>(peak, bench::heapPeak - base);
+        state.PauseTiming();
+        style.UpdateLock = true;  // the preview as loaded, not redrawn
+        pixels = int64_t(style.GetPreview().Width()) * style.GetPreview().Height();
+        state.ResumeTiming();
+    }
+    state.counters["file_bytes"] = double(bytes.size());
+    state.counters["preview_px"] = double(pixels);
+    state.counters["peak_heap_kb"] = double(peak) / 1024.0;
+}
+BENCHMARK(BM_LoadStyleWithOversizedPreview)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -45,8 +45,7 @@ private:
     TBitmap32 Thumb(int32_t index, const TThumbGridGeometry& geometry) const;
 
     QPointer<TBitmap32List> list_;
-    // Opaque black rather than transparent at first: a transparent background
-    // would blend every thumbnail away until the owner chose a colour.
-    TColor32 color_ = clBlack32;
+    // Transparent black until the owner writes its colours.
+    TColor32 color_ = clTransparent32;
     TColor32 colorSelected_ = clTransparent32;
 };

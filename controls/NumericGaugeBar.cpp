@@ -207,17 +207,10 @@ void TNumericGaugeBar::SetColorBackground(const QColor& color)
     update();
 }
 
-// The table follows the gauge's width, so every pixel of the track stays one
-// step of the scale after the window lays the control out. Only the handle
-// moves: the value and the text stay, and nothing is reported.
-void TNumericGaugeBar::resizeEvent(QResizeEvent*)
-{
-    const int oldWidth = FGauge->width();
-    PlaceChildren();
-    if (FGauge->width() == oldWidth) return;
-    RebuildTable();
-    FGauge->SetPosition(Scale.NearestPosition(FValue));
-}
+// The scale is built at construction and by the writes of the range and the
+// modes only: a resized gauge keeps its range and table, and its track maps
+// the same positions onto the new width.
+void TNumericGaugeBar::resizeEvent(QResizeEvent*) { PlaceChildren(); }
 
 void TNumericGaugeBar::paintEvent(QPaintEvent*)
 {

@@ -6,7 +6,7 @@ void TCentrePath::Clear()
 {
     stepDirs_.clear();
     samples_.clear();
-    hasLastPoint_ = false;
+    lastPoint_ = NoPointYet;
     tooLong_ = false;
 }
 
@@ -28,10 +28,11 @@ void TCentrePath::SetBezier(const TPoint& p0, const TPoint& p1, const TPoint& p2
 
 void TCentrePath::AddPoint(const TPoint& p)
 {
-    // "No point yet" is a flag of its own: a real curve point at (-1, -1)
-    // must not restart the chain and drop the segment that ends there.
+    // A curve point at (-1, -1) restarts the chain there, without steps: the
+    // value stands for "no point yet", and strokes recorded in drawings and
+    // projects were traced that way.
     if (tooLong_) return;
-    if (hasLastPoint_) {
+    if (lastPoint_ != NoPointYet) {
         const int64_t d = std::llabs(int64_t(p.X) - lastPoint_.X) + std::llabs(int64_t(p.Y) - lastPoint_.Y);
         if (int64_t(stepDirs_.size()) + d > MaxLength) {
             stepDirs_.clear();
@@ -41,7 +42,6 @@ void TCentrePath::AddPoint(const TPoint& p)
         if (d > 0) stepDirs_.insert(stepDirs_.end(), static_cast<size_t>(d), DirectionBetween(lastPoint_, p));
     }
     lastPoint_ = p;
-    hasLastPoint_ = true;
 }
 
 void TCentrePath::AddSample(const TPoint& p, const TSinglePoint& sp)

@@ -23,6 +23,9 @@ public:
     // Steers the turtle before step I of a walk that does not follow StepDirs.
     using TSteer = std::function<void(int32_t i, TTurtle& turtle)>;
 
+    // The last curve point that stands for "none yet".
+    static constexpr TPoint NoPointYet{-1, -1};
+
     // No steps, no samples, no curve point yet.
     void Clear();
     // N steps of direction 0 (none for N <= 0); the samples are kept.
@@ -36,7 +39,8 @@ public:
     // Manhattan length of the eight pieces' control polygons, each segment
     // walked in its own direction. Only the points' differences count.
     void SetBezier(const TPoint& p0, const TPoint& p1, const TPoint& p2, const TPoint& p3);
-    // Extends the path from the last curve point to P.
+    // Extends the path from the last curve point to P; when the last point
+    // is NoPointYet, P only becomes the last point.
     void AddPoint(const TPoint& p);
 
     // Walks Length steps from (0, 0), the turtle's Direction written from
@@ -60,7 +64,6 @@ private:
 
     std::vector<TByteDirection> stepDirs_;
     std::vector<TLineSample> samples_;
-    bool hasLastPoint_ = false;
     bool tooLong_ = false;  // the curve ran past MaxLength: the path stays empty
-    TPoint lastPoint_;
+    TPoint lastPoint_{0, 0};
 };

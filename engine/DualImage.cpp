@@ -42,14 +42,6 @@ private:
     bool& modified_;
 };
 
-// The stroke length of one placement: L + Random(L div 10) - L div 20, in
-// 64 bits so that an absurd length from a style file cannot wrap round.
-int32_t JitteredLength(int32_t length)
-{
-    const int64_t n = int64_t(length) + Random(length / 10) - length / 20;
-    return static_cast<int32_t>(std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 } // namespace
 
 // --- Creation -------------------------------------------------------------
@@ -380,11 +372,12 @@ TColor32 TDualImage::StrokeColor(TColor32 sampled)
                     mix(GreenComponent(gradientTo_), GreenComponent(gradientFrom_)),
                     mix(BlueComponent(gradientTo_), BlueComponent(gradientFrom_)));
     }
-    // Varied whenever any of the six values is set: a negative shift alone
-    // (a slider pulled left) must act as well as a positive one.
+    // Varied when the six values add up to more than zero: with no variation
+    // in the style, shifts that add up to zero or less leave the colour (and
+    // the random draws) alone.
     const TGStyle& style = *style_;
-    if (style.GetHueVar() != 0 || style.GetSatVar() != 0 || style.GetLightVar() != 0 || hueVariation_ != 0 ||
-        saturationVariation_ != 0 || brightnessVariation_ != 0) {
+    const int32_t styleVariation = int32_t(style.GetHueVar()) + style.GetSatVar() + style.GetLightVar();
+    if (styleVariation + double(hueVariation_) + double(saturationVariation_) + double(brightnessVariation_) > 0.0) {
         JitterColorHSL(c, style.GetHueVar(), style.GetSatVar(), style.GetLightVar(), hueVariation_,
                        saturationVariation_, brightnessVariation_);
     }
@@ -457,11 +450,12 @@ void TDualImage::UndoToLastSnapshot()
 void TDualImage::PaintOverlay(TPositionedLayer& layer, TBitmap32& buffer)
 {
     const TFloatRect at = layer.GetAdjustedLocation();
+    // Map pixels are drawn one to one from the picture's corner, unscaled:
+    // the views that show the overlay show their pictures at scale 1.
     const int32_t ox = Round(at.Left), oy = Round(at.Top);
-    const double scale = sourceView_ ? sourceView_->EffectiveScale() : 1.0;
     const TBitmap32& map = *featureMap_;
-    auto viewX = [&](double x) { return Round(x * scale) + ox; };
-    auto viewY = [&](double y) { return Round(y * scale) + oy; };
+    auto viewX = [&](int32_t x) { return x + ox; };
+    auto viewY = [&](int32_t y) { return y + oy; };
     if (showDirections_) {
         for (int32_t x = 0; x < map.Width(); x += 10) {
             for (int32_t y = 0; y < map.Height(); y += 10) {
@@ -485,8 +479,7 @@ void TDualImage::PaintOverlay(TPositionedLayer& layer, TBitmap32& buffer)
 
 void TDualImage::PaintCursor(TBitmap32& buffer)
 {
-    const double scale = activeView_ ? activeView_->EffectiveScale() : 1.0;
-    const int32_t r = Round(radius_ * scale);
+    const int32_t r = radius_;
     const TPoint p = cursorPos_;
     if (cursorMode_ == cuCircle) {
         DrawDashedCircle(buffer, p, clWhite32, clBlack32, r);

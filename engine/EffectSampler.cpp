@@ -39,8 +39,8 @@ int32_t TEffectSampler::StrokeCount() const
     const int32_t gain = Round(style_.GetGain());
     if (style_.GetLength() <= 0 || gain <= 0) return 0;
     const int32_t n = StrokeCountFormula(style_.GetLength(), density_, gain);
-    const float perFifth = Single(double(style_.GetGain()) / 5.0);
-    return Round(Single(double(n) * perFifth));
+    // One expression, rounded once: no single-precision value in between.
+    return Round(double(n) * (double(style_.GetGain()) / 5.0));
 }
 
 void TEffectSampler::Run()
@@ -61,8 +61,7 @@ void TEffectSampler::StrokeAt(int32_t x, int32_t y)
     sampler.SetScale(scale_);
     sampler.SetPolyStep(style_.GetPolyStep());
     sampler.SetStart({x, y});
-    const int32_t length = style_.GetLength();
-    const int32_t steps = Random(length / 10) + length - length / 20;
+    const int32_t steps = JitteredLength(style_.GetLength());
     sampler.SetLength(steps);
     sampler.SetGain(style_.GetGain());
     sampler.SetScanWidth(style_.GetScanWidth());

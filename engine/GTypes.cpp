@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 // --- Colour ---------------------------------------------------------------
@@ -156,6 +157,12 @@ int32_t StrokeCountFormula(int32_t a, int32_t b, int32_t divisor)
     // |total| stays below 2^34, so even a divisor of -1 cannot overflow.
     const int64_t total = 3 * int64_t(a) + rounded;
     return static_cast<int32_t>(total / divisor);
+}
+
+int32_t JitteredLength(int32_t length)
+{
+    const int64_t n = int64_t(length) + Random(length / 10) - length / 20;
+    return static_cast<int32_t>(std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 uint8_t DirectionToByte(double y, double x)

@@ -62,6 +62,9 @@ float Distance(const TPoint& a, const TPoint& b);
 float ControlPolygonLength(const TBezier& b);
 // (3 * A + Round(400 * B / A)) div Divisor; 0 when A or Divisor is 0.
 int32_t StrokeCountFormula(int32_t a, int32_t b, int32_t divisor);
+// A stroke's length drawn around a style's Length L: L + Random(L div 10) -
+// L div 20, summed in 64 bits and saturated, so no length can wrap round.
+int32_t JitteredLength(int32_t length);
 // The halved angle of the vector (X, Y) as a direction byte, the full turn
 // mapping to 255. Computed in single precision.
 uint8_t DirectionToByte(double y, double x);

@@ -149,10 +149,11 @@ void TPattern::DrawFrame(int32_t index, bool clearFirst)
     if (bounds_.Right == bounds_.Left || bounds_.Bottom == bounds_.Top) return;
     if (clearFirst) bmp.Clear(FrameBackground);
 
-    // The curves keep their places in the design square, as the editor shows
-    // them: a frame picture is a small copy of the editing view.
+    // Every point is moved by the bounds' top-left corner (added, not
+    // taken away), then scaled from the design square to the bitmap.
     const double s = std::min(bmp.Width() / DesignSquare, bmp.Height() / DesignSquare);
     for (TBezier b : frame.Curves()) {
+        OffsetPoints(BezierPoints(b), {bounds_.Left, bounds_.Top});
         ScalePoints(BezierPoints(b), s);
         SubdivideBezier(b, [&bmp](const TBezier& q) {
             bmp.LineS(q.P0.X, q.P0.Y, q.P1.X, q.P1.Y, FrameInk);
@@ -173,8 +174,7 @@ std::unique_ptr<TBitmap32> TPattern::RenderAll(int32_t width, int32_t height)
     // rather than change its draw mode and filter.
     TBitmap32 source(preview);
     source.DrawMode = TDrawMode::dmOpaque;
-    // The smoothest resampling the bitmap layer offers (it has no spline filter).
-    source.StretchFilter = TStretchFilter::sfLinear;
+    source.StretchFilter = TStretchFilter::sfSpline;
     result->Draw(result->BoundsRect(), source.BoundsRect(), source);
     return result;
 }

@@ -80,7 +80,7 @@ public:
 
 private:
     void LoadFolder();
-    void LogLoadFailure(const std::string& fileName, const std::exception& e) const;
+    void LogLoadFailure(const std::exception& e) const;
     TPersistentObject* ObjectAt(int32_t index) const;
     TPersistentObject& RequireCurrent() const;
     void Remove(const TPersistentObject* obj);

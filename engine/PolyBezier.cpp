@@ -149,8 +149,7 @@ TBezier TPolyBezier::ToView(const TBezier& c) const { return {ToView(c.P0), ToVi
 
 TPoint TPolyBezier::ToView(const TPoint& p) const
 {
-    if (scale_ == 1.0) return {Saturate(int64_t(origin_.X) + p.X), Saturate(int64_t(origin_.Y) + p.Y)};
-    return {Saturate(int64_t(origin_.X) + Round64(p.X * scale_)), Saturate(int64_t(origin_.Y) + Round64(p.Y * scale_))};
+    return {Saturate(int64_t(origin_.X) + p.X), Saturate(int64_t(origin_.Y) + p.Y)};
 }
 
 bool TPolyBezier::Near(const TPoint& p, int32_t x, int32_t y) const
@@ -159,10 +158,9 @@ bool TPolyBezier::Near(const TPoint& p, int32_t x, int32_t y) const
     return std::llabs(int64_t(x) - v.X) + std::llabs(int64_t(y) - v.Y) < HitTolerance;
 }
 
-bool TPolyBezier::HitTest(const TPoint& origin, int32_t x, int32_t y, double scale)
+bool TPolyBezier::HitTest(const TPoint& origin, int32_t x, int32_t y)
 {
     origin_ = origin;
-    scale_ = scale > 0 && std::isfinite(scale) ? scale : 1.0;
     if (Near(startPoint_, x, y)) {
         selectedSegment_ = -1;
         selectedPoint_ = spStart;
@@ -256,11 +254,10 @@ void TPolyBezier::SetColor(TColor32 color)
 // The points handed below Draw are in view pixels (ToView), except the curve
 // coordinates that DrawCurveSegment and DrawBand are given.
 
-void TPolyBezier::Draw(const TPoint& origin, TBitmap32& target, double scale)
+void TPolyBezier::Draw(const TPoint& origin, TBitmap32& target)
 {
     target_ = &target;
     origin_ = origin;
-    scale_ = scale > 0 && std::isfinite(scale) ? scale : 1.0;
     tangentPhase_ = 0;
     for (int32_t i = 0; i < SegmentCount(); ++i) {
         const TPolyBezierSegment& s = segments_[static_cast<size_t>(i)];
@@ -360,7 +357,7 @@ void TPolyBezier::DrawBandCaps(const TBezier& c)
 {
     // Half circles that bulge away from the curve at both ends.
     // They are dashed white and black like the edges, so they show on any picture.
-    const double w = width_ * scale_;
+    const double w = width_;
     auto cap = [this, w](const TPoint& centre, const TPoint& away) {
         const double a = std::atan2(double(away.Y) - centre.Y, double(away.X) - centre.X);
         const std::vector<TFloatPoint> points = ArcPoints(centre, w, a + M_PI / 2, a + 3 * M_PI / 2);

@@ -69,8 +69,8 @@ public:
 
     // Selects the first point within HitTolerance (Manhattan distance, in view
     // pixels) of (X, Y): the start point first, then each segment's points in
-    // order. Points are placed as Draw places them, at Origin and Scale.
-    bool HitTest(const TPoint& origin, int32_t x, int32_t y, double scale = 1.0);
+    // order. Points are placed as Draw places them, at Origin.
+    bool HitTest(const TPoint& origin, int32_t x, int32_t y);
     // Moves the selected point to (X, Y) (curve coordinates); KeepStraight puts a
     // curve's control points on the midpoint of its chord. Without a valid
     // selection nothing changes and no event fires.
@@ -101,8 +101,8 @@ public:
     void SetHandleGlyph(const TBitmap32* glyph) { handleGlyph_ = glyph; }
     void SetOnChange(TNotifyEvent handler) { onChange_ = std::move(handler); }
 
-    // Draws into Target with every point at Origin + point * Scale.
-    void Draw(const TPoint& origin, TBitmap32& target, double scale = 1.0);
+    // Draws into Target with every point at Origin + point.
+    void Draw(const TPoint& origin, TBitmap32& target);
     const TPoint& Origin() const { return origin_; }
 
 private:
@@ -135,7 +135,6 @@ private:
     TColor32 color_ = 0;
     const TBitmap32* handleGlyph_ = nullptr;
     TPoint origin_;
-    double scale_ = 1.0;
     bool highlighted_ = false;
     float width_ = 1.0f;
     bool bandPiece_ = false;   // DrawPiece draws a band edge

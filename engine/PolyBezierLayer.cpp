@@ -101,16 +101,17 @@ void TPolyBezierLayer::SetImage(TImageView& image)
     image_ = &image;
 }
 
-double TPolyBezierLayer::PlaceOnView()
+// Curves are drawn and picked unscaled, offset to the bitmap's corner as the
+// view shows it: every view that holds curves shows its picture at scale 1.
+void TPolyBezierLayer::PlaceOnView()
 {
     const TFloatRect r = layer_->GetAdjustedLocation();
     origin_ = {Round(r.Left), Round(r.Top)};
-    return layer_->Scaled() ? image_->EffectiveScale() : 1.0;
 }
 
 void TPolyBezierLayer::LayerPaint(TBitmap32& buffer)
 {
-    const double scale = PlaceOnView();
+    PlaceOnView();
     // Painting recolours curves, which reports back through CurveChanged.
     struct TPaintingScope {
         bool& flag;
@@ -124,7 +125,7 @@ void TPolyBezierLayer::LayerPaint(TBitmap32& buffer)
         if (i >= Count()) break;
         TPolyBezier& curve = *curves_[static_cast<size_t>(i)];
         curve.SetHighlighted(i == selected_);
-        curve.Draw(origin_, buffer, scale);
+        curve.Draw(origin_, buffer);
     }
 }
 
@@ -134,11 +135,11 @@ void TPolyBezierLayer::LayerHitTest(int32_t x, int32_t y, bool& passed)
         passed = true;
         return;
     }
-    const double scale = PlaceOnView();
+    PlaceOnView();
     passed = false;
     // The oldest curve wins where curves overlap.
     for (int32_t i = 0; i < Count(); ++i) {
-        if (curves_[static_cast<size_t>(i)]->HitTest(origin_, x, y, scale)) {
+        if (curves_[static_cast<size_t>(i)]->HitTest(origin_, x, y)) {
             selected_ = i;
             passed = true;
             return;

@@ -66,8 +66,8 @@ private:
     void LayerPaint(TBitmap32& buffer);
     void CurveChanged();
     void RequestRepaint();
-    // Updates Origin and returns the scale that curve points are shown at.
-    double PlaceOnView();
+    // Updates Origin: the bitmap's corner in view pixels.
+    void PlaceOnView();
 
     bool locked_ = false;
     std::vector<std::unique_ptr<TPolyBezier>> curves_;

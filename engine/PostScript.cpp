@@ -23,7 +23,8 @@ std::string PostScriptNumber(double value)
     const double units = scaled - whole >= 0.5 ? whole + 1 : whole;
     const long long n = static_cast<long long>(units);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%s%lld.%04lld", (value < 0 && n != 0) ? "-" : "", n / 10000, n % 10000);
+    // A negative value keeps its sign even when its four decimals are zeros.
+    std::snprintf(buf, sizeof buf, "%s%lld.%04lld", value < 0 ? "-" : "", n / 10000, n % 10000);
     return buf;
 }
 

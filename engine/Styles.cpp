@@ -6,9 +6,12 @@
 #include "engine/StyleEnvironment.h"
 #include "engine/Utils.h"
 #include "gfx/Errors.h"
+#include "gfx/NumberText.h"
 #include "gfx/Rounding.h"
 #include "gfx/Stream.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -21,6 +24,44 @@ std::unique_ptr<TBitmap32>& SharedSampleMap()
 
 // Values outside a byte keep their low 8 bits, as a stored byte always did.
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
+
+// Far beyond what any drawing uses (the main window's gauges stop at a few
+// hundred): a file holding more is damaged or hostile, and drawing with it
+// would hold the program for minutes.
+constexpr int32_t MaxFileLength = 10000;
+constexpr double MaxFileGain = 1000.0;
+constexpr double MaxFileScanWidth = 1000.0;
+
+void CheckFileValue(const char* name, const std::string& text, double value, double max)
+{
+    std::string fault;
+    if (!std::isfinite(value))
+        fault = "is not a number";
+    else if (value < 0)
+        fault = text + " is negative";
+    else if (value > max)
+        fault = text + " is above " + FormatGeneral(max, 10);
+    if (!fault.empty()) throw EngineError(std::string("Invalid style file: ") + name + " " + fault);
+}
+
+void CheckFileValue(const char* name, int32_t value, double max)
+{
+    CheckFileValue(name, std::to_string(value), value, max);
+}
+
+void CheckFileValue(const char* name, float value, double max)
+{
+    CheckFileValue(name, FormatGeneral(value, 9), value, max);
+}
+
+// Refuses a parameter block that no editor can produce and no drawing can use.
+void CheckFileParams(const TStyleParams& p)
+{
+    CheckFileValue("PolyStep", p.PolyStep, std::numeric_limits<int32_t>::max());
+    CheckFileValue("Length", p.Length, MaxFileLength);
+    CheckFileValue("Gain", p.Gain, MaxFileGain);
+    CheckFileValue("ScanWidth", p.ScanWidth, MaxFileScanWidth);
+}
 
 } // namespace
 
@@ -74,15 +115,18 @@ void TGStyle::LoadFromStream(TStream& stream)
     stream.ReadBuffer(name.data(), static_cast<int64_t>(name.size()));
     TStyleParams params;
     params.Read(stream);
+    CheckFileParams(params);
+    // A stored preview of another size is not the program's own: it is
+    // drawn again from the parameters rather than decoded at any size.
     TBitmap32 preview;
-    LoadJPEGFromStream(preview, stream);
+    const bool previewKept = LoadJPEGOfSizeFromStream(preview, stream, PreviewWidth, PreviewHeight);
 
     SetName(name);
     params_ = params;
     saved_ = params;
     staged_.reset();
-    preview_ = std::move(preview);
-    previewDirty_ = false;
+    if (previewKept) preview_ = std::move(preview);
+    previewDirty_ = !previewKept;
     SetModified(false);
 }
 

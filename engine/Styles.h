@@ -45,12 +45,15 @@ public:
     const TPersistentClass& Class() const override { return StyleClass(); }
 
     // The default parameters, not modified, preview out of date; the saved
-    // copy holds the defaults too, so a reset never meets zeros.
+    // copy is all zero until the first commit, load or save.
     TGStyle();
 
     // Name (signed 32-bit length, one byte per character), the parameter
     // block, then the preview as a JPEG to the end of the stream. A damaged
-    // file raises and leaves the style as it was.
+    // file raises and leaves the style as it was; so does a block with a
+    // value no drawing can use (not finite, negative, Length above 10000,
+    // Gain or ScanWidth above 1000), named in the message. A stored preview
+    // that is not 235 x 116 is not decoded: it is drawn again when asked for.
     void LoadFromStream(TStream& stream) override;
     // Brings the preview up to date and writes the same layout.
     void SaveToStream(TStream& stream) override;
@@ -112,13 +115,18 @@ public:
     static void FreeSampleMap();
 
 private:
+    static constexpr TStyleParams ZeroParams()
+    {
+        return {.PolyStep = 0, .Length = 0, .Gain = 0, .ScanWidth = 0, .StopOnBorders = 0, .BorderLimit = 0,
+                .Alpha = 0, .SatVar = 0, .HueVar = 0, .LightVar = 0, .Unused = {0, 0}, .Stroke = 0};
+    }
     void Changed();
     template <class T> void Store(T& field, T value);
     void SettleSave();
 
     TStyleParams params_;
     TBitmap32 preview_;
-    TStyleParams saved_;
+    TStyleParams saved_ = ZeroParams();
     // Written by SaveToStream; becomes the saved copy once the save has
     // completed (see SettleSave).
     std::optional<TStyleParams> staged_;

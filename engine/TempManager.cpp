@@ -116,8 +116,9 @@ void TTempManager::LoadList()
 
 void TTempManager::SaveList() const
 {
+    // One name a line, each ended as the platform's string lists end theirs.
     std::string text;
-    for (const std::string& name : files_) text += name + "\n";
+    for (const std::string& name : files_) text += name + "\r\n";
     TFileStream file(logName_, TFileStream::Mode::Create);
     file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
     file.Close();

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSize>
 
 #include <algorithm>
 #include <cctype>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/vfs.h>
 #include <thread>
 #include <unistd.h>
@@ -48,10 +50,57 @@ void ReadBeziers(TStream& stream, std::span<TBezier> beziers)
 
 // --- JPEG ---------------------------------------------------------------------
 
-void LoadJPEGFromStream(TBitmap32& dest, TStream& stream)
+namespace {
+
+// The picture size that a JPEG's frame header declares, read from the
+// marker segments without decoding anything; none when no frame header comes
+// before the scan data. Stray bytes between segments are passed over, as the
+// decoder passes them over.
+std::optional<QSize> DeclaredJPEGSize(const QByteArray& bytes)
+{
+    const auto at = [&](qsizetype i) { return static_cast<uint8_t>(bytes[i]); };
+    const qsizetype n = bytes.size();
+    if (n < 4 || at(0) != 0xFF || at(1) != 0xD8) return std::nullopt;
+    qsizetype i = 2;
+    while (i + 3 < n) {
+        if (at(i) != 0xFF) {
+            ++i;
+            continue;
+        }
+        const uint8_t marker = at(i + 1);
+        if (marker == 0xFF) {  // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no segment
+            i += 2;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9) return std::nullopt;  // scan or end before any frame
+        const qsizetype length = at(i + 2) << 8 | at(i + 3);
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (length < 7 || i + 8 >= n) return std::nullopt;
+            return QSize(at(i + 7) << 8 | at(i + 8), at(i + 5) << 8 | at(i + 6));
+        }
+        if (length < 2) return std::nullopt;
+        i += 2 + length;
+    }
+    return std::nullopt;
+}
+
+// Decodes the rest of the stream; with an expected size, only a picture that
+// declares exactly that size is decoded, so that a few bytes of header
+// cannot make the decoder allocate whatever they claim.
+bool LoadJPEG(TBitmap32& dest, TStream& stream, const std::optional<QSize>& expected)
 {
     QByteArray bytes(static_cast<qsizetype>(std::max<int64_t>(stream.Remaining(), 0)), Qt::Uninitialized);
     stream.ReadBuffer(bytes.data(), bytes.size());
+    if (expected) {
+        const std::optional<QSize> declared = DeclaredJPEGSize(bytes);
+        if (!declared) throw EngineError("JPEG error: no picture size before the image data");
+        if (*declared != *expected) return false;
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "jpeg");
@@ -61,6 +110,16 @@ void LoadJPEGFromStream(TBitmap32& dest, TStream& stream)
     const TBitmap32 decoded = TBitmap32::FromImage(image);
     dest.SetSize(decoded.Width(), decoded.Height());
     std::copy_n(decoded.Bits(), static_cast<size_t>(decoded.Width()) * decoded.Height(), dest.Bits());
+    return true;
+}
+
+} // namespace
+
+void LoadJPEGFromStream(TBitmap32& dest, TStream& stream) { LoadJPEG(dest, stream, std::nullopt); }
+
+bool LoadJPEGOfSizeFromStream(TBitmap32& dest, TStream& stream, int32_t width, int32_t height)
+{
+    return LoadJPEG(dest, stream, QSize(width, height));
 }
 
 void SaveJPEGToStream(const TBitmap32& src, TStream& stream, int quality)
@@ -266,14 +325,8 @@ void AppendLog(const std::string& fileName, const std::string& line)
             throw EngineError("Cannot open \"" + fileName + "\". " + std::strerror(errno));
         std::this_thread::sleep_for(LogRetryPause);
     }
-    WriteAll(fd, line + "\n", fileName);
+    WriteAll(fd, line + "\r\n", fileName);
     if (::close(fd) != 0) throw EngineError("Cannot write \"" + fileName + "\". " + std::strerror(errno));
 }
 
-void LogException(const std::string& programFolder, const std::string& what, const std::exception& e)
-{
-    std::string line = what + ": " + e.what();
-    // One line per failure, whatever the message holds.
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    AppendLog(programFolder + LogFileName, line);
-}
+void LogException(const std::exception& e) { AppendLog(LogFileName, e.what()); }

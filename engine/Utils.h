@@ -30,6 +30,11 @@ void ReadBeziers(TStream& stream, std::span<TBezier> beziers);
 // Dest (size and pixels; alpha 255). Data that is not a JPEG image raises
 // EngineError and leaves Dest as it was.
 void LoadJPEGFromStream(TBitmap32& dest, TStream& stream);
+// The same for a picture whose size is known in advance: the size is read
+// from the JPEG header first, and a picture of any other size is passed over
+// undecoded (the stream is still consumed, Dest is left as it was) with the
+// answer false. A header that cannot be read raises as a failed decode does.
+bool LoadJPEGOfSizeFromStream(TBitmap32& dest, TStream& stream, int32_t width, int32_t height);
 // Encodes Src (alpha ignored) as a baseline colour JPEG of the given quality
 // (1 to 100) at the stream's position.
 void SaveJPEGToStream(const TBitmap32& src, TStream& stream, int quality);
@@ -70,16 +75,13 @@ std::string FormatByteSize(int64_t size);
 
 // --- Log --------------------------------------------------------------------
 
-// The log of files that failed to load. It lies in the program folder, beside
-// the style, pattern and brush files it reports on and the program's other
-// files, rather than in the current folder: started from a desktop menu, the
-// program runs in the user's home folder, where a stray log would be far from
-// the files it concerns, and started from a terminal it would leave one log
-// wherever the user happened to be.
+// The log of files that failed to load: a bare name, so it lies in the
+// process's current directory, not in the program folder.
 inline constexpr const char* LogFileName = "ocra.log";
 
-// Appends Line and a line end to FileName, creating the file when missing.
-// A file that cannot be opened is tried a few times; then EngineError.
+// Appends Line and a carriage return, line feed to FileName, creating the
+// file when missing. A file that cannot be opened is tried a few times; then
+// EngineError.
 void AppendLog(const std::string& fileName, const std::string& line);
-// Appends "<what>: <message>" as one line to the program folder's log.
-void LogException(const std::string& programFolder, const std::string& what, const std::exception& e);
+// Appends the exception's message, as it stands, as one line to the log.
+void LogException(const std::exception& e);

@@ -18,7 +18,7 @@ enum class TDrawMode { dmOpaque, dmBlend };
 // How a stretched bitmap is sampled: nearest pixel, bilinear, or the
 // Mitchell cubic, which also averages every covered pixel when shrinking
 // (for previews and thumbnails of fine strokes).
-enum class TStretchFilter { sfNearest, sfLinear, sfMitchell };
+enum class TStretchFilter { sfNearest, sfLinear, sfMitchell, sfSpline };
 enum class TPolyFillMode { pfAlternate, pfWinding };
 
 class TBitmap32 {
@@ -111,9 +111,10 @@ private:
     {
         dst = from.DrawMode == TDrawMode::dmOpaque ? src : BlendColor(src, dst, from.MasterAlpha);
     }
-    // The Mitchell stretch of srcRect onto dstRect, over the destination
-    // pixels in `clip` (dstRect already clipped to this bitmap).
-    void DrawMitchell(const TRect& dstRect, const TRect& srcRect, const TBitmap32& src, const TRect& clip);
+    // The Mitchell or spline stretch (src's StretchFilter) of srcRect onto
+    // dstRect, over the destination pixels in `clip` (dstRect already
+    // clipped to this bitmap).
+    void DrawCubic(const TRect& dstRect, const TRect& srcRect, const TBitmap32& src, const TRect& clip);
 
     int32_t width_ = 0, height_ = 0;
     std::vector<TColor32> pixels_;

@@ -239,10 +239,10 @@ void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, const TBitmap32
     const int64_t top = std::max<int64_t>(dstRect.Top, 0), bottom = std::min<int64_t>(dstRect.Bottom, height_);
     if (left >= right || top >= bottom) return;
 
-    if (src.StretchFilter == TStretchFilter::sfMitchell) {
-        DrawMitchell(dstRect, srcRect, src,
-                     Rect(static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
-                          static_cast<int32_t>(bottom)));
+    if (src.StretchFilter == TStretchFilter::sfMitchell || src.StretchFilter == TStretchFilter::sfSpline) {
+        DrawCubic(dstRect, srcRect, src,
+                  Rect(static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
+                       static_cast<int32_t>(bottom)));
         return;
     }
     if (src.StretchFilter == TStretchFilter::sfLinear) {

@@ -1,5 +1,7 @@
-// The Mitchell stretch of TBitmap32: a cubic kernel (Mitchell-Netravali with
-// B = C = 1/3) that keeps edges crisp without the ringing of sharper cubics.
+// The cubic stretches of TBitmap32: Mitchell (Mitchell-Netravali with
+// B = C = 1/3), which keeps edges crisp without the ringing of sharper
+// cubics, and the spline (the cubic B-spline, B = 1, C = 0), smoother still
+// and never overshooting.
 // When shrinking, the kernel widens with the scale so that every source pixel
 // contributes: fine hatching turns into the grey it looks like instead of
 // aliasing into stripes, which nearest and bilinear sampling cannot avoid.
@@ -19,9 +21,13 @@ constexpr int WeightBits = 14;
 constexpr int32_t WeightOne = 1 << WeightBits;
 constexpr int ResultShift = 2 * WeightBits;
 
-double MitchellKernel(double x)
+struct TCubic {
+    double B, C;
+};
+
+double CubicKernel(double x, const TCubic& k)
 {
-    constexpr double B = 1.0 / 3.0, C = 1.0 / 3.0;
+    const double B = k.B, C = k.C;
     x = std::fabs(x);
     if (x < 1) return ((12 - 9 * B - 6 * C) * x * x * x + (-18 + 12 * B + 6 * C) * x * x + (6 - 2 * B)) / 6;
     if (x < 2)
@@ -64,8 +70,8 @@ void AppendWeights(TKernelAxis& axis, const std::vector<double>& w, int64_t firs
 // source position (d + 0.5) * scale - 0.5. Near the source's edges the
 // kernel is cut off there and the remaining weights are scaled back up to
 // one, which also bounds the work for rectangles reaching far outside.
-TKernelAxis MitchellAxis(int64_t lo, int64_t hi, int64_t dstStart, int64_t dstSize, int64_t srcStart,
-                         int64_t srcSize, int64_t srcLimit)
+TKernelAxis CubicAxis(const TCubic& kernel, int64_t lo, int64_t hi, int64_t dstStart, int64_t dstSize,
+                      int64_t srcStart, int64_t srcSize, int64_t srcLimit)
 {
     TKernelAxis axis;
     axis.MinIndex = static_cast<int32_t>(std::max<int64_t>(srcLimit - 1, 0));
@@ -89,7 +95,7 @@ TKernelAxis MitchellAxis(int64_t lo, int64_t hi, int64_t dstStart, int64_t dstSi
         const int64_t i1 = std::min<int64_t>(srcStart + static_cast<int64_t>(std::floor(u + support)), last);
         w.clear();
         for (int64_t i = i0; i <= i1; ++i)
-            w.push_back(MitchellKernel((static_cast<double>(i - srcStart) - u) / widen));
+            w.push_back(CubicKernel((static_cast<double>(i - srcStart) - u) / widen, kernel));
         AppendWeights(axis, w, i0);
         axis.Count.push_back(static_cast<int32_t>(w.size()));
     }
@@ -106,12 +112,13 @@ inline uint32_t ToByte(int64_t acc)
 
 } // namespace
 
-void TBitmap32::DrawMitchell(const TRect& dstRect, const TRect& srcRect, const TBitmap32& src, const TRect& clip)
+void TBitmap32::DrawCubic(const TRect& dstRect, const TRect& srcRect, const TBitmap32& src, const TRect& clip)
 {
-    const TKernelAxis cols = MitchellAxis(clip.Left, clip.Right, dstRect.Left, int64_t(dstRect.Right) - dstRect.Left,
-                                          srcRect.Left, int64_t(srcRect.Right) - srcRect.Left, src.Width());
-    const TKernelAxis rows = MitchellAxis(clip.Top, clip.Bottom, dstRect.Top, int64_t(dstRect.Bottom) - dstRect.Top,
-                                          srcRect.Top, int64_t(srcRect.Bottom) - srcRect.Top, src.Height());
+    const TCubic kernel = src.StretchFilter == TStretchFilter::sfSpline ? TCubic{1.0, 0.0} : TCubic{1.0 / 3.0, 1.0 / 3.0};
+    const TKernelAxis cols = CubicAxis(kernel, clip.Left, clip.Right, dstRect.Left, int64_t(dstRect.Right) - dstRect.Left,
+                                       srcRect.Left, int64_t(srcRect.Right) - srcRect.Left, src.Width());
+    const TKernelAxis rows = CubicAxis(kernel, clip.Top, clip.Bottom, dstRect.Top, int64_t(dstRect.Bottom) - dstRect.Top,
+                                       srcRect.Top, int64_t(srcRect.Bottom) - srcRect.Top, src.Height());
     if (cols.MaxIndex < cols.MinIndex) return;
     // One source band at a time: the columns this row needs, filtered
     // vertically, four channels each (alpha too: pixels are not premultiplied).

@@ -1,13 +1,13 @@
 #include "app/dialogs/AboutBox.h"
 
+#include "app/dialogs/GuardedHandler.h"
+#include "app/dialogs/ScreenCentre.h"
 #include "app/dialogs/SecretPanel.h"
 #include "app/dialogs/VigenereCipher.h"
 #include "controls/InfoLabel.h"
-#include "app/dialogs/GuardedHandler.h"
 
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -108,8 +108,6 @@ TFormAbout::TFormAbout(const QImage& splash, QWidget* parent,
     btAccept->setGeometry(FormWidth - 75 - 12, FormHeight - 25 - 12, 75, 25);
     btAccept->setDefault(true);
     connect(btAccept, &QPushButton::clicked, this, &QDialog::accept);
-
-    if (QScreen* screen = this->screen()) move(screen->geometry().center() - rect().center());
 }
 
 TFormAbout::~TFormAbout() = default;
@@ -117,6 +115,7 @@ TFormAbout::~TFormAbout() = default;
 void TFormAbout::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    CentreOnScreen(*this);
     GuardedHandler("About box", [&] {
         const TMemoryFigures figures = ReadMemory ? ReadMemory() : TMemoryFigures{};
         lblTotal_->setText(TotalMemoryText(figures));

@@ -1,7 +1,7 @@
 #include "app/dialogs/ApplyAllDialog.h"
 
 #include "app/dialogs/GradientBar.h"
-#include "app/dialogs/GuardedCall.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/ScreenCentre.h"
 #include "gfx/Rounding.h"
 
@@ -53,8 +53,8 @@ TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
     progBar_->SetRange(0, 100);
 
     connect(seNumSteps_, &QSpinBox::valueChanged, this, [this](int value) { Steps_ = value; });
-    connect(btOk_, &QPushButton::clicked, this, [this] { GuardedCall([this] { btOkClick(); }); });
-    connect(btCancel_, &QPushButton::clicked, this, [this] { GuardedCall([this] { btCancelClick(); }); });
+    connect(btOk_, &QPushButton::clicked, this, [this] { GuardedHandler("Apply dialog", [this] { btOkClick(); }); });
+    connect(btCancel_, &QPushButton::clicked, this, [this] { GuardedHandler("Apply dialog", [this] { btCancelClick(); }); });
 
     SetRunning(false);
     SetSteps(5000);
@@ -112,7 +112,7 @@ void TFApplyAll::UpdateDisplay()
 
 void TFApplyAll::ShowModal() { exec(); }
 
-void TFApplyAll::reject() { GuardedCall([this] { btCancelClick(); }); }
+void TFApplyAll::reject() { GuardedHandler("Apply dialog", [this] { btCancelClick(); }); }
 
 void TFApplyAll::btOkClick() { SetRunning(!Running_); }
 
@@ -140,5 +140,5 @@ void TFApplyAll::showEvent(QShowEvent* event)
 void TFApplyAll::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    GuardedCall([this] { SetRunning(false); });
+    GuardedHandler("Apply dialog", [this] { SetRunning(false); });
 }

@@ -1,21 +1,10 @@
-// Runs a window's event handler so that nothing it raises crosses Qt's event
-// dispatch: a silent abort ends it quietly, any other error is logged with
-// the name of the window.
+// Runs a handler that Qt's event dispatch calls, so that no exception crosses
+// it. The program drops every error that reaches its message loop without a
+// message or a log entry: whoever had to tell the user has done so before
+// raising, and a silent abort is meant to end the event quietly. `where`
+// names the handler in a debug build's trace.
 #pragma once
 
-#include "gfx/Errors.h"
+#include <functional>
 
-#include <QtDebug>
-
-#include <exception>
-
-template <typename F>
-void GuardedHandler(const char* window, F&& handler)
-{
-    try {
-        handler();
-    } catch (const SilentAbort&) {
-    } catch (const std::exception& e) {
-        qWarning("%s: %s", window, e.what());
-    }
-}
+void GuardedHandler(const char* where, const std::function<void()>& handler) noexcept;

@@ -1,17 +1,16 @@
 #include "app/dialogs/HelpWindow.h"
 
-#include "app/dialogs/LinkLabel.h"
 #include "app/dialogs/GuardedHandler.h"
+#include "app/dialogs/LinkLabel.h"
+#include "app/dialogs/ScreenCentre.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QProcess>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
@@ -37,16 +36,19 @@ QLabel* Separator(QWidget* parent)
     return label;
 }
 
+// A folder name ready to take a file name: with a trailing "/" unless empty.
+QString FolderPath(const std::string& folder)
+{
+    QString path = QString::fromStdString(folder);
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+    return path;
+}
+
 bool IsPageFile(const QString& file) { return !file.isEmpty() && QFileInfo(file).isFile(); }
 
 } // namespace
 
-QString HelpFolder(const std::string& programFolder)
-{
-    QString folder = QString::fromStdString(programFolder);
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-    return folder + QStringLiteral("Help/");
-}
+QString HelpFolder(const std::string& programFolder) { return FolderPath(programFolder) + QStringLiteral("Help/"); }
 
 QString HelpTopicPath(const std::string& programFolder, const QString& topic)
 {
@@ -76,9 +78,7 @@ TDesktopOpener TDesktopOpener::System()
 
 bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
 {
-    QString folder = QString::fromStdString(programFolder);
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-    const QString manual = folder + ManualFileName;
+    const QString manual = FolderPath(programFolder) + ManualFileName;
     if (QFileInfo(manual).isFile() && desktop.HasHandler(manual) && desktop.Open(QUrl::fromLocalFile(manual)))
         return true;
     const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
@@ -152,10 +152,7 @@ void TFHlpWnd::ShowHelp(const QString& topic)
     // A borderless window cannot be moved by the user: the first showing
     // puts it in the middle of the main window (or of the screen).
     if (!placed_) {
-        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-        const QRect area = owner ? owner->frameGeometry() : screen ? screen->availableGeometry() : QRect();
-        if (area.isValid()) move(area.center() - rect().center());
+        CentreOnOwner(*this, parentWidget() ? parentWidget()->window() : nullptr);
         placed_ = true;
     }
     show();

@@ -1,7 +1,7 @@
 #include "app/dialogs/ImageSizeDialog.h"
 
 #include "app/dialogs/DialogMath.h"
-#include "app/dialogs/GuardedCall.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/ScreenCentre.h"
 #include "app/dialogs/SpinClick.h"
 #include "controls/FloatSpinEdit.h"
@@ -131,16 +131,21 @@ void TFImgSizeDlg::BuildLayout()
 void TFImgSizeDlg::Attach()
 {
     for (TFloatEdit* edit : {seHorizInches_, seVertInches_}) {
-        edit->OnChange = [this](TFloatEdit* sender) { GuardedCall([&] { OnChange(sender); }); };
+        edit->OnChange = [this](TFloatEdit* sender) { GuardedHandler("Image size dialog", [&] { OnChange(sender); }); };
         edit->OnClick = edit->OnChange;
     }
     for (QSpinBox* edit : {seRes_, seHorizPixels_, seVertPixels_}) {
-        connect(edit, &QSpinBox::valueChanged, this, [this, edit] { GuardedCall([&] { OnChange(edit); }); });
+        connect(edit, &QSpinBox::valueChanged, this, [this, edit] { GuardedHandler("Image size dialog", [&] { OnChange(edit); }); });
         OnSpinTextClick(edit, [this, edit] { OnChange(edit); });
     }
-    connect(rbInches_, &QRadioButton::clicked, this, [this] { GuardedCall([this] { UnitsClick(UnitInches); }); });
-    connect(rbCentimeters_, &QRadioButton::clicked, this,
-            [this] { GuardedCall([this] { UnitsClick(UnitCentimeters); }); });
+    // A unit button reports a click only when it becomes the checked one: a
+    // click on the unit already chosen changes nothing.
+    connect(rbInches_, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) GuardedHandler("Image size dialog", [this] { UnitsClick(UnitInches); });
+    });
+    connect(rbCentimeters_, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) GuardedHandler("Image size dialog", [this] { UnitsClick(UnitCentimeters); });
+    });
 }
 
 void TFImgSizeDlg::SetWidth(int width)

@@ -1,7 +1,7 @@
 #include "app/dialogs/ResampleDialog.h"
 
 #include "app/dialogs/DialogMath.h"
-#include "app/dialogs/GuardedCall.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/SpinClick.h"
 #include "engine/Dialogs.h"
 #include "gfx/Rounding.h"
@@ -68,8 +68,8 @@ TFResample::TFResample(QWidget* parent) : QDialog(parent)
     connect(btResample_, &QPushButton::clicked, this, &TFResample::accept);
     connect(btLeave_, &QPushButton::clicked, this, &TFResample::reject);
 
-    connect(seWidth_, &QSpinBox::valueChanged, this, [this] { GuardedCall([this] { OnChange(seWidth_); }); });
-    connect(seHeight_, &QSpinBox::valueChanged, this, [this] { GuardedCall([this] { OnChange(seHeight_); }); });
+    connect(seWidth_, &QSpinBox::valueChanged, this, [this] { GuardedHandler("Resample dialog", [this] { OnChange(seWidth_); }); });
+    connect(seHeight_, &QSpinBox::valueChanged, this, [this] { GuardedHandler("Resample dialog", [this] { OnChange(seHeight_); }); });
     OnSpinTextClick(seWidth_, [this] { OnChange(seWidth_); });
     OnSpinTextClick(seHeight_, [this] { OnChange(seHeight_); });
 }
@@ -104,7 +104,7 @@ void TFResample::OnChange(QSpinBox* sender)
 void TFResample::accept()
 {
     bool ok = false;
-    GuardedCall([&] {
+    GuardedHandler("Resample dialog", [&] {
         const std::vector<std::string> problems =
             ResampleProblems(ChosenWidth(), ChosenHeight(), OriginalWidth, OriginalHeight);
         for (const std::string& text : problems) Dialogs().ShowMessage("Error", text, TMessageKind::Error);

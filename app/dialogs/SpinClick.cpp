@@ -1,6 +1,6 @@
 #include "app/dialogs/SpinClick.h"
 
-#include "app/dialogs/GuardedCall.h"
+#include "app/dialogs/GuardedHandler.h"
 
 #include <QAbstractSpinBox>
 #include <QLineEdit>
@@ -17,7 +17,7 @@ protected:
     {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            GuardedCall(handler_);
+            GuardedHandler("Spin box", handler_);
         return QObject::eventFilter(watched, event);
     }
 

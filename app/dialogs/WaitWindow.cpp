@@ -1,14 +1,13 @@
 #include "app/dialogs/WaitWindow.h"
 
 #include "app/dialogs/GradientBar.h"
+#include "app/dialogs/ScreenCentre.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -122,7 +121,7 @@ void TFWait::Start(int min, int max)
     if (NestLevel_ <= 0) {
         if (mainWindow_) mainWindow_->setEnabled(false);
         if (!isVisible()) {
-            CentreOnMainWindow();
+            CentreOnOwner(*this, mainWindow_);
             show();
         }
     }
@@ -159,8 +158,13 @@ void TFWait::Finish()
     // must still bring the main window back.
     NestLevel_ = std::max(0, NestLevel_ - 1);
     if (NestLevel_ > 0) return;
+    // Hiding the active window leaves the activation to the desktop, which
+    // may hand it elsewhere: the main window takes it back, with its
+    // keyboard shortcuts.
+    const bool wasActive = isActiveWindow();
     if (mainWindow_) mainWindow_->setEnabled(true);
     hide();
+    if (wasActive && mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();
 }
 
 int64_t TFWait::BarPosition() const { return progBar_->Position(); }
@@ -175,16 +179,6 @@ void TFWait::ShowNow()
 void TFWait::Pump()
 {
     if (ProcessEvents) ProcessEvents();
-}
-
-void TFWait::CentreOnMainWindow()
-{
-    QRect area;
-    if (mainWindow_ && mainWindow_->isVisible())
-        area = mainWindow_->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid()) move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void TFWait::paintEvent(QPaintEvent*)

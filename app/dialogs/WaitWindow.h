@@ -64,7 +64,6 @@ protected:
 private:
     void ShowNow();
     void Pump();
-    void CentreOnMainWindow();
 
     QPointer<QWidget> mainWindow_;
     int NestLevel_ = 0;

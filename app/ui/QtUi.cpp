@@ -63,47 +63,46 @@ TFileDialogSpec OpenPictureDialogSpec()
     return spec;
 }
 
-TFileDialogSpec SaveImageDialogSpec()
+namespace {
+
+// A save dialog: it adds the suffix of the chosen filter to a bare name and
+// asks before overwriting.
+TFileDialogSpec SaveDialogSpec(const QStringList& filters, const QString& defaultSuffix)
 {
     TFileDialogSpec spec;
     spec.Caption = QStringLiteral("Save As");
-    spec.Filters << QStringLiteral("JPEG (*.jpg)") << QStringLiteral("BMP (*.bmp)") << QStringLiteral("TIFF (*.tif)");
-    spec.DefaultSuffix = QStringLiteral("jpg");
+    spec.Filters = filters;
+    spec.DefaultSuffix = defaultSuffix;
     spec.Save = true;
     spec.ConfirmOverwrite = true;
     return spec;
 }
 
+const QString ProjectFilter = QStringLiteral("Ocrastell Project (*.ovk)");
+
+} // namespace
+
+TFileDialogSpec SaveImageDialogSpec()
+{
+    return SaveDialogSpec({QStringLiteral("JPEG (*.jpg)"), QStringLiteral("BMP (*.bmp)"), QStringLiteral("TIFF (*.tif)")},
+                          QStringLiteral("jpg"));
+}
+
 TFileDialogSpec SavePostScriptDialogSpec()
 {
-    TFileDialogSpec spec;
-    spec.Caption = QStringLiteral("Save As");
-    spec.Filters << QStringLiteral("Postscript (*.ps)");
-    spec.DefaultSuffix = QStringLiteral("ps");
-    spec.Save = true;
-    spec.ConfirmOverwrite = true;
-    return spec;
+    return SaveDialogSpec({QStringLiteral("Postscript (*.ps)")}, QStringLiteral("ps"));
 }
 
 TFileDialogSpec OpenProjectDialogSpec()
 {
     TFileDialogSpec spec;
     spec.Caption = QStringLiteral("Open");
-    spec.Filters << QStringLiteral("Ocrastell Project (*.ovk)");
+    spec.Filters << ProjectFilter;
     spec.Size = QSize(563, 377);
     return spec;
 }
 
-TFileDialogSpec SaveProjectDialogSpec()
-{
-    TFileDialogSpec spec;
-    spec.Caption = QStringLiteral("Save As");
-    spec.Filters << QStringLiteral("Ocrastell Project (*.ovk)");
-    spec.DefaultSuffix = QStringLiteral("ovk");
-    spec.Save = true;
-    spec.ConfirmOverwrite = true;
-    return spec;
-}
+TFileDialogSpec SaveProjectDialogSpec() { return SaveDialogSpec({ProjectFilter}, QStringLiteral("ovk")); }
 
 void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSpec& spec)
 {

@@ -3,7 +3,7 @@
 #include "app/windows/ColorShape.h"
 #include "app/windows/EyedropperCursor.h"
 #include "app/windows/GaugeLook.h"
-#include "app/windows/Guarded.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "controls/HandlerGuard.h"
 #include "controls/NumericGaugeBar.h"
 #include "controls/SimpleColorSelector.h"
@@ -141,9 +141,9 @@ QWidget* TColorPanel::BuildFixedPage(QWidget* area)
     ColorSelectorFixed->setGeometry(2, 0, 150, 73);
     ColorSelectorFixed->SetMapCursor(EyedropperCursor());
     shapeBack = new TColorShape(TColorShape::TShapeKind::Rectangle, 20, Qt::black, page);
-    shapeBack->move(2, 74);
+    shapeBack->move(0, 74);
     ShapeFore = new TColorShape(TColorShape::TShapeKind::Rectangle, 20, Qt::black, page);
-    ShapeFore->move(10, 80);
+    ShapeFore->move(8, 80);
     Label("Current Color", page, 40, 82);
     return page;
 }
@@ -167,18 +167,18 @@ void TColorPanel::WireHandlers()
     auto onClick = [context](QAbstractButton* button, const char* where, void (TColorPanel::*handler)(),
                              TColorPanel* self) {
         QObject::connect(button, &QAbstractButton::clicked, context,
-                         [self, where, handler] { Guarded(where, [&] { (self->*handler)(); }); });
+                         [self, where, handler] { GuardedHandler(where, [&] { (self->*handler)(); }); });
     };
     onClick(btnReset, "Reset colours", &TColorPanel::btnResetClick, this);
     onClick(btAutoColor, "Colour mode Auto", &TColorPanel::btAutoColorClick, this);
     onClick(btFixed, "Colour mode Fixed", &TColorPanel::btFixedClick, this);
     onClick(btVar, "Colour mode Variants", &TColorPanel::btVarClick, this);
-    ColorSelectorVar->OnSelectColor = [this] { Guarded("Variant colour", [this] { VarColorSelected(); }); };
-    ColorSelectorFixed->OnSelectColor = [this] { Guarded("Fixed colour", [this] { FixedColorSelected(); }); };
-    slidHue->OnChange = [this](TNumericGaugeBar*) { Guarded("Hue shift", [this] { slidHueChange(); }); };
-    slidSat->OnChange = [this](TNumericGaugeBar*) { Guarded("Saturation shift", [this] { slidSatChange(); }); };
+    ColorSelectorVar->OnSelectColor = [this] { GuardedHandler("Variant colour", [this] { VarColorSelected(); }); };
+    ColorSelectorFixed->OnSelectColor = [this] { GuardedHandler("Fixed colour", [this] { FixedColorSelected(); }); };
+    slidHue->OnChange = [this](TNumericGaugeBar*) { GuardedHandler("Hue shift", [this] { slidHueChange(); }); };
+    slidSat->OnChange = [this](TNumericGaugeBar*) { GuardedHandler("Saturation shift", [this] { slidSatChange(); }); };
     slidBright->OnChange = [this](TNumericGaugeBar*) {
-        Guarded("Brightness shift", [this] { slidBrightChange(); });
+        GuardedHandler("Brightness shift", [this] { slidBrightChange(); });
     };
 }
 

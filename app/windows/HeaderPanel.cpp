@@ -1,7 +1,7 @@
 #include "app/windows/HeaderPanel.h"
 
 #include "app/windows/GaugeLook.h"
-#include "app/windows/Guarded.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/windows/PanelButtonPictures.h"
 
 #include <QLabel>
@@ -11,8 +11,10 @@
 
 namespace {
 
+// The layout's two window colours: its own number, and the toolkit's named
+// "sky blue" ($F0CAA6: red 166, green 202, blue 240).
 const QColor GradientStart = WinColor(11559221);
-const QColor SkyBlue(166, 202, 240);
+const QColor SkyBlue = WinColor(0xF0CAA6);
 constexpr int ButtonSize = 18;
 
 } // namespace
@@ -36,13 +38,13 @@ THeaderPanel::THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWi
     close_ = HeaderButton(spec.CloseHint);
     close_->setIcon(PanelButtonPicture(TPanelButtonPicture::Close));
     QObject::connect(close_, &QToolButton::clicked, this, [this] {
-        if (OnClose) Guarded("Close panel", OnClose);
+        if (OnClose) GuardedHandler("Close panel", OnClose);
     });
     if (spec.Pinnable) {
         pin_ = HeaderButton("Fix the window");
         ShowPinned(false);
         QObject::connect(pin_, &QToolButton::clicked, this, [this] {
-            if (OnPin) Guarded("Pin panel", OnPin);
+            if (OnPin) GuardedHandler("Pin panel", OnPin);
         });
     }
     if (content_) {

@@ -1,7 +1,7 @@
 #include "app/windows/PanelManager.h"
 
 #include "app/windows/FloatingPanel.h"
-#include "app/windows/Guarded.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/windows/HeaderPanel.h"
 
 #include <QAbstractButton>
@@ -61,7 +61,7 @@ void TPanelManager::AddOpener(QWidget* opener, int tag)
     opener->setCursor(Qt::PointingHandCursor);
     if (button)
         connect(button, &QAbstractButton::clicked, this,
-                [this, tag] { Guarded("Open panel", [&] { ShowPanels(tag); }); });
+                [this, tag] { GuardedHandler("Open panel", [&] { ShowPanels(tag); }); });
     else
         opener->installEventFilter(this);
 }
@@ -157,7 +157,7 @@ void TPanelManager::ApplicationStateChanged(Qt::ApplicationState state)
 
 bool TPanelManager::eventFilter(QObject* watched, QEvent* event)
 {
-    Guarded("Floating panels", [&] {
+    GuardedHandler("Floating panels", [&] {
         switch (event->type()) {
         case QEvent::MouseMove:
             if (IsAutoHideArea(watched)) HideUnfixed();

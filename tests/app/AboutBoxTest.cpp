@@ -1,5 +1,6 @@
 // The about box: the memory labels read from the kernel's report, the author
 // line deciphered, the version labels, the panel scrolling only while shown.
+#include "app/GlobalConfig.h"
 #include "app/dialogs/AboutBox.h"
 #include "app/dialogs/MemoryFigures.h"
 #include "app/dialogs/SecretPanel.h"
@@ -32,6 +33,22 @@ std::unique_ptr<TExeInfo> KnownVersion()
     for (const auto& [name, value] : strings)
         block.Strings[QStringLiteral("\\StringFileInfo\\%1\\%2").arg(key, QLatin1String(name))] = QLatin1String(value);
     return std::make_unique<TExeInfo>(block);
+}
+
+// The largest step between neighbouring pixels of a row inside `area`, over
+// the three channels: glyphs and hatching make steps of a hundred and more,
+// a smooth sky or a plain strip a few at most.
+int LargestStep(const QImage& picture, const QRect& area)
+{
+    int largest = 0;
+    const QRect inside = area.intersected(picture.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x < inside.right(); ++x) {
+            const QRgb a = picture.pixel(x, y), b = picture.pixel(x + 1, y);
+            largest = std::max(largest, std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                                            std::abs(qBlue(a) - qBlue(b)));
+        }
+    return largest;
 }
 
 } // namespace
@@ -139,4 +156,20 @@ TEST(SecretPanel, LinesRiseThroughThePanelAndStartAgain)
     EXPECT_EQ(panel.Offset(), cycle - 1);
     panel.Step();
     EXPECT_EQ(panel.Offset(), 0);
+}
+
+TEST(AboutBox, EveryLabelSitsOnACalmPartOfTheSplash)
+{
+    // The box writes its name, description, author, memory figures and
+    // versions over the splash: the picture must not put text or hatching
+    // of its own under them.
+    TdmGlobalConfig config;
+    QImage splash;
+    config.LoadSplash(splash);
+    TFormAbout about(splash, nullptr, KnownVersion);
+    const QList<QLabel*> labels = about.findChildren<QLabel*>();
+    ASSERT_GE(labels.size(), 9);
+    for (const QLabel* label : labels)
+        EXPECT_LE(LargestStep(splash, label->geometry()), 12)
+            << label->text().toStdString() << " at " << label->x() << "," << label->y();
 }

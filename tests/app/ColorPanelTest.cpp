@@ -360,3 +360,33 @@ TEST_F(ColorPanelTest, BothMapsPickWithTheEyedropperAtItsTip)
         EXPECT_EQ(cursor.hotSpot(), QPoint(1, 30));
     }
 }
+
+TEST_F(ColorPanelTest, ThePagesHoldTheirControlsWhereTheLayoutPutsThem)
+{
+    struct Case {
+        const char* Name;
+        const QWidget* Widget;
+        QRect Expected; // in the page's (or the mode row's) coordinates
+    };
+    const Case cases[] = {
+        {"shapeBack", panel.shapeBack, {0, 74, 20, 20}},
+        {"ShapeFore", panel.ShapeFore, {8, 80, 20, 20}},
+        {"ColorSelectorVar size", panel.ColorSelectorVar, {panel.ColorSelectorVar->x(), 0, 150, 82}},
+        {"ColorSelectorFixed size", panel.ColorSelectorFixed, {panel.ColorSelectorFixed->x(), 0, 150, 73}},
+        {"slidHue size", panel.slidHue, {panel.slidHue->x(), panel.slidHue->y(), 135, 14}},
+        {"btnReset size", panel.btnReset, {panel.btnReset->x(), panel.btnReset->y(), 60, 18}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.Widget->geometry(), c.Expected) << c.Name;
+
+    // Round swatches of 14 pixels, 15 apart, left to right.
+    for (size_t i = 1; i < panel.Swatches.size(); ++i) {
+        EXPECT_EQ(panel.Swatches[i]->size(), QSize(14, 14));
+        EXPECT_EQ(panel.Swatches[i]->x() - panel.Swatches[i - 1]->x(), 15);
+        EXPECT_EQ(panel.Swatches[i]->y(), panel.Swatches[0]->y());
+    }
+    // "Auto", "Fixed", "Variants" left to right, 52 x 19, one pixel between.
+    const QAbstractButton* modes[] = {panel.btAutoColor, panel.btFixed, panel.btVar};
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(modes[i]->size(), QSize(52, 19));
+    EXPECT_EQ(panel.btFixed->x() - panel.btAutoColor->x(), 53);
+    EXPECT_EQ(panel.btVar->x() - panel.btFixed->x(), 53);
+}

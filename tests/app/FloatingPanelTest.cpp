@@ -82,3 +82,28 @@ TEST_F(FloatingPanelTest, APressOnAControlDoesNotDrag)
     EXPECT_EQ(host.pos(), QPoint(100, 120));
 }
 
+
+TEST_F(FloatingPanelTest, TheHeaderRunsFromTheLayoutsBlueToSkyBlueUnderAWhiteBoldCaption)
+{
+    THeaderPanel* panel = host.Panel();
+    const QImage look = panel->grab().toImage();
+    const int bottom = look.height() - 1;
+    struct Case {
+        int X;
+        QColor Expected;
+    };
+    // 11559221 is red 53, green 96, blue 176; sky blue is $F0CAA6.
+    for (const Case& c : {Case{0, QColor(53, 96, 176)}, Case{look.width() - 1, QColor(166, 202, 240)}}) {
+        const QColor got = look.pixelColor(c.X, bottom);
+        EXPECT_NEAR(got.red(), c.Expected.red(), 2) << c.X;
+        EXPECT_NEAR(got.green(), c.Expected.green(), 2) << c.X;
+        EXPECT_NEAR(got.blue(), c.Expected.blue(), 2) << c.X;
+    }
+    const QLabel* caption = panel->Caption();
+    EXPECT_EQ(caption->text(), "Stroke Settings");
+    EXPECT_EQ(caption->font().pixelSize(), 13);
+    EXPECT_TRUE(caption->font().bold());
+    EXPECT_EQ(caption->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_LE(caption->x(), 8);
+    EXPECT_LE(caption->y(), 4);
+}

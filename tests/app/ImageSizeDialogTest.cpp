@@ -163,6 +163,22 @@ TEST_F(ImageSizeFixture, CentimetresAreKeptBetweenShowingsAndTheResolutionStaysP
     EXPECT_EQ(Px(), 800);
 }
 
+TEST_F(ImageSizeFixture, AClickOnTheUnitAlreadyChosenChangesNothing)
+{
+    // A typed 3.004 in at 200 dpi makes 601 x 500 pixels; running the unit
+    // cascade again would write 3.01 in and make them 602 x 502.
+    ShowFor(600, 500, 200);
+    ASSERT_TRUE(dialog.rbInches()->isChecked());
+    Type(dialog.seHorizInches(), "3.004");
+    ASSERT_EQ(Px(), 601);
+    ASSERT_EQ(Py(), 500);
+    dialog.rbInches()->click();
+    EXPECT_EQ(Px(), 601);
+    EXPECT_EQ(Py(), 500);
+    EXPECT_DOUBLE_EQ(H(), 3.004);
+    EXPECT_DOUBLE_EQ(V(), 2.5);
+}
+
 TEST_F(ImageSizeFixture, SaveNeedsAtLeastOnePixelEachWay)
 {
     ShowFor(600, 500, 200);

@@ -169,3 +169,20 @@ TEST(WaitAnimation, FourDistinctFramesOfTheLayoutsSize)
         for (size_t j = 0; j < i; ++j) EXPECT_NE(frames[i], frames[j]) << i << " " << j;
     }
 }
+
+TEST_F(WaitFixture, TheMainWindowIsActiveAgainWhenTheLastRangeCloses)
+{
+    // Keyboard shortcuts reach the main window only while it is active: the
+    // progress window that took the activation hands it back when it goes.
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    wait.Start(0, 10);
+    wait.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wait));
+    wait.Start(0, 5);
+    wait.Finish();
+    EXPECT_TRUE(wait.isActiveWindow()); // an inner range leaves it up
+    wait.Finish();
+    EXPECT_FALSE(wait.isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&main, 1000));
+}

@@ -360,18 +360,28 @@ TEST_F(GaugeBarFixture, AClickBesideTheHandlePagesTowardIt)
     EXPECT_EQ(g->Position(), g->LargeChange());
 }
 
-TEST_F(GaugeBarFixture, ResizingRescalesTheGaugeWithoutTouchingTheValue)
+TEST_F(GaugeBarFixture, ResizingKeepsTheScaleUntilTheRangeIsWrittenAgain)
 {
+    const int built = bar.Gauge()->Max();
     bar.SetValue(50);
+    const int position = bar.Gauge()->Position();
     changes = 0;
     bar.resize(245, 14);
     QApplication::sendPostedEvents();
     Show();
-    EXPECT_EQ(bar.Gauge()->Max(), bar.Gauge()->width());
-    EXPECT_GT(bar.Gauge()->Max(), 150);
+    EXPECT_GT(bar.Gauge()->width(), built + 90);
+    EXPECT_EQ(bar.Gauge()->Max(), built);
+    EXPECT_EQ(bar.Gauge()->Position(), position);
     EXPECT_EQ(bar.Value(), 50.0f);
-    EXPECT_EQ(bar.Gauge()->Position(), TGaugeScale(bar.Gauge()->Max() + 1, 1, 100, false).NearestPosition(50));
     EXPECT_EQ(changes, 0);
+    // The old table still spans the whole range across the wider track.
+    Drag(bar.Gauge()->width());
+    EXPECT_EQ(bar.Gauge()->Position(), built);
+    EXPECT_EQ(bar.Value(), Single(TGaugeScale(built + 1, 1, 100, false).ValueAt(built)));
+    EXPECT_EQ(bar.Edit()->text(), "100");
+    // A write of the range builds the scale on the width of the moment.
+    bar.SetMaxValue(200);
+    EXPECT_EQ(bar.Gauge()->Max(), bar.Gauge()->width());
 }
 
 TEST_F(GaugeBarFixture, MouseEventsOfTheGaugeReachTheControlsHandlers)

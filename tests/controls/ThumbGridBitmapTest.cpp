@@ -163,6 +163,23 @@ TEST_F(ImageListViewer32Test, WritingTheColourItHasDoesNotRebuild)
     EXPECT_EQ(At(80, 45), qRgb(0, 255, 0));
 }
 
+TEST(ImageListViewer32, BeforeItsColoursAreWrittenBothAreTransparentBlack)
+{
+    TBitmap32List list;
+    list.Add(TBitmap32(20, 10, Strip(0)));
+    list.Add(TBitmap32(20, 10, Strip(1)));
+    TImageListViewer32 fresh;
+    fresh.resize(100, 100);
+    fresh.SetImageList(&list);
+    fresh.show();
+    EXPECT_EQ(fresh.Color(), QColor(0, 0, 0));
+    EXPECT_EQ(fresh.ColorSelected(), QColor(0, 0, 0));
+    // Opaque pictures still show; the selected one is highlighted down to black.
+    EXPECT_EQ(fresh.CanvasImage().pixel(2 + 2 + 20 + 5, 2 + 5), Rgb(Strip(1)));
+    EXPECT_EQ(fresh.CanvasImage().pixel(2 + 5, 2 + 5), qRgb(0, 0, 0));
+    EXPECT_EQ(fresh.CanvasImage().pixel(0, 0), qRgb(0, 0, 0));
+}
+
 TEST_F(ImageListViewer32Test, TakesTheFirstBitmapSizeOnlyWhenNoSizeIsSet)
 {
     TImageListViewer32 fresh;

@@ -56,15 +56,36 @@ TEST(CentrePathTest, SegmentsAreWalkedInTheirOwnDirections)
     EXPECT_EQ(path.Samples().size(), 8u);
 }
 
-TEST(CentrePathTest, CurvePointAtMinusOneIsAnOrdinaryPoint)
+TEST(CentrePathTest, CurvePointAtMinusOneRestartsTheChain)
 {
-    // (-1, -1) once stood for "no point yet"; a curve through it keeps the
-    // segments on both sides.
+    // (-1, -1) stands for "no point yet": a chain that reaches it starts
+    // again there, and the segment after it has no steps.
+    struct Case {
+        std::vector<TPoint> points;
+        std::vector<TByteDirection> steps;
+    };
+    const Case cases[] = {
+        {{{-4, -1}, {-1, -1}, {2, -1}}, {0, 0, 0}},
+        {{{-1, -1}, {-1, 3}}, {}},
+        {{{2, -1}, {-1, -1}, {-1, 5}, {3, 5}}, {128, 128, 128, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        TCentrePath path;
+        path.Clear();
+        for (const TPoint& p : c.points) path.AddPoint(p);
+        EXPECT_EQ(path.StepDirs(), c.steps) << c.points.size();
+    }
+}
+
+TEST(CentrePathTest, TracedCurveThroughMinusOneLosesItsFirstPiece)
+{
+    // A stroke that leaves its start up and to the left passes (-1, -1):
+    // the first piece ends there and is walked for nothing.
     TCentrePath path;
-    path.AddPoint({-4, -1});
-    path.AddPoint({-1, -1});
-    path.AddPoint({2, -1});
-    EXPECT_EQ(path.Length(), 6);
+    path.SetBezier({0, 0}, {-7, -5}, {-11, -14}, {-11, -26});
+    ASSERT_EQ(path.Length(), 35);
+    std::vector<TByteDirection> first(path.StepDirs().begin(), path.StepDirs().begin() + 9);
+    EXPECT_EQ(first, (std::vector<TByteDirection>{95, 95, 95, 95, 95, 95, 95, 95, 63}));
 }
 
 TEST(CentrePathTest, ClearAndSetLength)

@@ -311,17 +311,41 @@ TEST_F(UniformDocumentTest, VariantsWithAnEmptyListPaintBlack)
     EXPECT_GT(RedComponent(c), 0);
 }
 
-TEST_F(UniformDocumentTest, ANegativeShiftAloneStillVariesTheColour)
+TEST_F(UniformDocumentTest, ShiftsVaryTheColourOnlyWhenTheSixValuesAddUpToMoreThanZero)
 {
     TDualImage& d = MakeDocument();
     NoVariation();
+    RandSeed = 7;
     const TColor32 plain = PlaceOneAndGetColour();
-    RandSeed = 0;
-    d.Undo();
-    d.SetBrightnessVariation(-0.25f);
-    const TColor32 darker = PlaceOneAndGetColour();
-    EXPECT_LT(RedComponent(darker) + GreenComponent(darker) + BlueComponent(darker),
-              RedComponent(plain) + GreenComponent(plain) + BlueComponent(plain));
+    const uint32_t plainSeed = RandSeed;
+    const auto sum = [](TColor32 c) { return RedComponent(c) + GreenComponent(c) + BlueComponent(c); };
+    struct Case {
+        float hue, saturation, brightness;
+        int direction;  // 0 unchanged (and no draws for it), -1 darker, +1 brighter
+    };
+    const Case cases[] = {
+        {0.0f, 0.0f, -0.25f, 0},   // a brightness shift alone that is negative
+        {0.1f, 0.0f, -0.2f, 0},    // adds up to below zero
+        {0.0f, 0.0f, 0.25f, +1},
+        {0.0f, 0.3f, -0.2f, -1},   // adds up to above zero: every shift acts
+    };
+    for (const Case& c : cases) {
+        d.Undo();
+        d.SetHueVariation(c.hue);
+        d.SetSaturationVariation(c.saturation);
+        d.SetBrightnessVariation(c.brightness);
+        RandSeed = 7;
+        const TColor32 shifted = PlaceOneAndGetColour();
+        const std::string what = std::to_string(c.hue) + " " + std::to_string(c.saturation) + " " + std::to_string(c.brightness);
+        if (c.direction == 0) {
+            EXPECT_EQ(shifted, plain) << what;
+            EXPECT_EQ(RandSeed, plainSeed) << what;
+        } else {
+            EXPECT_NE(RandSeed, plainSeed) << what;
+            if (c.direction > 0) EXPECT_GT(sum(shifted), sum(plain)) << what;
+            if (c.direction < 0) EXPECT_LT(sum(shifted), sum(plain)) << what;
+        }
+    }
 }
 
 TEST_F(DocumentTest, RunUndoRedoAndReproducibility)
@@ -473,6 +497,28 @@ TEST_F(PainterTest, EdgeOverlayMarksEveryEdgePixel)
     EXPECT_TRUE(RowPixels(10 + 25, 0xFF7F007Fu).empty());
     d.SetShowEdges(true);
     EXPECT_EQ(RowPixels(10 + 25, 0xFF7F007Fu), Join({Span(15, 16)}));
+}
+
+TEST_F(PainterTest, AtAViewScaleOfTwoTheOverlayAndCursorStayOneToOne)
+{
+    TDualImage& d = MakeShownDocument();
+    sourceView.SetScaleMode(TScaleMode::smScale);
+    sourceView.SetScale(2.0f);
+    d.FeatureMap().Clear(0x0000007Fu);
+    d.FeatureMap().Pixel(5, 25) = 0x00000080u;
+    d.FeatureMap().Pixel(6, 25) = 0x000000FFu;
+    d.SetShowEdges(true);
+    d.SetRadius(8);
+    d.SetCursorPos(Point(30, 25));
+    d.SetCursorMode(cuCross);
+    const TBitmap32& shown = sourceView.Render();
+    // The two neighbouring edge pixels of the map stay neighbours on screen.
+    std::vector<int64_t> edges;
+    for (int64_t i = 0; i < int64_t(shown.Width()) * shown.Height(); ++i)
+        if (shown.Bits()[i] == 0xFF7F007Fu) edges.push_back(i);
+    ASSERT_EQ(edges.size(), 2u);
+    EXPECT_EQ(edges[1] - edges[0], 1);
+    EXPECT_EQ(RowPixels(25, clWhite32), Span(22, 37));
 }
 
 TEST_F(PainterTest, CursorIsACrossOrADashedCircleOfTheBrushRadius)

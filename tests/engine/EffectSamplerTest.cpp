@@ -108,6 +108,25 @@ TEST(EffectSampler, StrokeCountFollowsLengthAndGain)
     EXPECT_EQ(s.StrokeCount(), 0);
     style.SetLength(-40);
     EXPECT_EQ(s.StrokeCount(), 0);
+
+    // n * (Gain / 5.0) is one expression, rounded once: a quotient stored in
+    // single precision would turn these near-halves the other way.
+    struct Case {
+        int32_t length;
+        float gain;
+        int32_t count;
+    };
+    const Case cases[] = {
+        {50, 2.1f, 1207},  // 2875 * 0.42 = 1207.4999...
+        {27, 2.3f, 2403},  // 5225 * 0.46 = 2403.4999...
+        {46, 2.7f, 1121},  // 2075 * 0.54 = 1120.5000...
+        {31, 0.7f, 1277},  // 9125 * 0.14 = 1277.4999...
+    };
+    for (const Case& c : cases) {
+        style.SetLength(c.length);
+        style.SetGain(c.gain);
+        EXPECT_EQ(s.StrokeCount(), c.count) << c.length << " " << c.gain;
+    }
 }
 
 TEST(EffectSampler, PreviewIsBitIdenticalFromTheSameSeed)

@@ -158,6 +158,30 @@ TEST(GTypesGeometry, StrokeCountFormula)
     EXPECT_EQ(StrokeCountFormula(-7, 700, 3), (-21 - 40000) / 3); // truncated toward zero
 }
 
+TEST(GTypesGeometry, JitteredLengthNeverWrapsRound)
+{
+    // Seed 0 draws 0; seed 0x4D60AE66 draws n - 1 (the next seed is 2^32 - 1).
+    struct Case {
+        uint32_t seed;
+        int32_t length, expected;
+    };
+    const Case cases[] = {
+        {0, 40, 38},
+        {0x4D60AE66u, 40, 41},
+        {0, 2147483647, 2147483647 - 107374182},
+        {0x4D60AE66u, 2147483647, 2147483647},     // 2^31 - 1 + 214748363 - 107374182 saturates
+        {0x4D60AE66u, 2000000000, 2099999999},     // 2e9 + 199999999 - 100000000
+        {0x4D60AE66u, 2100000000, 2147483647},     // 2.1e9 + 209999999 - 105000000 saturates
+        {0, INT_MIN, INT_MIN + 107374182},
+        {0x4D60AE66u, INT_MIN, INT_MIN},
+        {0, 9, 9},
+    };
+    for (const Case& c : cases) {
+        RandSeed = c.seed;
+        EXPECT_EQ(JitteredLength(c.length), c.expected) << c.length;
+    }
+}
+
 TEST(GTypesDirections, DirectionToByteKnownAnswers)
 {
     EXPECT_EQ(DirectionToByte(1, 0), 64);

@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/Patterns.h"
 
 #include "engine/PersistentObjectManager.h"
@@ -225,6 +226,7 @@ TEST(PatternFile, ManagerLoadsPatternFilesAndLogsTheBadOne)
         std::ofstream bad(folder + "b.stk", std::ios::binary);
         bad.write("\x03\x00\x00\x00\x01\x00", 6);
     }
+    const TCurrentFolderScope cwd(folder);
     TPersistentObjectManager manager(TPattern::StaticClass(), folder);
     ASSERT_EQ(manager.Count(), 1);
     auto* loaded = manager.CurrentAs<TPattern>();
@@ -326,13 +328,16 @@ TEST(PatternPictures, BoundsCountControlPoints)
     EXPECT_EQ(pattern.Bounds(), (TRect{0, -20, 10, 30}));
 }
 
-TEST(PatternPictures, FrameIsDrawnWhereTheEditorShowsIt)
+TEST(PatternPictures, FrameIsMovedByTheBoundsCornerThenScaled)
 {
+    // Bounds (10, 10, 100, 100): every point gains (10, 10), so the first
+    // frame's line runs from (20, 20) to (110, 110).
     const TBitmap32 bmp = Drawn(*CrossedFrames(), 214, 214, 0, true);
     // One unit per pixel; the end point itself is left out.
     EXPECT_EQ(CountPixels(bmp, Black), 90);
-    for (int k = 10; k < 100; ++k) EXPECT_EQ(bmp.Pixel(k, k), Black) << k;
-    EXPECT_EQ(bmp.Pixel(100, 100), Grey);
+    for (int k = 20; k < 110; ++k) EXPECT_EQ(bmp.Pixel(k, k), Black) << k;
+    EXPECT_EQ(bmp.Pixel(10, 10), Grey);
+    EXPECT_EQ(bmp.Pixel(110, 110), Grey);
     EXPECT_EQ(CountPixels(bmp, Grey), 214 * 214 - 90);
 }
 
@@ -340,16 +345,16 @@ TEST(PatternPictures, DesignSquareFillsTheShorterSide)
 {
     const TBitmap32 bmp = Drawn(*CrossedFrames(), 107, 300, 0, false);
     EXPECT_EQ(CountPixels(bmp, Black), 45);
-    EXPECT_EQ(bmp.Pixel(5, 5), Black);
-    EXPECT_EQ(bmp.Pixel(49, 49), Black);
+    EXPECT_EQ(bmp.Pixel(10, 10), Black);
+    EXPECT_EQ(bmp.Pixel(54, 54), Black);
     EXPECT_EQ(CountPixels(bmp, White), 107 * 300 - 45); // no grey without ClearFirst
 }
 
 TEST(PatternPictures, OnlyTheChosenFrameIsDrawn)
 {
     const TBitmap32 bmp = Drawn(*CrossedFrames(), 214, 214, 1, true);
-    EXPECT_EQ(bmp.Pixel(10, 100), Black);
-    EXPECT_EQ(bmp.Pixel(20, 20), Grey);
+    EXPECT_EQ(bmp.Pixel(20, 110), Black);
+    EXPECT_EQ(bmp.Pixel(30, 30), Grey);
 }
 
 TEST(PatternPictures, CurvesWithoutWidthDrawNothingAtAll)
@@ -387,14 +392,14 @@ TEST(PatternPictures, RenderAllDrawsEveryFrameAndStretches)
     auto same = pattern->RenderAll(214, 214);
     ASSERT_EQ(same->Width(), 214);
     EXPECT_EQ(same->Pixel(20, 20), Black);
-    EXPECT_EQ(same->Pixel(20, 90), Black);
+    EXPECT_EQ(same->Pixel(40, 90), Black);
     EXPECT_EQ(same->Pixel(20, 21), White);
     EXPECT_EQ(preview.DrawMode, TDrawMode::dmBlend); // the caller's bitmap keeps its settings
 
     auto half = pattern->RenderAll(107, 53);
     ASSERT_EQ(half->Width(), 107);
     ASSERT_EQ(half->Height(), 53);
-    EXPECT_LT(RedComponent(half->Pixel(27, 13)), 200); // on the diagonals, darkened
+    EXPECT_LT(RedComponent(half->Pixel(32, 16)), 200); // where the diagonals cross, darkened
     EXPECT_EQ(half->Pixel(27, 40), White);
     EXPECT_EQ(AlphaComponent(half->Pixel(27, 40)), 255);
 }
@@ -415,6 +420,7 @@ TEST(DefaultPatterns, FourPatternsOfFiveFramesInsideTheEditorView)
         if (name.rfind("stroke", 0) == 0) continue; // made by a user
         std::filesystem::copy_file(file, folder + name);
     }
+    const TCurrentFolderScope cwd(folder);
     TPersistentObjectManager manager(TPattern::StaticClass(), folder);
     ASSERT_EQ(manager.Count(), 4) << "no default patterns in " << programFolder;
     EXPECT_FALSE(std::filesystem::exists(folder + LogFileName));

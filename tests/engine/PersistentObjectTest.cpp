@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/PersistentObjectManager.h"
 
 #include "engine/Dialogs.h"
@@ -83,6 +84,8 @@ public:
 class ManagerTest : public ::testing::Test {
 protected:
     QTemporaryDir scratch;
+    // The load log lies in the current directory.
+    TCurrentFolderScope cwd{Dir()};
     std::vector<std::string> events;
 
     std::string Dir() const { return scratch.path().toStdString() + "/"; }
@@ -153,10 +156,13 @@ TEST_F(ManagerTest, BadFilesAreLoggedAndSkippedButNeverDeleted)
     ASSERT_EQ(m->Count(), 1);
     EXPECT_EQ(Note(*m, 0).Name(), "good");
 
+    // One line per bad file, in the current folder: the reader's message as
+    // it stands (a read error of the folder names it, a short read does not).
     const std::string log = ReadAll(Dir() + LogFileName);
+    const std::string expected = "Stream read error\r\nInvalid string length in stream\r\nError reading file \"" + Dir() + "d.nte\"";
+    EXPECT_EQ(log.substr(0, expected.size()), expected);
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
-    EXPECT_NE(log.find(Dir() + "b.nte: "), std::string::npos);
-    EXPECT_NE(log.find(Dir() + "c.nte: "), std::string::npos);
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
     EXPECT_TRUE(fs::exists(Dir() + "b.nte"));
 }
 

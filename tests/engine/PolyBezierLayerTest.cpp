@@ -223,18 +223,21 @@ TEST_F(PolyBezierLayerTest, CurvesFollowTheBitmapCornerWhenCentred)
     EXPECT_EQ(view.Render().Pixel(120, 110), TPolyBezierLayer::SelectedColor);
 }
 
-TEST_F(PolyBezierLayerTest, ScaledAndScrolledViewPaintsAndPicksAtTheViewScale)
+TEST_F(PolyBezierLayerTest, ScaledViewPaintsAndPicksCurvesUnscaledAtTheBitmapsCorner)
 {
     view.SetScaleMode(TScaleMode::smScale);
     view.SetScale(2.0f);
     view.SetScrollPos(10, 6);
-    TPolyBezier& c = AddCurve(20, 20); // ends at (60, 20): at view (110, 34)
+    TPolyBezier& c = AddCurve(20, 20); // ends at (60, 20): at view (50, 14), not (110, 34)
     c.SetWidth(0.5f);                  // just the line
-    EXPECT_TRUE(layer->IsLayer(Press(112, 35)));
+    EXPECT_EQ(Press(112, 35), nullptr);
+    EXPECT_TRUE(layer->IsLayer(Press(52, 15)));
+    EXPECT_EQ(layer->Origin(), Point(-10, -6));
     EXPECT_EQ(c.SelectedPoint(), TPolyBezier::spCurveEnd);
     const TBitmap32& shown = view.Render();
-    EXPECT_EQ(shown.Pixel(30, 34), TPolyBezierLayer::SelectedColor);
-    EXPECT_EQ(shown.Pixel(100, 34), TPolyBezierLayer::SelectedColor);
+    EXPECT_EQ(shown.Pixel(15, 14), TPolyBezierLayer::SelectedColor);
+    EXPECT_EQ(shown.Pixel(45, 14), TPolyBezierLayer::SelectedColor);
+    EXPECT_NE(shown.Pixel(100, 34), TPolyBezierLayer::SelectedColor);
     EXPECT_EQ(c.GetBezier(0), (TBezier{{20, 20}, {30, 20}, {50, 20}, {60, 20}}));
 }
 

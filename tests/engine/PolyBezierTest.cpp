@@ -158,20 +158,6 @@ TEST(PolyBezierTest, LineEndIsPointOne)
     EXPECT_EQ(c.SelectedPoint(), TPolyBezier::spLineEnd);
 }
 
-TEST(PolyBezierTest, ScaledHitTestMeasuresInViewPixels)
-{
-    TPolyBezier c({10, 10});
-    c.AddCurveSegment({20, 10}, {30, 10}, {40, 10});
-    // At scale 2 the end point (40, 10) shows at (5 + 80, 5 + 20).
-    EXPECT_TRUE(c.HitTest({5, 5}, 91, 25, 2.0));
-    EXPECT_EQ(c.SelectedPoint(), TPolyBezier::spCurveEnd);
-    EXPECT_FALSE(c.HitTest({5, 5}, 45, 15, 2.0)); // where it would be at scale 1
-    // At scale 1/2 the points crowd: on the end point, the second control point
-    // 5 view pixels away comes first.
-    EXPECT_TRUE(c.HitTest({0, 0}, 20, 5, 0.5));
-    EXPECT_EQ(c.SelectedPoint(), TPolyBezier::spControl2);
-}
-
 // --- Moves and events -----------------------------------------------------------------
 
 TEST(PolyBezierTest, KeepStraightPutsBothControlsOnTheChordMidpoint)
@@ -432,35 +418,6 @@ TEST(PolyBezierTest, BandEdgesAreRoundedWhereTheCurveLiesNotWhereItIsShown)
     c.Draw({1, 40}, atOne);
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x + 1 < 60; ++x) ASSERT_EQ(atOne.Pixel(x + 1, y), atZero.Pixel(x, y)) << x << ", " << y;
-}
-
-TEST(PolyBezierTest, ScaledBandLiesAroundTheCurveAsShown)
-{
-    TBitmap32 buffer(200, 120, clWhite32);
-    TPolyBezier c({20, 30});
-    c.AddCurveSegment({40, 30}, {60, 30}, {80, 30});
-    c.SetWidth(10.0f);
-    c.Draw({0, 0}, buffer, 2.0);
-    // The curve shows at y = 60 and the band's edges 20 view pixels away.
-    EXPECT_GE(CountDark(buffer, 40, 50, 150), 30);
-    EXPECT_GE(CountDark(buffer, 80, 50, 150), 30);
-    EXPECT_EQ(CountDark(buffer, 20, 50, 150), 0);
-    // Stored points are unchanged by drawing at a scale.
-    EXPECT_EQ(c.GetBezier(0), (TBezier{{20, 30}, {40, 30}, {60, 30}, {80, 30}}));
-}
-
-TEST(PolyBezierTest, ScaledCurveIsDrawnWhereItIsHit)
-{
-    TBitmap32 buffer(120, 60, clWhite32);
-    TPolyBezier c({10, 10});
-    c.AddCurveSegment({20, 10}, {30, 10}, {40, 10});
-    c.SetColor(clRed32);
-    c.Draw({5, 5}, buffer, 2.0);
-    EXPECT_EQ(buffer.Pixel(25, 25), clRed32);  // the start at (5 + 20, 5 + 20)
-    EXPECT_EQ(buffer.Pixel(23, 23), clBlack32); // its square keeps its screen size
-    EXPECT_EQ(buffer.Pixel(84, 25), clRed32);
-    EXPECT_TRUE(c.HitTest({5, 5}, 25, 25, 2.0));
-    EXPECT_EQ(c.SelectedSegment(), -1);
 }
 
 TEST(PolyBezierTest, FarAwayPointsAreDrawnWithoutHangingOrOverflow)

@@ -88,13 +88,21 @@ public:
 
 TEST(PostScriptText, Numbers)
 {
-    EXPECT_EQ(PostScriptNumber(0.826f), "0.8260");
-    EXPECT_EQ(PostScriptNumber(1.0), "1.0000");
-    EXPECT_EQ(PostScriptNumber(0.0), "0.0000");
-    EXPECT_EQ(PostScriptNumber(-2.5f), "-2.5000");
-    EXPECT_EQ(PostScriptNumber(0.03125f), "0.0313"); // an exact half rounds away from zero
-    EXPECT_EQ(PostScriptNumber(-0.03125f), "-0.0313");
-    EXPECT_EQ(PostScriptNumber(123.45678f), "123.4568");
+    const std::pair<double, const char*> cases[] = {
+        {0.826f, "0.8260"},
+        {1.0, "1.0000"},
+        {0.0, "0.0000"},
+        {-0.0, "0.0000"},
+        {-2.5f, "-2.5000"},
+        {0.03125f, "0.0313"},  // an exact half rounds away from zero
+        {-0.03125f, "-0.0313"},
+        {123.45678f, "123.4568"},
+        {-0.00003, "-0.0000"},  // negative, though its four decimals are zeros
+        {-0.00003f, "-0.0000"},
+        {-0.00004999, "-0.0000"},
+        {0.00003, "0.0000"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(PostScriptNumber(value), text) << value;
     EXPECT_EQ(PostScriptColor(Color32(255, 128, 0)), "1.0000 0.5020 0.0000 ");
 }
 

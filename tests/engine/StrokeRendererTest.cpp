@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/PersistentObjectManager.h"
 #include "engine/StrokeRenderer.h"
@@ -129,6 +130,7 @@ TEST(BrushFile, ManagerFindsPolygonFirstAndEarlierDuplicates)
         bad.WriteInt32(3);
         bad.Close();
     }
+    const TCurrentFolderScope cwd(folder);
     TPersistentObjectManager manager(TBitmapBrushStrokeRenderer::BrushClass(), folder);
     ASSERT_EQ(manager.Count(), 3);  // the short file is logged and skipped
     manager.InsertFirst(std::make_unique<TPolygonStrokeRenderer>());

@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/Styles.h"
 
 #include "engine/BusyCursor.h"
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <fstream>
 
 namespace {
@@ -54,6 +57,32 @@ std::vector<uint8_t> CraftedStyleFile(const std::vector<uint8_t>& jpeg)
 }
 
 constexpr size_t CraftedHead = 4 + 5 + 28;
+
+// A style file "Hostile" with the given block and preview bytes.
+std::vector<uint8_t> StyleFile(const TStyleParams& params, const std::vector<uint8_t>& jpeg)
+{
+    TMemoryStream s;
+    s.WriteString("Hostile");
+    params.Write(s);
+    s.WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
+    return s.Bytes();
+}
+
+// The JPEG with the size in its frame header overwritten: a few hundred
+// bytes that declare a picture of any size.
+std::vector<uint8_t> WithDeclaredSize(std::vector<uint8_t> jpeg, uint16_t width, uint16_t height)
+{
+    for (size_t i = 2; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<uint8_t>(height);
+            jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<uint8_t>(width);
+            return jpeg;
+        }
+    ADD_FAILURE() << "no baseline frame header";
+    return jpeg;
+}
 
 TBitmap32 PreviewPattern()
 {
@@ -185,11 +214,18 @@ TEST(Styles, ByteSettersKeepTheLowEightBitsOfAnInteger)
 TEST(Styles, ResetAndCommitMoveBetweenTheBlockAndItsSavedCopy)
 {
     TFakeEnvironment env;
+    // Until its first commit, load or save a style's saved copy is all zero.
     TGStyle fresh;
-    EXPECT_EQ(fresh.SavedCopy(), TStyleParams{});  // a new style resets to its defaults
     fresh.SetGain(3.0f);
     fresh.Reset();
-    EXPECT_EQ(fresh.GetGain(), 12.0f);
+    const TStyleParams& zero = fresh.Params();
+    EXPECT_EQ(fresh.SavedCopy(), zero);
+    for (const int32_t v : {zero.PolyStep, zero.Length, zero.Stroke}) EXPECT_EQ(v, 0);
+    for (const float v : {zero.Gain, zero.ScanWidth}) EXPECT_EQ(v, 0.0f);
+    for (const uint8_t b : {zero.StopOnBorders, zero.BorderLimit, zero.Alpha, zero.SatVar, zero.HueVar, zero.LightVar,
+                            zero.Unused[0], zero.Unused[1]})
+        EXPECT_EQ(b, 0);
+    EXPECT_FALSE(fresh.Modified());
 
     TGStyle style;
     style.SetLength(55);
@@ -287,12 +323,13 @@ TEST(Styles, ManagerSkipsDamagedFilesAndDuplicatesKeepTheOriginalsResetPoint)
                                                                  std::streamsize(good.size()));
         std::ofstream(folder + "b.gst", std::ios::binary).write(reinterpret_cast<const char*>(good.data()), 20);
     }
+    const TCurrentFolderScope cwd(folder);
     TPersistentObjectManager styles(TGStyle::StyleClass(), folder);
     ASSERT_EQ(styles.Count(), 1);
     std::ifstream log(folder + LogFileName);
     std::string line;
     std::getline(log, line);
-    EXPECT_NE(line.find("b.gst"), std::string::npos);
+    EXPECT_EQ(line, "Invalid style file: the parameter block is incomplete\r");
 
     auto& original = dynamic_cast<TGStyle&>(*styles.Current());
     original.UpdateLock = true;
@@ -330,4 +367,126 @@ TEST(Styles, SamplePictureIsAnalysedOnceUnderTheHourglass)
     EXPECT_EQ(&TGStyle::SampleMap(), first);
     EXPECT_EQ(cursor.begun, 1);
     SetBusyCursor(nullptr);
+}
+
+TEST(Styles, ParametersNoDrawingCanUseAreRefusedNamingTheValue)
+{
+    TFakeEnvironment env;
+    const std::vector<uint8_t> jpeg = JpegBytes(PreviewPattern());
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const std::vector<std::pair<std::function<void(TStyleParams&)>, std::string>> cases{
+        {[](TStyleParams& p) { p.Length = 100000; }, "Length 100000 is above 10000"},
+        {[](TStyleParams& p) { p.Length = 2147483600; }, "Length 2147483600 is above 10000"},
+        {[](TStyleParams& p) { p.Length = -1; }, "Length -1 is negative"},
+        {[](TStyleParams& p) { p.PolyStep = -12; }, "PolyStep -12 is negative"},
+        {[](TStyleParams& p) { p.Gain = 8337.0f; }, "Gain 8337 is above 1000"},
+        {[](TStyleParams& p) { p.Gain = -0.5f; }, "Gain -0.5 is negative"},
+        {[=](TStyleParams& p) { p.Gain = nan; }, "Gain is not a number"},
+        {[=](TStyleParams& p) { p.Gain = inf; }, "Gain is not a number"},
+        {[](TStyleParams& p) { p.ScanWidth = 1000000.0f; }, "ScanWidth 1000000 is above 1000"},
+        {[](TStyleParams& p) { p.ScanWidth = 8400000.0f; }, "ScanWidth 8400000 is above 1000"},
+        {[=](TStyleParams& p) { p.ScanWidth = -inf; }, "ScanWidth is not a number"},
+        {[=](TStyleParams& p) { p.ScanWidth = nan; }, "ScanWidth is not a number"},
+    };
+    TGStyle style;
+    style.SetLength(21);
+    for (const auto& [damage, message] : cases) {
+        TStyleParams params;
+        damage(params);
+        TMemoryStream in(StyleFile(params, jpeg));
+        try {
+            style.LoadFromStream(in);
+            ADD_FAILURE() << message << " was read";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(style.GetLength(), 21) << message;
+        EXPECT_EQ(style.Name(), "") << message;
+    }
+}
+
+TEST(Styles, ParametersUpToTheLimitsLoadAsTheyStand)
+{
+    TFakeEnvironment env;
+    const std::vector<uint8_t> jpeg = JpegBytes(PreviewPattern());
+    // Values beyond the main window's gauges but within what a drawing can
+    // use stay a style's own; zero is no fault either.
+    const std::vector<TStyleParams> cases{
+        {.PolyStep = 0, .Length = 10000, .Gain = 1000.0f, .ScanWidth = 1000.0f},
+        {.PolyStep = 500, .Length = 0, .Gain = 0.0f, .ScanWidth = 0.0f},
+        {.PolyStep = 1, .Length = 999, .Gain = -0.0f, .ScanWidth = 300.5f},
+    };
+    for (const TStyleParams& params : cases) {
+        TMemoryStream in(StyleFile(params, jpeg));
+        TGStyle style;
+        style.LoadFromStream(in);
+        EXPECT_EQ(style.Params(), params);
+        EXPECT_FALSE(style.PreviewDirty());
+    }
+}
+
+TEST(Styles, StoredPreviewOfAnotherSizeIsDrawnAgainNotDecoded)
+{
+    TFakeEnvironment env;
+    const std::vector<uint8_t> jpeg = JpegBytes(PreviewPattern());
+    TBitmap32 small(100, 50, clBlack32);
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases{
+        {"8000 x 4000 declared", WithDeclaredSize(jpeg, 8000, 4000)},
+        {"65535 x 65535 declared", WithDeclaredSize(jpeg, 65535, 65535)},
+        {"one pixel narrower", WithDeclaredSize(jpeg, 234, 116)},
+        {"a real 100 x 50", JpegBytes(small)},
+    };
+    for (const auto& [what, preview] : cases) {
+        TStyleParams params;
+        params.Length = 30;
+        TMemoryStream in(StyleFile(params, preview));
+        TGStyle style;
+        style.LoadFromStream(in);
+        EXPECT_EQ(style.GetLength(), 30) << what;
+        EXPECT_FALSE(style.Modified()) << what;
+        EXPECT_TRUE(style.PreviewDirty()) << what;
+        // Nothing of the declared size was kept.
+        EXPECT_EQ(style.Params(), params);
+        RandSeed = 9;
+        const TBitmap32& shown = style.GetPreview();
+        EXPECT_NE(RandSeed, 9u) << what << ": the preview was drawn from the parameters";
+        EXPECT_EQ(shown.Width(), TGStyle::PreviewWidth) << what;
+        EXPECT_EQ(shown.Height(), TGStyle::PreviewHeight) << what;
+    }
+    // The right size is decoded, and a preview that then fails to decode
+    // still fails the load.
+    TMemoryStream in(StyleFile(TStyleParams{}, jpeg));
+    TGStyle style;
+    style.LoadFromStream(in);
+    EXPECT_FALSE(style.PreviewDirty());
+    TMemoryStream bad(StyleFile(TStyleParams{}, {0xFF, 0xD8, 0xFF, 0xE0, 0, 2}));
+    EXPECT_THROW(style.LoadFromStream(bad), EngineError);
+}
+
+TEST(Styles, ManagerLogsAndSkipsAHostileStyleAndLoadsTheRest)
+{
+    TFakeEnvironment env;
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    const std::vector<uint8_t> jpeg = JpegBytes(PreviewPattern());
+    const auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(folder + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                             std::streamsize(bytes.size()));
+    };
+    TStyleParams slow;
+    slow.Gain = 8337.0f;
+    write("a.gst", StyleFile(slow, jpeg));
+    write("b.gst", StyleFile(TStyleParams{}, WithDeclaredSize(jpeg, 8000, 4000)));
+    write("c.gst", StyleFile(TStyleParams{}, jpeg));
+    const TCurrentFolderScope cwd(folder);
+    TPersistentObjectManager styles(TGStyle::StyleClass(), folder);
+    ASSERT_EQ(styles.Count(), 2);
+    EXPECT_EQ(styles.GetObject(0).FileName(), folder + "b.gst");
+    const auto& big = dynamic_cast<const TGStyle&>(styles.GetObject(0));
+    EXPECT_TRUE(big.PreviewDirty());
+    std::ifstream log(folder + LogFileName);
+    std::string line;
+    std::getline(log, line);
+    EXPECT_NE(line.find("Gain 8337 is above 1000"), std::string::npos) << line;
 }

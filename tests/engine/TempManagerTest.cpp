@@ -59,7 +59,7 @@ TEST(TempManager, HandsOutNumberedNamesPastExistingFiles)
     EXPECT_EQ(manager.Counter(), 4);
     // The list is rewritten whole after every name, one full path a line.
     EXPECT_EQ(ReadText(folder + "TempManager.log"),
-              folder + "tmp/00000000.tsk\n" + folder + "tmp/00000001.bmp\n" + folder + "tmp/00000003.ovk\n");
+              folder + "tmp/00000000.tsk\r\n" + folder + "tmp/00000001.bmp\r\n" + folder + "tmp/00000003.ovk\r\n");
 }
 
 TEST(TempManager, NormalEndLeavesNoListAndNoFolder)
@@ -116,7 +116,7 @@ TEST(TempManager, CrashCleanupDeletesOnlyNumberedNamesOfTheFolder)
     const std::string name = manager.NewTempFileName("tsk");
     EXPECT_EQ(name, folder + "tmp/00000000.tsk");
     EXPECT_EQ(ReadText(folder + "TempManager.log"),
-              left + "\n" + bigger + "\n" + folder + "tmp/00000006.tsk\n" + name + "\n");
+              left + "\r\n" + bigger + "\r\n" + folder + "tmp/00000006.tsk\r\n" + name + "\r\n");
 }
 
 TEST(TempManager, FolderThatCannotBeMadeShowsABoxAndAbortsSilently)

@@ -1,3 +1,4 @@
+#include "CurrentFolderScope.h"
 #include "engine/Utils.h"
 
 #include "gfx/Bitmap32.h"
@@ -168,9 +169,9 @@ TEST_F(LogTest, AppendLogCreatesThenAppendsOneLineEach)
 {
     const std::string log = Dir() + "ocra.log";
     AppendLog(log, "first");
-    EXPECT_EQ(ReadAll(log), "first\n");
+    EXPECT_EQ(ReadAll(log), "first\r\n");
     AppendLog(log, "second");
-    EXPECT_EQ(ReadAll(log), "first\nsecond\n");
+    EXPECT_EQ(ReadAll(log), "first\r\nsecond\r\n");
 }
 
 TEST_F(LogTest, LogThatCannotBeOpenedGivesUpWithAnError)
@@ -180,10 +181,12 @@ TEST_F(LogTest, LogThatCannotBeOpenedGivesUpWithAnError)
     EXPECT_THROW(AppendLog(Dir() + "missing/ocra.log", "line"), EngineError);
 }
 
-TEST_F(LogTest, LogExceptionWritesOneLineInTheProgramFolder)
+TEST_F(LogTest, LogExceptionAppendsTheMessageAsItStandsInTheCurrentFolder)
 {
-    LogException(Dir(), "a.gst", EngineError("bad\r\ndata"));
-    EXPECT_EQ(ReadAll(Dir() + LogFileName), "a.gst: bad  data\n");
+    const TCurrentFolderScope cwd(Dir());
+    LogException(EngineError("Stream read error"));
+    LogException(EngineError("bad\ndata"));
+    EXPECT_EQ(ReadAll(Dir() + LogFileName), "Stream read error\r\nbad\ndata\r\n");
 }
 
 // --- Bezier arrays ------------------------------------------------------------------
@@ -284,6 +287,50 @@ TEST(Jpeg, WritesABaselineColourImageWhoseSizeFollowsTheQuality)
     EXPECT_EQ(low.Bytes()[1], 0xD8);
     EXPECT_EQ(FrameMarker(low.Bytes()), std::make_pair(0xC0, 3));
     EXPECT_LT(low.Size(), high.Size());
+}
+
+TEST(Jpeg, PictureOfAnotherDeclaredSizeIsPassedOverUndecoded)
+{
+    TMemoryStream encoded;
+    SaveJPEGToStream(Gradient(40, 24), encoded, 25);
+    const std::vector<uint8_t> good = encoded.Bytes();
+    // The frame header's height and width, overwritten.
+    const auto declaring = [&](uint16_t width, uint16_t height) {
+        std::vector<uint8_t> bytes = good;
+        for (size_t i = 2; i + 8 < bytes.size(); ++i)
+            if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+                bytes[i + 5] = uint8_t(height >> 8), bytes[i + 6] = uint8_t(height);
+                bytes[i + 7] = uint8_t(width >> 8), bytes[i + 8] = uint8_t(width);
+                break;
+            }
+        return bytes;
+    };
+    std::vector<uint8_t> strayBytes = good;
+    strayBytes.insert(strayBytes.begin() + 2, {0x00, 0x17});  // passed over by the decoder too
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool decoded;
+    };
+    const Case cases[] = {
+        {"the expected size", good, true},
+        {"stray bytes before the first segment", strayBytes, true},
+        {"one row more", declaring(40, 25), false},
+        {"8000 x 4000", declaring(8000, 4000), false},
+        {"beyond the decoder's limit", declaring(65535, 65535), false},
+    };
+    for (const Case& c : cases) {
+        TMemoryStream stream(c.bytes);
+        TBitmap32 dest(2, 2, Color32(1, 2, 3));
+        EXPECT_EQ(LoadJPEGOfSizeFromStream(dest, stream, 40, 24), c.decoded) << c.what;
+        EXPECT_EQ(stream.Position(), stream.Size()) << c.what;
+        EXPECT_EQ(dest.Width(), c.decoded ? 40 : 2) << c.what;
+    }
+    // Without a frame header before the image data there is no size to trust.
+    std::vector<uint8_t> headless{0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02, 0x11, 0x22};
+    TMemoryStream stream(headless);
+    TBitmap32 dest;
+    EXPECT_THROW(LoadJPEGOfSizeFromStream(dest, stream, 40, 24), EngineError);
 }
 
 TEST(Jpeg, DataThatIsNotAJpegRaisesAndLeavesTheBitmap)

@@ -48,11 +48,39 @@ std::pair<int, int> BlueRange(const TBitmap32& b)
 
 TEST(MitchellStretch, FlatAreasStayExactAtEveryScale)
 {
-    const TBitmap32 flat = Mitchell(TBitmap32(13, 9, 0x80C0FFEEu));
-    for (auto [w, h] : {std::pair{3, 2}, std::pair{5, 9}, std::pair{1, 1}, std::pair{40, 27}, std::pair{14, 8}}) {
-        const TBitmap32 out = Stretched(flat, w, h);
-        for (int32_t i = 0; i < w * h; ++i) ASSERT_EQ(out.Bits()[i], 0x80C0FFEEu) << w << "x" << h;
+    for (const TStretchFilter filter : {TStretchFilter::sfMitchell, TStretchFilter::sfSpline}) {
+        TBitmap32 flat(13, 9, 0x80C0FFEEu);
+        flat.StretchFilter = filter;
+        for (auto [w, h] : {std::pair{3, 2}, std::pair{5, 9}, std::pair{1, 1}, std::pair{40, 27}, std::pair{14, 8}}) {
+            const TBitmap32 out = Stretched(flat, w, h);
+            for (int32_t i = 0; i < w * h; ++i) ASSERT_EQ(out.Bits()[i], 0x80C0FFEEu) << w << "x" << h;
+        }
     }
+}
+
+TEST(SplineStretch, SpreadsADotWiderAndLowerThanMitchellWithoutRinging)
+{
+    // One white pixel on black, enlarged four times. The B-spline has no
+    // negative lobes: nothing around the dot darkens below black before the
+    // clamp, so the dot's spread is smooth and its peak lower.
+    TBitmap32 dot(5, 1, clBlack32);
+    dot.Pixel(2, 0) = clWhite32;
+    TBitmap32 spline = dot;
+    spline.StretchFilter = TStretchFilter::sfSpline;
+    const TBitmap32 soft = Stretched(spline, 20, 1);
+    const TBitmap32 crisp = Stretched(Mitchell(dot), 20, 1);
+    int softPeak = 0, crispPeak = 0, softLit = 0, crispLit = 0;
+    for (int32_t x = 0; x < 20; ++x) {
+        softPeak = std::max<int>(softPeak, BlueComponent(soft.Pixel(x, 0)));
+        crispPeak = std::max<int>(crispPeak, BlueComponent(crisp.Pixel(x, 0)));
+        softLit += BlueComponent(soft.Pixel(x, 0)) > 0;
+        crispLit += BlueComponent(crisp.Pixel(x, 0)) > 0;
+    }
+    EXPECT_LT(softPeak, crispPeak);
+    EXPECT_GT(softLit, crispLit);
+    // Rising to the middle and falling after it, without a dip.
+    for (int32_t x = 1; x < 10; ++x) EXPECT_GE(BlueComponent(soft.Pixel(x, 0)), BlueComponent(soft.Pixel(x - 1, 0)));
+    for (int32_t x = 11; x < 20; ++x) EXPECT_LE(BlueComponent(soft.Pixel(x, 0)), BlueComponent(soft.Pixel(x - 1, 0)));
 }
 
 TEST(MitchellStretch, ShrinkingFineHatchingGivesEvenGrey)
