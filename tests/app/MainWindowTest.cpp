@@ -17,6 +17,7 @@
 #include "controls/NumericGaugeBar.h"
 #include "engine/DualImage.h"
 #include "engine/GStates.h"
+#include "engine/PolyBezier.h"
 #include "engine/PersistentObjectManager.h"
 #include "engine/Styles.h"
 #include "gfx/Random.h"
@@ -258,11 +259,16 @@ TEST_F(MainWindowTest, CommandLineOpensOneProjectAndIgnoresTwoArguments)
     EXPECT_EQ(ui.Messages[0].Text, "Could not open " + missing.toStdString());
 }
 
-TEST_F(MainWindowTest, TheCaptionNamesTheProductAndItsVersion)
+TEST_F(MainWindowTest, TheCaptionNamesTheProductAndItsVersionAndNewCurvesTakeTheStockGlyph)
 {
     Start();
     window->show();
     EXPECT_TRUE(window->windowTitle().startsWith("Ocrastell Pro - "));
+    EXPECT_EQ(CurrentHandleGlyph(), &window->StockImage(0));
+    EXPECT_EQ(window->StockImage(0).Width(), 8);
+    EXPECT_EQ(window->StockImage(1).Width(), 131);
+    window.reset();
+    EXPECT_EQ(CurrentHandleGlyph(), nullptr);
 }
 
 TEST_F(MainWindowTest, HelpModeOnTheResultViewShowsImgAndPlacesNothing)
