@@ -34,7 +34,10 @@ constexpr int HeaderHeight = 26;
 // its caption.
 class TToolPanel : public QWidget {
 public:
-    TToolPanel(QWidget* parent, const QString& caption, int width) : QWidget(parent), caption_(caption)
+    // A panel without a header row has no caption; one whose header holds
+    // an opener instead has an empty caption.
+    TToolPanel(QWidget* parent, const QString& caption, int width, bool header = true)
+        : QWidget(parent), caption_(caption), header_(header)
     {
         setFixedSize(width, BarHeight);
     }
@@ -58,7 +61,7 @@ protected:
             p.drawTiledPixmap(rect(), Tile);
             p.restore();
         }
-        if (caption_.isEmpty()) return;
+        if (!header_) return;
         QLinearGradient header(0, 0, 0, HeaderHeight);
         header.setColorAt(0, QColor(246, 249, 253));
         header.setColorAt(1, QColor(196, 213, 235));
@@ -75,6 +78,7 @@ protected:
 
 private:
     QString caption_;
+    bool header_;
 };
 
 // The bottom bar: the background tile repeated behind the tool panels.
@@ -143,7 +147,7 @@ void TFMain::LoadBackgroundTile(QWidget& bar)
 
 QWidget* TFMain::BuildToolsPanel()
 {
-    auto* panel = new TToolPanel(panPanels_, QString(), 136);
+    auto* panel = new TToolPanel(panPanels_, QString(), 136, false);
     panel->setObjectName("panTools");
     toolGroup_ = new QButtonGroup(panel);
     toolGroup_->setExclusive(true);
@@ -228,7 +232,7 @@ QWidget* TFMain::BuildSizePanel()
     auto* panel = new TToolPanel(panPanels_, QString(), 150);
     panel->setObjectName("PanSize");
     SetHelpKeyword(panel, "size");
-    NewOpener(panel, "Size & Density", fpSizeDensity, QRect(6, 6, 116, 18), QPoint(124, 6));
+    NewOpener(panel, "Size & Density", fpSizeDensity, QRect(6, 4, 116, 18), QPoint(124, 4));
     imgSize_ = NewPreview(panel, QRect(3, 50, 144, 102));
     return panel;
 }
