@@ -17,6 +17,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -81,13 +82,34 @@ private:
     bool header_;
 };
 
-// The bottom bar: the background tile repeated behind the tool panels.
+// The bottom bar: the background tile repeated behind the tool panels. The
+// panels lie on a strip at least as wide as they need: on a small screen the
+// window may be narrower, and they are cut off at the right rather than
+// pushed over each other or holding the window wider than the screen.
 class TTiledBar : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit TTiledBar(QWidget* parent) : QWidget(parent), Strip(new QWidget(this))
+    {
+        setMinimumWidth(1);
+        Strip->installEventFilter(this);
+    }
     QPixmap Tile;
+    QWidget* Strip;
 
 protected:
+    void resizeEvent(QResizeEvent*) override { FitStrip(); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A tool panel shown or hidden changes what the strip needs.
+        if (watched == Strip && event->type() == QEvent::LayoutRequest) FitStrip();
+        return QWidget::eventFilter(watched, event);
+    }
+    void FitStrip()
+    {
+        const int needed = Strip->layout() ? Strip->layout()->minimumSize().width() : 0;
+        Strip->setGeometry(0, 0, std::max(width(), needed), height());
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -111,7 +133,7 @@ void TFMain::BuildBottomBar(QWidget* host)
     auto* bar = new TTiledBar(host);
     panPanels_ = bar;
     bar->setFixedHeight(BarHeight + 6);
-    auto* row = new QHBoxLayout(bar);
+    auto* row = new QHBoxLayout(bar->Strip);
     row->setContentsMargins(3, 3, 3, 3);
     row->setSpacing(3);
     row->addWidget(BuildToolsPanel());
