@@ -547,6 +547,14 @@ TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDo
     EXPECT_TRUE(navigator.isVisible());
     domain->Execute(TCommandId::Close);
     EXPECT_FALSE(navigator.isVisible());
+
+    // Closing the window leaves no window of the program shown to keep it running.
+    window->show();
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->lblPSCount(), Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(help.isVisible());
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(help.isVisible());
     window.reset();
     EXPECT_EQ(navigator.DestView(), nullptr) << "the view went with the window";
 }
