@@ -3,6 +3,8 @@
 // always reaches the source view, and the "What is this?" click.
 #include "app/windows/MainWindow.h"
 
+#include "app/dialogs/GuardedHandler.h"
+
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/Navigator.h"
 #include "app/domain/Domain.h"
@@ -193,19 +195,9 @@ void TFMain::BindButton(QAbstractButton* button, TCommandId id)
 
 void TFMain::Guarded(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const SilentAbort&) {
-    } catch (const std::exception& e) {
-        ShowError(e);
-    } catch (...) {
-        Dialogs().ShowMessage(ProgramTitle, "Unexpected error", TMessageKind::Error);
-    }
-}
-
-void TFMain::ShowError(const std::exception& error)
-{
-    Dialogs().ShowMessage(ProgramTitle, error.what(), TMessageKind::Error);
+    // Whoever had to tell the user has done so before raising; what reaches
+    // the event loop is dropped, as the program's exception handler does.
+    GuardedHandler("TFMain", handler);
 }
 
 const TBitmap32* TFMain::HandleGlyph() const { return &stockImages_[0]; }

@@ -161,7 +161,6 @@ private:
     void BindButton(QAbstractButton* button, TCommandId id);
     // Runs a handler as an event handler must: nothing it throws gets further.
     void Guarded(const std::function<void()>& handler);
-    void ShowError(const std::exception& error);
 
     // MainWindowViews.cpp
     void BuildViews(QWidget* host);

@@ -36,7 +36,7 @@ void TFMain::BuildViews(QWidget* host)
         view->View().OnMouseMove = [this](TImageView&, TShiftState, int32_t, int32_t, TPositionedLayer*) {
             GeneralMouseMove();
         };
-        view->OnError = [this](const std::exception& e) { ShowError(e); };
+        view->OnError = [](const std::exception&) {}; // dropped, as every error at the event loop
     }
 }
 
