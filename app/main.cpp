@@ -15,28 +15,22 @@
 #include "app/domain/Domain.h"
 #include "app/domain/SystemRequirements.h"
 #include "app/ui/QtBusyCursor.h"
-#include "app/ui/IMainWindow.h"
 #include "app/ui/QtUi.h"
-#include "controls/ImageViewWidget.h"
+#include "app/windows/MainWindow.h"
 #include "engine/Dialogs.h"
 #include "engine/PersistentObjectManager.h"
 #include "engine/Progress.h"
 #include "gfx/Errors.h"
 
 #include <QAbstractEventDispatcher>
-#include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSplitter>
 #include <QStandardPaths>
 
 #include <cstring>
@@ -153,75 +147,6 @@ private:
     bool running_ = false;
 };
 
-// A plain window with the two views and a menu of the commands per category.
-class TPlainWindow : public QMainWindow, public IMainWindow {
-public:
-    explicit TPlainWindow(TDomain& domain) : domain_(domain)
-    {
-        setWindowTitle("Ocrastell Pro");
-        auto* splitter = new QSplitter(this);
-        source_ = new TImageViewWidget(splitter);
-        dest_ = new TImageViewWidget(splitter);
-        splitter->addWidget(source_);
-        splitter->addWidget(dest_);
-        setCentralWidget(splitter);
-        domain_.SetViews(&source_->View(), &dest_->View());
-        for (int i = 0; i < static_cast<int>(TCommandId::Count); ++i) {
-            QAction* action = domain_.Command(static_cast<TCommandId>(i));
-            const QString category = action->data().toString();
-            QMenu* menu = menuBar()->findChild<QMenu*>(category, Qt::FindDirectChildrenOnly);
-            if (!menu) {
-                menu = menuBar()->addMenu(category);
-                menu->setObjectName(category);
-                QObject::connect(menu, &QMenu::aboutToShow, menu, [this] { domain_.UpdateAllCommands(); });
-            }
-            menu->addAction(action);
-            addAction(action);
-        }
-        resize(1100, 640);
-    }
-    ~TPlainWindow() override { domain_.SetViews(nullptr, nullptr); }
-
-    TImageView& DestView() { return dest_->View(); }
-    std::function<void(bool)> OnNavigator;
-
-    void UpdateControls() override {}
-    void UpdateStyleFrame(int) override {}
-    void UpdateBrushPreview() override {}
-    void SelectFirstStyle() override { domain_.StyleManager().SetItemIndex(0); }
-    void BindSaveProjectButton(bool) override {}
-    void ResetColorPanel() override {}
-    void ShowNavigator() override
-    {
-        if (OnNavigator) OnNavigator(true);
-    }
-    void HideNavigator() override
-    {
-        if (OnNavigator) OnNavigator(false);
-    }
-
-protected:
-    // Closing asks about an unsaved drawing, as Exit does.
-    void closeEvent(QCloseEvent* event) override
-    {
-        bool close = true;
-        try {
-            close = domain_.CanClose();
-        } catch (...) {
-            close = false;
-        }
-        if (close)
-            event->accept();
-        else
-            event->ignore();
-    }
-
-private:
-    TDomain& domain_;
-    TImageViewWidget* source_ = nullptr;
-    TImageViewWidget* dest_ = nullptr;
-};
-
 // Start-up measurements end the program once its window has painted.
 class TQuitAfterFirstPaint : public QObject {
 public:
@@ -247,22 +172,6 @@ void WarnAboutTheScreen()
         QMessageBox::warning(nullptr, "Ocrastell Pro", QString::fromStdString(warning));
 }
 
-// A single argument opens a project, or a picture that is not one.
-void OpenCommandLine(TDomain& domain, const QStringList& arguments)
-{
-    if (arguments.size() != 1) return;
-    const std::string name = arguments[0].toStdString();
-    try {
-        if (arguments[0].endsWith(".ovk", Qt::CaseInsensitive))
-            domain.LoadProject(name);
-        else
-            domain.LoadImage(name, false);
-    } catch (const SilentAbort&) {
-    } catch (...) {
-        QMessageBox::critical(nullptr, "Ocrastell Pro", "Could not open " + arguments[0]);
-    }
-}
-
 int Run(TApplication& app)
 {
     const QString programFolder = QCoreApplication::applicationDirPath() + "/";
@@ -279,20 +188,20 @@ int Run(TApplication& app)
     TDomain domain(programFolder.toStdString());
     // The windows, in their designed order; the apply, resample and image-size
     // dialogs come with the Qt UI.
-    TPlainWindow window(domain);
-    domain.SetMainWindow(&window);
+    // The main window opens a project given on the command line when it is
+    // first shown.
+    TFMain window(domain, app.arguments().mid(1));
     TFullScreenPreview preview(&window);
     TFWait wait(&window);
     SetProgress(&wait);
     TFNavigator navigator(&window);
-    navigator.SetDestView(&window.DestView());
-    navigator.HasDocument = [&domain] { return domain.Document() != nullptr; };
-    window.OnNavigator = [&navigator](bool show) { navigator.setVisible(show); };
+    window.SetNavigator(&navigator);
     TQtUi ui(&window);
     domain.SetUi(&ui);
     SetDialogs(&ui);
     TFHlpWnd help(programFolder.toStdString(), &window);
     help.OnMoreHelp = [&domain] { domain.Execute(TCommandId::Help); };
+    window.SetHelpWindow(&help);
     QImage splash;
     globalConfig.LoadSplash(splash);
     TFormAbout about(splash, &window);
@@ -315,14 +224,13 @@ int Run(TApplication& app)
     TQuitAfterFirstPaint quitAfterPaint;
     if (qEnvironmentVariableIsSet("OCRASTELL_QUIT_AFTER_FIRST_PAINT")) window.installEventFilter(&quitAfterPaint);
     window.show();
-    OpenCommandLine(domain, app.arguments().mid(1));
     const int result = app.exec();
 
     // The document goes while its views exist; nothing calls back into a
     // window that is gone.
     domain.PatternManager().SetEditForm(nullptr);
-    window.OnNavigator = nullptr;
-    navigator.SetDestView(nullptr);
+    window.SetNavigator(nullptr);
+    window.SetHelpWindow(nullptr);
     domain.SetViews(nullptr, nullptr);
     domain.SetMainWindow(nullptr);
     SetProgress(nullptr);

@@ -1,0 +1,598 @@
+// The main window over a real command module in a scratch program folder:
+// the refresh with and without a document, the gauges' bindings, the style
+// list, the command line, the help mode, the Shift key, the idle work and
+// the scroll sync.
+#include "DomainFixture.h"
+
+#include "app/dialogs/HelpWindow.h"
+#include "app/dialogs/Navigator.h"
+#include "app/domain/Domain.h"
+#include "app/tools/ToolManager.h"
+#include "app/windows/MainWindow.h"
+#include "app/windows/MainWindowRules.h"
+#include "controls/Bitmap32List.h"
+#include "controls/ImageList.h"
+#include "controls/ImageViewWidget.h"
+#include "controls/NumericEdit.h"
+#include "controls/NumericGaugeBar.h"
+#include "engine/DualImage.h"
+#include "engine/GStates.h"
+#include "engine/PolyBezier.h"
+#include "engine/PersistentObjectManager.h"
+#include "engine/Styles.h"
+#include "gfx/Random.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractEventDispatcher>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSplitter>
+#include <QTest>
+#include <QTimer>
+
+using namespace domaintest;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = dir.path().toStdString() + "/";
+        SetDialogs(&ui);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        domain.reset();
+        SetDialogs(nullptr);
+    }
+
+    void Start(QStringList arguments = {})
+    {
+        WriteBrushes(folder, 5);
+        WriteStyles(folder, 2);
+        WritePatterns(folder, 2);
+        domain = std::make_unique<TDomain>(folder);
+        domain->SetUi(&ui);
+        window = std::make_unique<TFMain>(*domain, std::move(arguments));
+    }
+    void LoadPicture(int width = 200, int height = 150)
+    {
+        domain->LoadImage(WritePicture(folder, "picture.png", width, height), false);
+    }
+    TGStyle& Style() { return *domain->Document()->Style(); }
+    TNumericGaugeBar& Gauge(TStyleSetting setting) { return *window->Gauge(setting); }
+    // Plays the user: types a value into a gauge's box and confirms it.
+    void Type(TNumericGaugeBar& gauge, const QString& text)
+    {
+        gauge.Edit()->setText(text);
+        gauge.AcceptText();
+    }
+    // Makes `count` undo steps of a few strokes each.
+    void MakeSteps(int count)
+    {
+        TDualImage& document = *domain->Document();
+        document.SetAutoMode(true);
+        for (int i = 0; i < count; ++i) {
+            document.BeginState();
+            for (int s = 0; s < 5; ++s) document.PlaceStrokeAt(20 + 30 * s, 20 + 20 * i);
+            document.EndState();
+        }
+    }
+    int CompressedSteps()
+    {
+        TGStates& states = domain->Document()->States();
+        int n = 0;
+        for (int i = 0; i < states.Count(); ++i) n += states.GetState(i).IsCompressed();
+        return n;
+    }
+
+    QTemporaryDir dir;
+    std::string folder;
+    fake::TFakeUi ui;
+    std::unique_ptr<TDomain> domain;
+    std::unique_ptr<TFMain> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, WithoutADocumentTheGaugesShowTheirRestingValuesAndThePanelsHide)
+{
+    Start();
+    EXPECT_EQ(Gauge(TStyleSetting::Precision).Value(), 6);
+    EXPECT_EQ(Gauge(TStyleSetting::Length).Value(), 100);
+    EXPECT_EQ(Gauge(TStyleSetting::Width).Value(), 40);
+    EXPECT_EQ(window->gaSize()->Value(), 50);
+    EXPECT_EQ(Gauge(TStyleSetting::BorderLimit).Value(), 100);
+    EXPECT_EQ(window->lblPSCount()->text(), "0 Vectors");
+    EXPECT_TRUE(window->panDual()->isHidden());
+    EXPECT_TRUE(window->panPanels()->isHidden());
+
+    // After Close the same, and the status bar keeps the closed document's memory text.
+    LoadPicture();
+    EXPECT_FALSE(window->panDual()->isHidden());
+    const QString memory = window->StatusPanel()->text();
+    EXPECT_FALSE(memory.isEmpty());
+    domain->Execute(TCommandId::Close);
+    EXPECT_EQ(domain->Document(), nullptr);
+    EXPECT_TRUE(window->panPanels()->isHidden());
+    EXPECT_EQ(Gauge(TStyleSetting::Width).Value(), 40);
+    EXPECT_EQ(window->StatusPanel()->text(), memory);
+    EXPECT_TRUE(ui.Messages.empty());
+}
+
+TEST_F(MainWindowTest, BorderLimitIsStoredAsItsByteAndShownBackRounded)
+{
+    Start();
+    LoadPicture();
+    struct Case { int typed; int stored; int shown; };
+    for (const Case c : {Case{1, 59, 2}, Case{3, 58, 3}, Case{50, 30, 50}, Case{99, 1, 98}, Case{100, 0, 100}}) {
+        Type(Gauge(TStyleSetting::BorderLimit), QString::number(c.typed));
+        EXPECT_EQ(Style().BorderLimitByte(), c.stored) << c.typed;
+        window->UpdateControls();
+        EXPECT_EQ(Gauge(TStyleSetting::BorderLimit).Value(), c.shown) << c.typed;
+    }
+}
+
+TEST_F(MainWindowTest, PrecisionWritesAndShowsThePolyStepCountedDown)
+{
+    Start();
+    LoadPicture();
+    Type(Gauge(TStyleSetting::Precision), "88");
+    EXPECT_EQ(Style().GetPolyStep(), 12);
+    Type(Gauge(TStyleSetting::Precision), "6");
+    EXPECT_EQ(Style().GetPolyStep(), 94);
+    Style().SetPolyStep(12);
+    window->UpdateControls();
+    EXPECT_EQ(Gauge(TStyleSetting::Precision).Value(), 88);
+}
+
+TEST_F(MainWindowTest, AModifiedStyleReadsRedAndItalicButTheScratchStyleNever)
+{
+    Start();
+    LoadPicture();
+    ASSERT_GE(window->cbStyles()->count(), 3);
+    EXPECT_EQ(window->StyleEntry(0), "Scratch Style");
+    // Width redraws the entry at once.
+    Type(Gauge(TStyleSetting::Width), "17");
+    EXPECT_EQ(window->StyleEntry(0), "Scratch Style");
+
+    domain->StyleManager().SetItemIndex(1);
+    const std::string name = domain->StyleManager().GetObject(1).Name();
+    EXPECT_EQ(window->StyleEntry(1), name);
+    EXPECT_EQ(window->cbStyles()->currentIndex(), 1);
+    Type(Gauge(TStyleSetting::Width), "19");
+    EXPECT_TRUE(Style().Modified());
+    EXPECT_EQ(window->StyleEntry(1), "<i><font color=\"255\">" + name + " (not saved) </font></i>");
+}
+
+TEST_F(MainWindowTest, StopOnBordersChangesTheStyleButNotItsModifiedFlag)
+{
+    Start();
+    LoadPicture();
+    domain->StyleManager().SetItemIndex(1);
+    ASSERT_FALSE(Style().Modified());
+    const bool was = Style().GetStopOnBorders() != 0;
+    window->cbStopBorder()->click();
+    EXPECT_NE(Style().GetStopOnBorders() != 0, was);
+    EXPECT_FALSE(Style().Modified());
+}
+
+TEST_F(MainWindowTest, TheStyleComboTakesOnlyTheUsersChoice)
+{
+    Start();
+    LoadPicture();
+    // Programmatic changes never select a style.
+    window->cbStyles()->setCurrentIndex(2);
+    EXPECT_EQ(domain->StyleManager().ItemIndex(), 0);
+    window->cbStyles()->setCurrentIndex(-1);
+    window->cbStylesChange();
+    EXPECT_EQ(domain->StyleManager().ItemIndex(), 0);
+    window->cbStyles()->setCurrentIndex(2);
+    emit window->cbStyles()->activated(2);
+    EXPECT_EQ(domain->StyleManager().ItemIndex(), 2);
+    EXPECT_EQ(Style().Name(), domain->StyleManager().GetObject(2).Name());
+}
+
+TEST_F(MainWindowTest, SizePreviewFollowsTheDocumentAndDrawsFromTheOneGenerator)
+{
+    Start();
+    LoadPicture();
+    domain->Document()->SetDensity(5);
+    RandSeed = 99;
+    window->DrawSizePreview();
+    uint32_t expected = 99;
+    for (int i = 0; i < 12; ++i) expected = expected * 134775813u + 1u;
+    EXPECT_EQ(RandSeed, expected) << "Density 5 draws 6 dots";
+    EXPECT_EQ(window->ImgSizeBitmap().Width(), 144);
+    EXPECT_EQ(window->ImgSizeBitmap().Height(), 102);
+
+    // A size typed into the gauge reaches the document; 8..500 only.
+    Type(*window->gaSize(), "120");
+    EXPECT_EQ(domain->Document()->Radius(), 120);
+}
+
+TEST_F(MainWindowTest, AClickOnAViewCommitsOnlyTheTextTheUserTyped)
+{
+    Start();
+    LoadPicture();
+    domain->Document()->SetRadius(300); // as the wheel does; the gauge shows it only later
+    window->PainWindowMouseDown();
+    EXPECT_EQ(domain->Document()->Radius(), 300);
+
+    window->gaDensity()->Edit()->setText("77");
+    window->gaDensity()->Edit()->setModified(true);
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(domain->Document()->Density(), 77);
+    EXPECT_EQ(domain->Document()->Radius(), 300);
+}
+
+TEST_F(MainWindowTest, TheViewsShareTheAreaWithTheOddPixelToTheSource)
+{
+    Start();
+    const QList<int> sizes = window->glSplitter()->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    const TViewWidths widths =
+        SplitViewWidths(window->panDual()->contentsRect().width(), window->glSplitter()->handleWidth());
+    EXPECT_EQ(sizes[0], widths.Source);
+    EXPECT_EQ(sizes[1], widths.Dest);
+    EXPECT_GT(widths.Dest, 400);
+}
+
+TEST_F(MainWindowTest, CommandLineOpensOneProjectAndIgnoresTwoArguments)
+{
+    Start({"a.ovk", "b.ovk"});
+    window->show();
+    EXPECT_EQ(domain->Document(), nullptr);
+    EXPECT_TRUE(ui.Messages.empty());
+    window.reset();
+    domain.reset();
+
+    const QString missing = QString::fromStdString(folder + "x.ovk");
+    Start({missing});
+    window->show();
+    EXPECT_EQ(domain->Document(), nullptr);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Text, "Could not open " + missing.toStdString());
+}
+
+TEST_F(MainWindowTest, TheCaptionNamesTheProductAndItsVersionAndNewCurvesTakeTheStockGlyph)
+{
+    Start();
+    window->show();
+    EXPECT_TRUE(window->windowTitle().startsWith("Ocrastell Pro - "));
+    EXPECT_EQ(CurrentHandleGlyph(), &window->StockImage(0));
+    EXPECT_EQ(window->StockImage(0).Width(), 8);
+    EXPECT_EQ(window->StockImage(1).Width(), 131);
+    window.reset();
+    EXPECT_EQ(CurrentHandleGlyph(), nullptr);
+}
+
+TEST_F(MainWindowTest, HelpModeOnTheResultViewShowsImgAndPlacesNothing)
+{
+    Start();
+    LoadPicture();
+    std::vector<std::string> topics;
+    window->OnShowHelp = [&topics](const std::string& topic) { topics.push_back(topic); };
+    domain->Execute(TCommandId::ContextHelp);
+    ASSERT_TRUE(window->ContextHelpMode());
+    EXPECT_FALSE(domain->ToolManager()->Enabled());
+
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(topics, std::vector<std::string>{"img"});
+    EXPECT_FALSE(window->ContextHelpMode());
+    EXPECT_TRUE(domain->ToolManager()->Enabled());
+    EXPECT_EQ(domain->ToolManager()->Mode(), 0);
+    EXPECT_EQ(domain->Document()->StrokeCount(), 0);
+
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_EQ(domain->Document()->StrokeCount(), 0);
+    EXPECT_EQ(topics.size(), 1u);
+
+    // Until a tool is chosen: then the same click draws.
+    domain->Execute(TCommandId::AutoDir);
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_GT(domain->Document()->StrokeCount(), 0);
+}
+
+TEST_F(MainWindowTest, HelpModeOnTheStyleComboShowsGeneralAndOnAFloatingGaugeTheDefault)
+{
+    Start();
+    LoadPicture();
+    std::vector<std::string> topics;
+    window->OnShowHelp = [&topics](const std::string& topic) { topics.push_back(topic); };
+    int comboPresses = 0;
+    struct TCounter : QObject {
+        int* Count;
+        explicit TCounter(int* count) : Count(count) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            *Count += e->type() == QEvent::MouseButtonPress;
+            return false;
+        }
+    } counter(&comboPresses);
+    window->cbStyles()->installEventFilter(&counter);
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->cbStyles(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(comboPresses, 0) << "the press reaches no control";
+
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->Gauge(TStyleSetting::Width)->Edit(), Qt::LeftButton, {}, QPoint(3, 3));
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->lblPSCount(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(topics, (std::vector<std::string>{"general", "", "menu"}));
+}
+
+TEST_F(MainWindowTest, ShiftAlwaysReachesTheSourceViewAndNoOtherControl)
+{
+    Start();
+    std::vector<std::pair<int, bool>> seen;
+    window->ImgSrc()->View().OnKeyDown = [&seen](TImageView&, int& key, TShiftState) { seen.push_back({key, true}); };
+    window->ImgSrc()->View().OnKeyUp = [&seen](TImageView&, int& key, TShiftState) { seen.push_back({key, false}); };
+    int comboKeys = 0;
+    struct TCounter : QObject {
+        int* Count;
+        explicit TCounter(int* count) : Count(count) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            *Count += e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
+            return false;
+        }
+    } counter(&comboKeys);
+    window->cbStyles()->installEventFilter(&counter);
+    QTest::keyPress(window->cbStyles(), Qt::Key_Shift);
+    QTest::keyRelease(window->cbStyles(), Qt::Key_Shift);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, bool>>{{VirtualKey::vkShift, true}, {VirtualKey::vkShift, false}}));
+    EXPECT_EQ(comboKeys, 0);
+    QTest::keyPress(window->cbStyles(), Qt::Key_Down);
+    EXPECT_EQ(comboKeys, 1) << "other keys go their normal way";
+}
+
+TEST_F(MainWindowTest, EachIdlePassSwapsOneStepOutAndAPumpNone)
+{
+    Start();
+    LoadPicture();
+    MakeSteps(7);
+    ASSERT_EQ(CompressedSteps(), 0);
+    // As the program hooks it: on the dispatcher's about-to-block only.
+    const QMetaObject::Connection hook =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                         window.get(), [this] { window->ApplicationEvents1Idle(); });
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(CompressedSteps(), 0);
+    window->ApplicationEvents1Idle();
+    EXPECT_EQ(CompressedSteps(), 1);
+    window->ApplicationEvents1Idle();
+    EXPECT_EQ(CompressedSteps(), 2);
+    QEventLoop loop;
+    QTimer::singleShot(30, &loop, &QEventLoop::quit);
+    loop.exec();
+    // Waiting for the timer blocks at least once; never past the newest 3 of 7.
+    EXPECT_GE(CompressedSteps(), 3);
+    for (int i = 0; i < 5; ++i) window->ApplicationEvents1Idle();
+    EXPECT_EQ(CompressedSteps(), 4) << "7 steps, the newest 3 stay";
+    QObject::disconnect(hook);
+}
+
+TEST_F(MainWindowTest, ScrollingOneViewCentresTheOtherOnTheSamePoint)
+{
+    Start();
+    window->resize(900, 700);
+    window->show();
+    LoadPicture(1000, 800);
+    QCoreApplication::processEvents();
+    TImageView& src = window->ImgSrc()->View();
+    TImageView& dst = window->ImgDst()->View();
+    auto centre = [](TImageView& v) {
+        const TRect r = v.GetViewportRect();
+        const TPoint a = v.ControlToBitmap({r.Left, r.Top});
+        const TPoint b = v.ControlToBitmap({r.Right, r.Bottom});
+        return TPoint{a.X + (b.X - a.X) / 2, a.Y + (b.Y - a.Y) / 2};
+    };
+    for (const TPoint to : {TPoint{300, 200}, TPoint{0, 0}, TPoint{600, 400}}) {
+        dst.SetScrollPos(to.X, to.Y);
+        EXPECT_NEAR(centre(src).X, centre(dst).X, 1);
+        EXPECT_NEAR(centre(src).Y, centre(dst).Y, 1);
+    }
+    src.SetScrollPos(150, 90);
+    EXPECT_NEAR(centre(src).X, centre(dst).X, 1);
+    EXPECT_NEAR(centre(src).Y, centre(dst).Y, 1);
+}
+
+TEST_F(MainWindowTest, PatternAndBrushListsFollowTheManagers)
+{
+    Start();
+    EXPECT_EQ(window->PatternImageList().Count(), domain->PatternManager().Count());
+    EXPECT_EQ(window->StrokesImgLst().Count(), domain->RendererManager().Count());
+    // Without a document a thumbnail click does nothing.
+    window->PatternImageListViewerMouseUpThumb(1);
+    EXPECT_EQ(domain->PatternManager().ItemIndex(), 0);
+    LoadPicture();
+    window->PatternImageListViewerMouseUpThumb(1);
+    EXPECT_EQ(domain->PatternManager().ItemIndex(), 1);
+    EXPECT_EQ(domain->ToolManager()->Mode(), 4);
+    EXPECT_FALSE(window->ToolPanel(TFMain::tpPatterns)->isHidden());
+    EXPECT_TRUE(window->ToolPanel(TFMain::tpProjectInfo)->isHidden());
+
+    window->StrokesImgLstVwrMouseUpThumb(2);
+    EXPECT_EQ(domain->RendererManager().ItemIndex(), 2);
+    EXPECT_EQ(Style().GetStroke(), domain->RendererManager().GetObject(2).ID());
+}
+
+TEST_F(MainWindowTest, StyleListGrowsWithANewStyleAndLosesADeletedOne)
+{
+    Start();
+    LoadPicture();
+    const int before = window->cbStyles()->count();
+    ASSERT_EQ(before, domain->StyleManager().Count());
+    ui.InputAnswers.push_back("Mine");
+    domain->Execute(TCommandId::NewStyle);
+    ASSERT_EQ(window->cbStyles()->count(), before + 1);
+    EXPECT_EQ(window->cbStyles()->currentIndex(), before);
+    EXPECT_EQ(window->StyleEntry(before), "Mine");
+    EXPECT_EQ(Style().Name(), "Mine");
+
+    ui.Answers.push_back(TAnswer::Yes);
+    domain->Execute(TCommandId::DelStyle);
+    EXPECT_EQ(window->cbStyles()->count(), before);
+    EXPECT_EQ(domain->StyleManager().Count(), before);
+    for (int i = 0; i < before; ++i) EXPECT_EQ(window->cbStyles()->itemText(i).toStdString(),
+                                               domain->StyleManager().GetObject(i).Name());
+}
+
+TEST_F(MainWindowTest, PatternThumbnailsAreRebuiltAfterADeletionAndAppendedForANewPattern)
+{
+    Start();
+    ASSERT_EQ(window->PatternImageList().Count(), 2);
+    const QImage second = window->PatternImageList().Image(1);
+    domain->Execute(TCommandId::DelPattern);
+    ASSERT_EQ(window->PatternImageList().Count(), 1);
+    EXPECT_EQ(window->PatternImageList().Image(0), second) << "the first was deleted";
+
+    auto pattern = std::make_unique<TPattern>();
+    auto frame = std::make_unique<TPatternFrame>();
+    frame->AddCurve(TBezier{{0, 0}, {50, 200}, {150, 0}, {200, 200}});
+    pattern->AddPatternFrame(std::move(frame));
+    domain->PatternManager().Add(std::move(pattern));
+    emit domain->OnUpdatePattern(1);
+    EXPECT_EQ(window->PatternImageList().Count(), 2);
+}
+
+TEST_F(MainWindowTest, TheSaveProjectButtonAlwaysReadsSaveProject)
+{
+    Start();
+    LoadPicture();
+    domain->UpdateAllCommands();
+    EXPECT_EQ(window->btPS()->text(), "Save Project");
+    EXPECT_EQ(window->btPSCommand(), TCommandId::SaveProjectAs) << "a picture has no project name yet";
+    domain->Document()->FileName = folder + "p.ovk";
+    domain->UpdateAllCommands();
+    EXPECT_EQ(window->btPSCommand(), TCommandId::SaveProject);
+    EXPECT_EQ(window->btPS()->text(), "Save Project");
+}
+
+TEST_F(MainWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsTheWindow)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    domain->Document()->Modified = true;
+    ui.Answers.push_back(TAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(ui.Questions.size(), 1u);
+    ui.Answers.push_back(TAnswer::No);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ui.Questions.size(), 2u);
+}
+
+TEST_F(MainWindowTest, ATypedSizeTakesEffectAtTheNextPressOnAView)
+{
+    Start();
+    LoadPicture();
+    domain->Execute(TCommandId::AutoDir);
+    window->gaSize()->Edit()->setText("100");
+    window->gaSize()->Edit()->setModified(true);
+    EXPECT_NE(domain->Document()->Radius(), 100);
+    QTest::mouseClick(window->ImgSrc()->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(domain->Document()->Radius(), 100);
+    EXPECT_GT(domain->Document()->StrokeCount(), 0);
+}
+
+TEST_F(MainWindowTest, AnOpenerShowsItsPanelAndAMoveOverAViewHidesItUnlessPinned)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    QWidget* styleTool = window->ToolPanel(TFMain::tpStyle);
+    QLabel* opener = nullptr;
+    for (QLabel* label : styleTool->findChildren<QLabel*>())
+        if (label->text() == "Advanced Settings") opener = label;
+    ASSERT_TRUE(opener);
+    QTest::mouseClick(opener, Qt::LeftButton, {}, QPoint(5, 5));
+    QWidget* advanced = window->FloatingPanel(TFMain::fpAdvSettings);
+    EXPECT_TRUE(advanced->isVisible());
+    EXPECT_FALSE(window->FloatingPanel(TFMain::fpStrokeSettings)->isVisible());
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 30), window->ImgDst()->viewport()->mapToGlobal(QPointF(30, 30)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->ImgDst()->viewport(), &move);
+    EXPECT_FALSE(advanced->isVisible());
+
+    // The brush preview opens "Brushes Collection".
+    QTest::mouseClick(window->findChild<QWidget*>("ImgBrush"), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(window->FloatingPanel(TFMain::fpBrushes)->isVisible());
+
+    // Closing the document hides every panel.
+    domain->Execute(TCommandId::Close);
+    EXPECT_FALSE(window->FloatingPanel(TFMain::fpBrushes)->isVisible());
+}
+
+TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDocument)
+{
+    Start();
+    TFHlpWnd help(folder);
+    TFNavigator navigator;
+    window->SetHelpWindow(&help);
+    window->SetNavigator(&navigator);
+    LoadPicture();
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->ImgSrc()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(help.isVisible());
+
+    EXPECT_EQ(navigator.DestView(), &window->ImgDst()->View());
+    domain->Execute(TCommandId::ViewNavigator);
+    EXPECT_TRUE(navigator.isVisible());
+    domain->Execute(TCommandId::Close);
+    EXPECT_FALSE(navigator.isVisible());
+
+    // Closing the window leaves no window of the program shown to keep it running.
+    window->show();
+    domain->Execute(TCommandId::ContextHelp);
+    QTest::mouseClick(window->lblPSCount(), Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(help.isVisible());
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(help.isVisible());
+    window.reset();
+    EXPECT_EQ(navigator.DestView(), nullptr) << "the view went with the window";
+}
+
+TEST_F(MainWindowTest, TheStrokeCountFollowsUndoRedoAndDrags)
+{
+    Start();
+    LoadPicture();
+    MakeSteps(2);
+    window->UpdateControls();
+    const QString both = window->lblPSCount()->text();
+    domain->UpdateAllCommands();
+    domain->Command(TCommandId::Undo)->trigger();
+    EXPECT_NE(window->lblPSCount()->text(), both);
+    domain->Command(TCommandId::Redo)->trigger();
+    EXPECT_EQ(window->lblPSCount()->text(), both);
+
+    domain->Execute(TCommandId::AutoDir);
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->lblPSCount()->text(), QString::number(domain->Document()->StrokeCount()) + " Vectors");
+    EXPECT_NE(window->lblPSCount()->text(), both);
+}
+
+TEST_F(MainWindowTest, CommandShortcutsWorkWithoutAMenuShowingThem)
+{
+    Start();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    LoadPicture();
+    domain->UpdateAllCommands();
+    QTest::keyClick(window->ImgDst()->viewport(), Qt::Key_T);
+    EXPECT_EQ(domain->ToolManager()->Mode(), 4);
+    EXPECT_TRUE(window->ToolButton(2)->isChecked());
+    QTest::keyClick(window->ImgDst()->viewport(), Qt::Key_F);
+    EXPECT_EQ(domain->ToolManager()->Mode(), 3);
+    EXPECT_TRUE(window->ToolButton(3)->isChecked());
+    EXPECT_FALSE(window->ToolPanel(TFMain::tpSize)->isHidden());
+    EXPECT_TRUE(window->ToolPanel(TFMain::tpPatterns)->isHidden());
+}

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb on a project made for the test, applies
+# 1,000 strokes from the menu, undoes and redoes them, saves the project with
+# Ctrl+D and quits with Ctrl+Q; then reads the saved project back.
+#   run_e2e.sh <ocrastell> <e2e_project>
+set -euo pipefail
+prog=$1 tool=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$tool" make "$work/drawing.ovk" 400 300
+# A private runtime and temporary folder: the single-instance lock and socket
+# of a program the user is running are not this test's.
+export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+cat > "$work/drive.sh" <<'DRIVE'
+set -euo pipefail
+prog=$1 project=$2
+"$prog" "$project" &
+pid=$!
+fail() { echo "e2e: $*" >&2; kill "$pid" 2>/dev/null || true; exit 1; }
+win=$(timeout 10 xdotool search --sync --onlyvisible --name "Ocrastell Pro" | head -1) || fail "no main window"
+xdotool windowfocus --sync "$win"
+sleep 0.5
+key() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
+
+# Edit > Apply to the entire image...: Alt takes the keyboard to the menu bar,
+# Right goes to Edit, Down opens it on its first enabled item.
+key alt
+key Right
+key Down
+key Return
+dlg=$(timeout 5 xdotool search --sync --onlyvisible --name "Apply to the whole image" | head -1) || fail "no apply dialog"
+xdotool windowfocus --sync "$dlg"
+key ctrl+a
+xdotool type --delay 50 1000
+key Return
+# The dialog closes itself after the last step.
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --name "Apply to the whole image" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool windowfocus --sync "$win"
+key ctrl+z
+key ctrl+y
+key ctrl+d
+sleep 1
+key ctrl+q
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
+wait "$pid"
+DRIVE
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh" "$prog" "$work/drawing.ovk"
+read -r strokes states < <("$tool" count "$work/drawing.ovk")
+echo "saved project: $strokes strokes in $states undo states"
+# Saving merges the history into one state; the border limit may skip a few points.
+[ "$states" -eq 1 ] && [ "$strokes" -gt 500 ] && [ "$strokes" -le 1000 ] || { echo "e2e: unexpected project" >&2; exit 1; }
+echo "1 passed, 0 failed"
