@@ -187,10 +187,7 @@ void TDomain::FreeDocument()
 void TDomain::AttachDocument()
 {
     hasApplied_ = false;
-    // The document's change event is the update handler's with the document
-    // as sender, which changes no command: the commands follow the document
-    // at idle and when a menu opens.
-    document_->SetOnChange([this](TDualImage&) { ActionUpdate(nullptr); });
+    document_->SetOnChange([this](TDualImage&) { UpdateAllCommands(); });
     document_->PatternManager = patternManager_.get();
     document_->RendererManager = rendererManager_.get();
     document_->SetStyle(CurrentStyle());

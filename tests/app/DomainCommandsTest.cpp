@@ -286,24 +286,6 @@ TEST_F(DomainCommandsTest, SaveProjectButtonFollowsTheProjectName)
     EXPECT_EQ(window.SaveButtonSaves, true);
 }
 
-// A recorded step changes no command by itself: the rules are read again at
-// idle and when a menu opens.
-TEST_F(DomainCommandsTest, CommandsFollowTheDocumentAtIdleNotOnItsChange)
-{
-    Start(3, 0, 1);
-    LoadPicture(100, 100);
-    domain->UpdateAllCommands();
-    ASSERT_FALSE(domain->Command(C::Undo)->isEnabled());
-    window.SaveButtonSaves.reset();
-    StrokeStep();
-    EXPECT_FALSE(domain->Command(C::Undo)->isEnabled());
-    EXPECT_FALSE(domain->Command(C::PostScript)->isEnabled());
-    EXPECT_FALSE(window.SaveButtonSaves.has_value());
-    domain->UpdateAllCommands();
-    EXPECT_TRUE(domain->Command(C::Undo)->isEnabled());
-    EXPECT_TRUE(domain->Command(C::PostScript)->isEnabled());
-}
-
 TEST_F(DomainCommandsTest, DisabledCommandsDoNotRun)
 {
     Start(3, 0, 1);
