@@ -231,6 +231,11 @@ int TFPatternEdit::ShowModal() { return exec() == QDialog::Accepted ? mrOk : mrC
 void TFPatternEdit::done(int result)
 {
     GuardedHandler(WindowName, [&] {
+        // Escape can close the dialog in the middle of a drag whose release
+        // then never comes: the drag ends here, or hovering at the next
+        // showing would go on bending the curve selected there. The tool
+        // stays the chosen one.
+        if (currentTool_) currentTool_->Deactivate();
         if (result != QDialog::Accepted) RestoreFrames();
         // The thumbnails are the editor's: the pattern must not keep drawing into them.
         if (pattern_) {

@@ -2,6 +2,7 @@
 // their handlers, making a document from a picture, and closing it.
 #include "app/domain/Domain.h"
 
+#include "app/domain/BitmapMemory.h"
 #include "app/tools/ToolManager.h"
 #include "app/ui/IMainWindow.h"
 #include "app/ui/IUi.h"
@@ -246,6 +247,11 @@ void TDomain::CheckPictureSize(TBitmap32& picture)
     const auto [proposedWidth, proposedHeight] = ResampleProposal(picture.Width(), picture.Height());
     const auto answer = ui_->Resample(picture.Width(), picture.Height(), proposedWidth, proposedHeight);
     if (!answer || answer->first < 1 || answer->second < 1) return;
+    if (!BitmapFitsInMemory(answer->first, answer->second)) {
+        Boxes().ShowMessage("Error loading image", TooLargePictureText(answer->first, answer->second),
+                            TMessageKind::Error);
+        throw SilentAbort();
+    }
     TBitmap32 resampled(answer->first, answer->second);
     picture.StretchFilter = TStretchFilter::sfMitchell;
     resampled.StretchFilter = TStretchFilter::sfMitchell;
@@ -283,9 +289,17 @@ bool TDomain::CanClose()
 
 void TDomain::CloseDocument()
 {
+    // A destructor may not throw: an error from a handler of the event
+    // would end the process here instead of only the command.
     struct TAlwaysNotify {
         TDomain& Domain;
-        ~TAlwaysNotify() { emit Domain.OnChange(); }
+        ~TAlwaysNotify()
+        {
+            try {
+                emit Domain.OnChange();
+            } catch (...) {
+            }
+        }
     } notify{*this};
     if (document_ && CanClose()) FreeDocument();
 }

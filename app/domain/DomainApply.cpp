@@ -11,6 +11,8 @@
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
 
+#include <memory>
+
 namespace {
 
 // One automatic stroke at a random point: X is drawn before Y.
@@ -23,14 +25,16 @@ void PlaceRandomStroke(TDualImage& doc)
 }
 
 // Opens one undo step with the destination's repaints held, runs `work`, and
-// on every path closes the step and repaints once.
+// on every path ends the progress range (when one is given) first, then
+// closes the step and repaints once.
 template <typename Work>
-void AsOneUndoStep(TDualImage& doc, TImageView* dest, Work&& work)
+void AsOneUndoStep(TDualImage& doc, TImageView* dest, std::unique_ptr<TProgressScope> progress, Work&& work)
 {
     TBusyCursorScope busy;
     doc.BeginState();
     if (dest) dest->BeginUpdate();
     auto finish = [&] {
+        progress.reset();
         if (dest) dest->EndUpdate();
         doc.EndState();
         if (dest) dest->Changed();
@@ -83,7 +87,7 @@ void TDomain::ApplyAllRun()
         ~TRunEnds() { Domain.applyRunning_ = Domain.applyInLoop_ = false; }
     } runEnds{*this};
     applyInLoop_ = true;
-    AsOneUndoStep(doc, imgDst_, [&] {
+    AsOneUndoStep(doc, imgDst_, nullptr, [&] {
         const int32_t last = dialog.Steps();
         applyRunning_ = true;
         hasApplied_ = true;
@@ -112,18 +116,10 @@ void TDomain::RepeatLastApply()
     if (!document_) return;
     TDualImage& doc = *document_;
     const int32_t steps = applyAllSteps_;
-    WaitText = "Applying strokes...";
-    Progress().Start(0, 100);
-    try {
-        AsOneUndoStep(doc, imgDst_, [&] {
-            for (int32_t i = 1; i <= steps; ++i) {
-                if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
-                PlaceRandomStroke(doc);
-            }
-        });
-    } catch (...) {
-        Progress().Finish();
-        throw;
-    }
-    Progress().Finish();
+    AsOneUndoStep(doc, imgDst_, std::make_unique<TProgressScope>("Applying strokes...", 0, 100), [&] {
+        for (int32_t i = 1; i <= steps; ++i) {
+            if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
+            PlaceRandomStroke(doc);
+        }
+    });
 }

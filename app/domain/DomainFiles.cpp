@@ -2,6 +2,7 @@
 // size, clipboard, PostScript), and projects in and out.
 #include "app/domain/Domain.h"
 
+#include "app/domain/BitmapMemory.h"
 #include "app/domain/PictureReader.h"
 #include "app/domain/ProjectSaver.h"
 #include "app/domain/ResultImage.h"
@@ -17,8 +18,6 @@
 
 #include <new>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace {
 
@@ -38,18 +37,6 @@ void ReportingErrors(IDialogs& boxes, const std::string& caption, Work&& work)
         boxes.ShowMessage(caption, e.what(), TMessageKind::Error);
         throw SilentAbort();
     }
-}
-
-// Whether a bitmap of the size can be held: at most half the machine's
-// memory. Zero-filling a larger one would get the process killed, not refused.
-bool FitsInMemory(int64_t width, int64_t height)
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0) return true;
-    const int64_t limit = static_cast<int64_t>(pages) * pageSize / 2;
-    // Two sides of up to 2^31 multiply within 64 bits; the byte count might not.
-    return width * height <= limit / static_cast<int64_t>(sizeof(TColor32));
 }
 
 } // namespace
@@ -97,11 +84,8 @@ void TDomain::RenderAtSize()
         Boxes().ShowMessage("Error", "The width and the height must be at least 1 pixel", TMessageKind::Error);
         return;
     }
-    if (!FitsInMemory(answer->Width, answer->Height)) {
-        Boxes().ShowMessage("Error",
-                            "The picture of " + std::to_string(answer->Width) + " x " +
-                                std::to_string(answer->Height) + " pixels is too large",
-                            TMessageKind::Error);
+    if (!BitmapFitsInMemory(answer->Width, answer->Height)) {
+        Boxes().ShowMessage("Error", TooLargePictureText(answer->Width, answer->Height), TMessageKind::Error);
         return;
     }
     TBitmap32 target;

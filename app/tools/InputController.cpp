@@ -111,6 +111,12 @@ void TAbstractInputController::WheelUp(TImageView&, TShiftState, const TPoint&, 
 void TAbstractInputController::Activate()
 {
     if (document_) document_->SetCursorMode(cursorMode_);
+    CancelDrag();
+}
+
+void TAbstractInputController::EnableCurveEditing()
+{
+    if (document_) document_->EnableCurveEditing();
 }
 
 void TAbstractInputController::Deactivate() { CancelDrag(); }
@@ -157,8 +163,7 @@ void TPointerInputController::MouseUp(TImageView& sender, TMouseButton button, T
 void TPointerInputController::Activate()
 {
     TAbstractInputController::Activate();
-    CancelDrag();
-    if (Document()) Document()->EnableCurveEditing();
+    EnableCurveEditing();
 }
 
 void TPointerInputController::CancelDrag()
@@ -208,8 +213,7 @@ void TAddCurveInputController::MouseUp(TImageView& sender, TMouseButton button, 
 void TAddCurveInputController::Activate()
 {
     TAbstractInputController::Activate();
-    CancelDrag();
-    if (Document()) Document()->EnableCurveEditing();
+    EnableCurveEditing();
 }
 
 void TAddCurveInputController::CancelDrag()
@@ -262,8 +266,16 @@ void TBandInputController::MouseDown(TImageView& sender, TMouseButton button, TS
                                      int32_t y, TPositionedLayer* layer)
 {
     TAbstractInputController::MouseDown(sender, button, shift, x, y, layer);
-    step_.Open(*Document());
     StartCurve(x, y, static_cast<float>(Document()->Radius()));
+    // The step opens once the band stands; a band without its step would
+    // lay strokes outside any step, so it goes again when the step fails.
+    try {
+        step_.Open(*Document());
+    } catch (...) {
+        StopDrawing();
+        CurveLayer().Clear();
+        throw;
+    }
 }
 
 void TBandInputController::MouseUp(TImageView& sender, TMouseButton button, TShiftState shift, int32_t x,
@@ -337,7 +349,6 @@ void TSprayInputController::MouseUp(TImageView& sender, TMouseButton button, TSh
 void TSprayInputController::Activate()
 {
     TAbstractInputController::Activate();
-    CancelDrag();
     Document()->SetAutoMode(autoMode_);
     Document()->DisableCurveEditing();
 }

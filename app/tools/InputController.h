@@ -51,7 +51,7 @@ public:
     void WheelUp(TImageView& sender, TShiftState shift, const TPoint& mousePos, bool& handled);
 
     // The tool becomes current, or stops being current. Either ends a drag
-    // in progress.
+    // in progress (the base sets the document's cursor mode, then ends it).
     virtual void Activate();
     virtual void Deactivate();
 
@@ -73,6 +73,8 @@ protected:
     // Ends a drag in progress without finishing its work (no strokes laid);
     // an undo step it opened is closed. Does nothing when no drag is on.
     virtual void CancelDrag() {}
+    // The document's curve layer takes mouse events again (pointer, add curve).
+    void EnableCurveEditing();
 
 private:
     TPoint shiftAnchor_;

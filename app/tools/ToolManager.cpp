@@ -162,70 +162,69 @@ TPoint TToolManager::ViewToBitmap(int32_t x, int32_t y) const
     return {Round(ratio * p.X), Round(ratio * p.Y)};
 }
 
+// Steps 4 and 5 of every hook: the current tool gets the event, then the
+// sending view's own handler, unless the tool aborted.
+template <typename ToolEvent, typename ViewEvent, typename... Args>
+void TToolManager::ToToolThenView(TImageView& sender, ToolEvent toolEvent, ViewEvent TViewHandlers::*viewEvent,
+                                  Args&... args)
+{
+    if (!RanToEnd([&] { (current_->*toolEvent)(sender, args...); })) return;
+    const TViewHandlers* saved = SavedFor(sender);
+    if (saved && saved->*viewEvent) (saved->*viewEvent)(sender, args...);
+}
+
 void TToolManager::ViewMouseDown(TImageView& sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                                  TPositionedLayer* layer)
 {
     if (!Passes()) return;
     // A press with no move before it (a tablet tap) lands where it is.
     TrackPointer(sender, {x, y}, false);
-    const TPoint p = ViewToBitmap(x, y);
-    if (!RanToEnd([&] { current_->MouseDown(sender, button, shift, p.X, p.Y, layer); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->MouseDown) saved->MouseDown(sender, button, shift, p.X, p.Y, layer);
+    TPoint p = ViewToBitmap(x, y);
+    ToToolThenView(sender, &TAbstractInputController::MouseDown, &TViewHandlers::MouseDown, button, shift, p.X, p.Y,
+                   layer);
 }
 
 void TToolManager::ViewMouseMove(TImageView& sender, TShiftState shift, int32_t x, int32_t y, TPositionedLayer* layer)
 {
     if (!Passes()) return;
     TrackPointer(sender, {x, y}, true);
-    const TPoint p = ViewToBitmap(x, y);
-    if (!RanToEnd([&] { current_->MouseMove(sender, shift, p.X, p.Y, layer); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->MouseMove) saved->MouseMove(sender, shift, p.X, p.Y, layer);
+    TPoint p = ViewToBitmap(x, y);
+    ToToolThenView(sender, &TAbstractInputController::MouseMove, &TViewHandlers::MouseMove, shift, p.X, p.Y, layer);
 }
 
 void TToolManager::ViewMouseUp(TImageView& sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                                TPositionedLayer* layer)
 {
     if (!Passes()) return;
-    const TPoint p = ViewToBitmap(x, y);
-    if (!RanToEnd([&] { current_->MouseUp(sender, button, shift, p.X, p.Y, layer); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->MouseUp) saved->MouseUp(sender, button, shift, p.X, p.Y, layer);
+    TPoint p = ViewToBitmap(x, y);
+    ToToolThenView(sender, &TAbstractInputController::MouseUp, &TViewHandlers::MouseUp, button, shift, p.X, p.Y,
+                   layer);
 }
 
 void TToolManager::ViewWheelDown(TImageView& sender, TShiftState shift, TPoint mousePos, bool& handled)
 {
     if (!Passes()) return;
     TrackPointer(sender, mousePos, false);
-    const TPoint p = ViewToBitmap(mousePos.X, mousePos.Y);
-    if (!RanToEnd([&] { current_->WheelDown(sender, shift, p, handled); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->WheelDown) saved->WheelDown(sender, shift, p, handled);
+    TPoint p = ViewToBitmap(mousePos.X, mousePos.Y);
+    ToToolThenView(sender, &TAbstractInputController::WheelDown, &TViewHandlers::WheelDown, shift, p, handled);
 }
 
 void TToolManager::ViewWheelUp(TImageView& sender, TShiftState shift, TPoint mousePos, bool& handled)
 {
     if (!Passes()) return;
     TrackPointer(sender, mousePos, false);
-    const TPoint p = ViewToBitmap(mousePos.X, mousePos.Y);
-    if (!RanToEnd([&] { current_->WheelUp(sender, shift, p, handled); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->WheelUp) saved->WheelUp(sender, shift, p, handled);
+    TPoint p = ViewToBitmap(mousePos.X, mousePos.Y);
+    ToToolThenView(sender, &TAbstractInputController::WheelUp, &TViewHandlers::WheelUp, shift, p, handled);
 }
 
+// Keys reach the tool whether or not it is enabled: Shift must be followed
+// even while the mouse goes nowhere.
 void TToolManager::ViewKeyDown(TImageView& sender, int& key, TShiftState shift)
 {
-    if (!current_) return;
-    if (!RanToEnd([&] { current_->KeyDown(sender, key, shift); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->KeyDown) saved->KeyDown(sender, key, shift);
+    if (current_) ToToolThenView(sender, &TAbstractInputController::KeyDown, &TViewHandlers::KeyDown, key, shift);
 }
 
 void TToolManager::ViewKeyUp(TImageView& sender, int& key, TShiftState shift)
 {
-    if (!current_) return;
-    if (!RanToEnd([&] { current_->KeyUp(sender, key, shift); })) return;
-    const TViewHandlers* saved = SavedFor(sender);
-    if (saved && saved->KeyUp) saved->KeyUp(sender, key, shift);
+    if (current_) ToToolThenView(sender, &TAbstractInputController::KeyUp, &TViewHandlers::KeyUp, key, shift);
 }

@@ -76,6 +76,9 @@ private:
     // The pointer is over this view: make it the document's active view.
     void TrackPointer(TImageView& sender, const TPoint& viewPoint, bool always);
 
+    template <typename ToolEvent, typename ViewEvent, typename... Args>
+    void ToToolThenView(TImageView& sender, ToolEvent toolEvent, ViewEvent TViewHandlers::*viewEvent, Args&... args);
+
     void ViewMouseDown(TImageView& sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y,
                        TPositionedLayer* layer);
     void ViewMouseMove(TImageView& sender, TShiftState shift, int32_t x, int32_t y, TPositionedLayer* layer);

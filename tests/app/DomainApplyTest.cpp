@@ -108,7 +108,9 @@ TEST_F(DomainApplyTest, StopAndResumeMakeTwoUndoSteps)
     EXPECT_EQ(domain->ApplyAllSteps(), 5000);
     // The label moved on multiples of 20 only.
     for (const auto& display : Dialog().Displays)
-        if (display.Running) EXPECT_TRUE(display.Step == 1 || display.Step % 20 == 0) << display.Step;
+        if (display.Running) {
+            EXPECT_TRUE(display.Step == 1 || display.Step % 20 == 0) << display.Step;
+        }
 
     Dialog().Script = [](fake::TFakeApplyDialog& d) { d.ClickClose(); };
     domain->Execute(TCommandId::ApplyWithCurrentSettings);
@@ -182,7 +184,12 @@ TEST_F(DomainApplyTest, RepeatPlacesTheRememberedCountBehindTheProgressWindow)
         progress.Positions.clear();
         progress.Starts.clear();
         WaitText.clear();
+        // The progress window goes before the undo step is closed.
+        int nestingAtFinish = -1;
+        progress.OnFinish = [&] { nestingAtFinish = domain->Document()->StateNesting(); };
         domain->Execute(TCommandId::RepeatLastApply);
+        progress.OnFinish = nullptr;
+        EXPECT_EQ(nestingAtFinish, 1);
         EXPECT_EQ(WaitText, "Applying strokes...");
         EXPECT_EQ(progress.Starts, (std::vector<std::pair<int, int>>{{0, 100}}));
         EXPECT_EQ(progress.Positions, c.Positions);

@@ -156,18 +156,63 @@ TEST_F(DomainCommandsTest, ShortcutMap)
     for (const auto& [key, count] : uses) EXPECT_EQ(count, 1) << key.toStdString();
 }
 
+// Every command's caption, category and hint as the program shows them.
 TEST_F(DomainCommandsTest, CaptionsCategoriesAndHints)
 {
     Start(0, 0, 1);
-    QAction* open = domain->Command(C::Open);
-    EXPECT_EQ(open->text(), "Open");
-    EXPECT_EQ(open->objectName(), "OpenCommand");
-    EXPECT_EQ(open->statusTip(), "Open new picture to transform into pen & ink");
-    EXPECT_EQ(domain->Command(C::SaveProjectAs)->text(), "Save Project &As...");
-    EXPECT_EQ(domain->Command(C::ApplyWithCurrentSettings)->text(), "Apply to the entire image...");
-    EXPECT_TRUE(domain->Command(C::ViewBorders)->isCheckable());
-    EXPECT_TRUE(domain->Command(C::ViewDirections)->isCheckable());
-    EXPECT_FALSE(domain->Command(C::Pointer)->isCheckable());
+    struct TRow {
+        C Id;
+        const char *Name, *Caption, *Category, *Hint;
+    };
+    const TRow rows[] = {
+        {C::NewFromClipboard, "NewFromClipboardCommand", "New from clipboard", "File", ""},
+        {C::Open, "OpenCommand", "Open", "File", "Open new picture to transform into pen & ink"},
+        {C::OpenProject, "OpenProjectCommand", "Open Project", "File", ""},
+        {C::Save, "SaveCommand", "Save", "File", "Save the destination image"},
+        {C::SaveProject, "SaveProjectCommand", "Save Project", "File", ""},
+        {C::Undo, "UndoCommand", "Undo", "Edit", ""},
+        {C::Redo, "RedoCommand", "Redo", "Edit", ""},
+        {C::SaveProjectAs, "SaveProjectAsCommand", "Save Project &As...", "File", ""},
+        {C::PostScript, "PostScriptCommand", "PostScript Output", "File", "Export to postscript"},
+        {C::RenderAll, "RenderAllCommand", "Save at different size", "File", ""},
+        {C::Close, "CloseCommand", "&Close", "File", "Close current picture"},
+        {C::Exit, "ExitCommand", "Exit", "File", "Exit application"},
+        {C::Pointer, "PointerCommand", "Pointer", "Tools", "Pointer Tool"},
+        {C::Pattern, "PatternCommand", "Pattern Tool", "Tools", "Pattern Tool"},
+        {C::AutoDir, "AutoDirCommand", "Auto-sketch Tool", "Tools", "Auto Sketch"},
+        {C::FreeHand, "FreeHandCommand", "Free Hand", "Tools", "Free Hand"},
+        {C::ViewBorders, "ViewBordersCommand", "View Borders", "View", ""},
+        {C::ViewDirections, "ViewDirectionsCommand", "View Directions", "View", ""},
+        {C::NewPattern, "NewPatternCommand", "New pattern", "Patterns", "Create new pattern"},
+        {C::EditPattern, "EditPatternCommand", "Edit selected pattern", "Patterns", "Edit selected pattern"},
+        {C::DelPattern, "DelPatternCommand", "Delete selected pattern", "Patterns", "Delete selected pattern"},
+        {C::Help, "HelpCommand", "Help", "Help", "Get more help"},
+        {C::ContextHelp, "ContextHelpCommand", "What is this?", "Help", "Click on any item to get help"},
+        {C::About, "AboutCommand", "About...", "Help", "Get information"},
+        {C::NewStyle, "NewStyleCommand", "NewStyle", "Styles", "Create new style"},
+        {C::SaveStyle, "SaveStyleCommand", "SaveStyle", "Styles", "Save selected style"},
+        {C::DelStyle, "DelStyleCommand", "DeleteStyle", "Styles", "Delete selected style"},
+        {C::ApplyWithCurrentSettings, "ApplyWithCurrentSettingsCommand", "Apply to the entire image...", "Edit", ""},
+        {C::RepeatLastApply, "RepeatLastApplyCommand", "Repeat last apply", "Edit", ""},
+        {C::TakeSnapshot, "TakeSnapshotCommand", "Take snapshot", "Edit", ""},
+        {C::UndoToLastSnapshot, "UndoToLastSnapshotCommand", "Undo to last snapshot", "Edit", ""},
+        {C::ResetStyle, "ResetStyleCommand", "ResetStyle", "Styles", "Reset parameters of the current style"},
+        {C::SaveStyleAs, "SaveStyleAsCommand", "SaveStyleAs", "Styles", "Save current style with different name"},
+        {C::Purge, "PurgeCommand", "Purge Undo", "Edit", ""},
+        {C::ViewNavigator, "ViewNavigatorCommand", "View Navigator", "View", ""},
+        {C::CopyResultToClipboard, "CopyResultToClipboardCommand", "Copy result to clipboard", "Edit", ""},
+        {C::FullScreenPreview, "FullScreenPreviewCommand", "Full Screen Preview", "View", ""},
+    };
+    ASSERT_EQ(std::size(rows), static_cast<size_t>(C::Count));
+    for (const TRow& row : rows) {
+        QAction* action = domain->Command(row.Id);
+        SCOPED_TRACE(row.Name);
+        EXPECT_EQ(action->objectName(), row.Name);
+        EXPECT_EQ(action->text(), row.Caption);
+        EXPECT_EQ(action->data().toString(), row.Category);
+        EXPECT_EQ(action->statusTip(), row.Hint);
+        EXPECT_EQ(action->isCheckable(), row.Id == C::ViewBorders || row.Id == C::ViewDirections);
+    }
 }
 
 TEST_F(DomainCommandsTest, ToolCommandsTakeTheirPictures)

@@ -3,13 +3,16 @@
 // the questions that Open, Open Project and New from clipboard ask first.
 #include "DomainFixture.h"
 
+#include "app/tools/ToolManager.h"
 #include "common/FileSizeLimit.h"
 #include "engine/TempManager.h"
 #include "gfx/Errors.h"
 
 #include <QImageReader>
+#include <QSignalSpy>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 using namespace domaintest;
@@ -289,4 +292,50 @@ TEST_F(DomainFilesTest, PostScriptExportTellsWhereItWent)
     EXPECT_EQ(ui.Messages[0].Caption, "Ocrastell");
     EXPECT_EQ(ui.Messages[0].Text, "The file was succesfully exported as a PostScript file:\r\n" + folder + "out.ps");
     EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Information);
+}
+
+// A picture and a project make their document by the same tail: the
+// navigator hidden, both views at scale 1 with the linear filter, the source
+// half transparent and blended, the pointer tool, and OnChange twice.
+TEST_F(DomainFilesTest, PictureAndProjectAttachTheirDocumentsAlike)
+{
+    ui.SaveProjectNames = {folder + "tail.ovk"};
+    domain->Execute(TCommandId::SaveProjectAs);
+    const std::string picture = WritePicture(folder, "tail.png", 120, 100);
+    struct TCase {
+        const char* Name;
+        std::function<void()> Load;
+    };
+    const TCase cases[] = {
+        {"picture", [&] { domain->LoadImage(picture, false); }},
+        {"project", [&] { domain->LoadProject(folder + "tail.ovk"); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        window.NavigatorShown = true;
+        for (TImageView* view : {&source, &dest}) {
+            view->SetScaleMode(TScaleMode::smNormal);
+            view->SetScale(2.0f);
+        }
+        source.Bitmap()->MasterAlpha = 255;
+        source.Bitmap()->DrawMode = TDrawMode::dmOpaque;
+        dest.Bitmap()->StretchFilter = TStretchFilter::sfNearest;
+        const int resets = window.ColorPanelResets;
+        QSignalSpy changes(domain.get(), &TDomain::OnChange);
+        c.Load();
+        EXPECT_FALSE(window.NavigatorShown);
+        EXPECT_EQ(changes.count(), 2);
+        EXPECT_EQ(window.ColorPanelResets, resets + 1);
+        for (TImageView* view : {&source, &dest}) {
+            EXPECT_EQ(view->ScaleMode(), TScaleMode::smScale);
+            EXPECT_EQ(view->Scale(), 1.0f);
+            EXPECT_EQ(view->Bitmap()->StretchFilter, TStretchFilter::sfLinear);
+        }
+        EXPECT_EQ(source.Bitmap()->MasterAlpha, 128);
+        EXPECT_EQ(source.Bitmap()->DrawMode, TDrawMode::dmBlend);
+        EXPECT_EQ(domain->ToolManager()->Mode(), 1);
+        EXPECT_FALSE(domain->HasApplied());
+        EXPECT_FALSE(domain->Updating());
+        EXPECT_FALSE(domain->Document()->Modified);
+    }
 }

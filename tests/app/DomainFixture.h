@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,7 +109,12 @@ public:
     void Start(int min, int max) override { Starts.push_back({min, max}); ++Level; }
     void Step() override { ++Steps; }
     void SetPosition(int position) override { Positions.push_back(position); }
-    void Finish() override { --Level; }
+    void Finish() override
+    {
+        --Level;
+        if (OnFinish) OnFinish();
+    }
+    std::function<void()> OnFinish;
     std::vector<std::pair<int, int>> Starts;
     std::vector<int> Positions;
     int Steps = 0, Level = 0;

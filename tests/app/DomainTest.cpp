@@ -149,6 +149,24 @@ TEST_F(DomainLoadTest, ResampleOfferDeclinedKeepsTheSizeAcceptedTakesTheDialogs)
     EXPECT_NE(domain->Document()->Source().Pixel(10, 10), domain->Document()->Source().Pixel(990, 490));
 }
 
+// A resample size beyond the machine's memory is refused before anything is
+// allocated: zero-filling it would get the process killed with the open work.
+TEST_F(DomainLoadTest, ResampleToASizeTooLargeToHoldIsRefused)
+{
+    Start();
+    LoadPicture(150, 120);
+    TDualImage* doc = domain->Document();
+    const std::string name = WritePicture(folder, "wide.png", 2000, 1000);
+    ui.ResampleAnswers = {std::make_pair(1000000, 500000)};
+    EXPECT_THROW(domain->LoadImage(name, false), SilentAbort);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error loading image");
+    EXPECT_EQ(ui.Messages[0].Text, "The picture of 1000000 x 500000 pixels is too large");
+    EXPECT_EQ(domain->Document(), doc);
+    EXPECT_EQ(doc->Source().Width(), 150);
+    EXPECT_FALSE(domain->Updating());
+}
+
 TEST_F(DomainLoadTest, NewDocumentIsAttachedWithThePointerTool)
 {
     Start();
@@ -274,6 +292,22 @@ TEST_F(DomainCloseTest, CloseKeepsAModifiedDocumentOnCancelAndAlwaysNotifies)
     // Exit asks nothing without a document and ends the loop.
     domain->Execute(TCommandId::Exit);
     EXPECT_EQ(ui.Quits, 1);
+}
+
+// Close tells of the change on every path, also when a handler of the
+// event fails: the failure ends the command, not the process.
+TEST_F(DomainCloseTest, AFailingChangeHandlerDoesNotEndTheProgram)
+{
+    Start();
+    LoadPicture(100, 100);
+    int calls = 0;
+    QObject::connect(domain.get(), &TDomain::OnChange, domain.get(), [&] {
+        ++calls;
+        throw EngineError("handler failed");
+    });
+    domain->Execute(TCommandId::Close);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(domain->Document(), nullptr);
 }
 
 TEST_F(DomainCloseTest, ExitStaysWhenTheQuestionIsCancelled)

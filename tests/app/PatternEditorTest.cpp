@@ -165,6 +165,28 @@ TEST_F(PatternEditorTest, CancelPutsTheFramesBack)
     EXPECT_EQ(pattern.Preview(), nullptr);
 }
 
+// Escape during a drag closes the dialog before the release arrives; the
+// drag must end with it, or the next showing's hovering would bend the
+// curve selected there.
+TEST_F(PatternEditorTest, ClosingMidDragEndsTheDrag)
+{
+    Open(5, true);
+    editor.AddCurveButton().click();
+    QTest::mousePress(ViewPort(), Qt::LeftButton, {}, {40, 40});
+    QTest::mouseMove(ViewPort(), {60, 70});
+    QTest::keyClick(&editor.ImgView(), Qt::Key_Escape);
+    ASSERT_FALSE(editor.isVisible());
+    EXPECT_FALSE(editor.CurrentTool()->InDrag());
+    Show();
+    EXPECT_FALSE(editor.CurveLayer().Locked());
+    for (const QPoint& p : {QPoint{100, 100}, QPoint{120, 110}, QPoint{140, 150}, QPoint{160, 170}})
+        QTest::mouseMove(ViewPort(), p);
+    EXPECT_EQ(Records(pattern.GetFrames(0)), (std::vector<TBezier>{CurveA, CurveB}));
+    // The add-curve tool is still the one chosen, and draws at the next press.
+    DragInView({20, 20}, {{50, 40}});
+    EXPECT_EQ(pattern.GetFrames(0).Count(), 3);
+}
+
 TEST_F(PatternEditorTest, AcceptKeepsTheEdits)
 {
     Open(5, false);

@@ -300,7 +300,14 @@ TEST_F(ToolManagerTest, TheBandOpensOneStepFillsOnceAndClosesIt)
     tools->SetTool(tnFreeHand);
     doc.radius = 30;
     log.clear();
+    // The step opens once the band is drawn, locked and drawing.
+    bool bandStood = false;
+    doc.onBeginState = [&] {
+        bandStood = doc.layer->Count() == 1 && doc.layer->Locked() &&
+                    static_cast<TBandInputController*>(tools->Current())->Drawing();
+    };
     Press(doc.sourceView, 10, 10);
+    EXPECT_TRUE(bandStood);
     ASSERT_EQ(doc.layer->Count(), 1);
     EXPECT_EQ(doc.layer->GetPolyBeziers(0).Width(), 30.0f);
     for (int i = 1; i <= 4; ++i) doc.sourceView.MouseMove(ssLeft, 10 + i * 10, 10);

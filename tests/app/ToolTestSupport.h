@@ -15,6 +15,7 @@
 #include "gfx/ImageView.h"
 #include "gfx/Random.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,7 @@ public:
     {
         ++nesting;
         Log("BeginState");
+        if (onBeginState) onBeginState();
     }
     void EndState() override
     {
@@ -84,6 +86,7 @@ public:
     int32_t radius = 50;
     int32_t nesting = 0;
     bool abortFill = false;
+    std::function<void()> onBeginState;
     std::vector<std::string> ownLog;
     std::vector<std::string>* log = &ownLog;
 };

@@ -1,0 +1,20 @@
+#include "app/domain/BitmapMemory.h"
+
+#include "gfx/Color32.h"
+
+#include <unistd.h>
+
+bool BitmapFitsInMemory(int64_t width, int64_t height)
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return true;
+    const int64_t limit = static_cast<int64_t>(pages) * pageSize / 2;
+    // Two sides of up to 2^31 multiply within 64 bits; the byte count might not.
+    return width * height <= limit / static_cast<int64_t>(sizeof(TColor32));
+}
+
+std::string TooLargePictureText(int64_t width, int64_t height)
+{
+    return "The picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large";
+}
