@@ -108,13 +108,16 @@ private:
     QLocalServer server_;
 };
 
-// Linux desktops run the program on X11 unless the user chose a platform.
+// Linux desktops run the program on X11 (XWayland on a Wayland desktop)
+// unless the user chose a platform: the floating panels place themselves at
+// the pointer, which a Wayland client may not do. A desktop without any X
+// server still starts, on Wayland.
 void UseXcbUnlessChosen(int argc, char** argv)
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) return;
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
 // The idle work runs when the event loop is about to wait, never inside a
