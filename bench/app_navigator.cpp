@@ -32,12 +32,4 @@ BENCHMARK(BM_NavigatorRefresh)->Args({1000, 500})->Args({1024, 1024})->Args({400
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+#include "WidgetMain.h"
