@@ -6,12 +6,15 @@
 
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/Navigator.h"
+#include "app/dialogs/WaitWindow.h"
 #include "app/domain/Domain.h"
 #include "app/tools/ToolManager.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/MainWindowRules.h"
 #include "controls/Bitmap32List.h"
 #include "controls/ImageList.h"
+#include "controls/ImageListViewer.h"
+#include "controls/ImageListViewer32.h"
 #include "controls/ImageViewWidget.h"
 #include "controls/NumericEdit.h"
 #include "controls/NumericGaugeBar.h"
@@ -24,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QComboBox>
@@ -595,4 +599,59 @@ TEST_F(MainWindowTest, CommandShortcutsWorkWithoutAMenuShowingThem)
     EXPECT_TRUE(window->ToolButton(3)->isChecked());
     EXPECT_FALSE(window->ToolPanel(TFMain::tpSize)->isHidden());
     EXPECT_TRUE(window->ToolPanel(TFMain::tpPatterns)->isHidden());
+}
+
+TEST_F(MainWindowTest, TheListsShowTheDesignedWindowColours)
+{
+    Start();
+    struct Case { const char* what; QColor shown; QColor expected; };
+    // 15721946 = $EFE5DA, 8598804 = $833514, 16112578 = $F5DBC2: red in the low byte.
+    for (const Case& c : {Case{"pattern grid", window->PatternImageListViewer()->Color(), QColor(218, 229, 239)},
+                          Case{"brush grid", window->ImgLstVwrBrushes()->Color(), QColor(20, 53, 131)},
+                          Case{"brush highlight", window->ImgLstVwrBrushes()->ColorSelected(), QColor(194, 219, 245)}})
+        EXPECT_EQ(c.shown, c.expected) << c.what;
+}
+
+TEST_F(MainWindowTest, WhileHelpWaitsForItsClickNoToolButtonShowsPressed)
+{
+    Start();
+    LoadPicture();
+    window->OnShowHelp = [](const std::string&) {};
+    ASSERT_TRUE(window->ToolButton(0)->isChecked()) << "a new document starts with the pointer";
+    struct Case { const char* how; std::function<void()> start; };
+    const Case cases[] = {
+        {"the button", [this] { window->ToolButton(4)->click(); }},
+        {"the command", [this] { domain->Execute(TCommandId::ContextHelp); }},
+    };
+    for (const Case& c : cases) {
+        domain->Execute(TCommandId::FreeHand);
+        ASSERT_TRUE(window->ToolButton(3)->isChecked()) << c.how;
+        c.start();
+        ASSERT_TRUE(window->ContextHelpMode()) << c.how;
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(window->ToolButton(i)->isChecked()) << c.how << " " << i;
+        EXPECT_TRUE(window->ToolButton(4)->isChecked()) << c.how;
+        QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+        EXPECT_EQ(domain->ToolManager()->Mode(), 0) << c.how;
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(window->ToolButton(i)->isChecked()) << c.how << " " << i;
+    }
+    domain->Execute(TCommandId::AutoDir);
+    EXPECT_TRUE(window->ToolButton(1)->isChecked());
+    EXPECT_FALSE(window->ToolButton(4)->isChecked());
+}
+
+TEST_F(MainWindowTest, NoCloseWhileTheProgressWindowHoldsTheWindow)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    domain->Document()->Modified = true;
+    TFWait wait(window.get());
+    wait.Start(0, 10);
+    ui.Answers.push_back(TAnswer::No);
+    EXPECT_FALSE(window->close()) << "a long operation is still running";
+    EXPECT_TRUE(ui.Questions.empty());
+    EXPECT_TRUE(window->isVisible());
+    wait.Finish();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ui.Questions.size(), 1u);
 }
