@@ -67,15 +67,6 @@ TEST(MainWindowRulesTest, ASettingEqualToTheStyleWritesNothing)
     }
 }
 
-TEST(MainWindowRulesTest, OnlyTheStrokeAndColourSettingsRedrawTheEntry)
-{
-    EXPECT_TRUE(SettingRedrawsStyleEntry(TStyleSetting::Width));
-    EXPECT_TRUE(SettingRedrawsStyleEntry(TStyleSetting::LightVar));
-    EXPECT_FALSE(SettingRedrawsStyleEntry(TStyleSetting::ScanWidth));
-    EXPECT_FALSE(SettingRedrawsStyleEntry(TStyleSetting::BorderLimit));
-    EXPECT_FALSE(SettingRedrawsStyleEntry(TStyleSetting::Precision));
-}
-
 TEST(MainWindowRulesTest, TheSourceViewTakesTheOddPixel)
 {
     const TViewWidths even = SplitViewWidths(1001, 5);

@@ -652,3 +652,25 @@ TEST_F(MainWindowTest, NoCloseWhileTheProgressWindowHoldsTheWindow)
     EXPECT_TRUE(window->close());
     EXPECT_EQ(ui.Questions.size(), 1u);
 }
+
+TEST_F(MainWindowTest, StrokeAndColourSettingsRedrawTheEntryAtOnceTheAdvancedOnesLater)
+{
+    Start();
+    LoadPicture();
+    domain->StyleManager().SetItemIndex(1);
+    const std::string name = Style().Name();
+    const std::string notSaved = "<i><font color=\"255\">" + name + " (not saved) </font></i>";
+    struct Case { TStyleSetting setting; const char* typed; bool redraws; };
+    for (const Case c : {Case{TStyleSetting::ScanWidth, "5.5", false}, Case{TStyleSetting::BorderLimit, "40", false},
+                         Case{TStyleSetting::Precision, "70", false}, Case{TStyleSetting::Width, "21", true},
+                         Case{TStyleSetting::Alpha, "99", true}, Case{TStyleSetting::Length, "77", true},
+                         Case{TStyleSetting::HueVar, "44", true}, Case{TStyleSetting::SatVar, "45", true},
+                         Case{TStyleSetting::LightVar, "46", true}}) {
+        Style().SetModified(false);
+        window->UpdateStyleFrame(1);
+        ASSERT_EQ(window->StyleEntry(1), name);
+        Type(Gauge(c.setting), c.typed);
+        EXPECT_TRUE(Style().Modified()) << c.typed;
+        EXPECT_EQ(window->StyleEntry(1), c.redraws ? notSaved : name) << c.typed;
+    }
+}
