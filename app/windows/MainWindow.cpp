@@ -134,7 +134,10 @@ TFMain::~TFMain()
     qApp->removeEventFilter(this);
     if (contextHelpMode_) QApplication::restoreOverrideCursor();
     SetHandleGlyphSource(nullptr);
-    if (navigator_) navigator_->SetDestView(nullptr);
+    if (navigator_) {
+        navigator_->SetDestView(nullptr);
+        navigator_->HasDocument = nullptr;
+    }
     // The command module frees the tool manager and the document, which hook
     // and draw on the views, while the views still exist.
     domain_.SetViews(nullptr, nullptr);

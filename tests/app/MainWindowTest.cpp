@@ -558,6 +558,7 @@ TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDo
     EXPECT_FALSE(help.isVisible());
     window.reset();
     EXPECT_EQ(navigator.DestView(), nullptr) << "the view went with the window";
+    EXPECT_FALSE(navigator.HasDocument) << "and so did the window's answer";
 }
 
 TEST_F(MainWindowTest, TheStrokeCountFollowsUndoRedoAndDrags)
