@@ -27,6 +27,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
@@ -39,6 +42,26 @@
 using namespace domaintest;
 
 namespace {
+
+// Counts the events of the given types that reach a widget.
+class TEventCounter : public QObject {
+public:
+    TEventCounter(QObject* watched, std::initializer_list<QEvent::Type> types) : types_(types)
+    {
+        watched->installEventFilter(this);
+    }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Count += std::count(types_.begin(), types_.end(), event->type()) > 0;
+        return false;
+    }
+
+private:
+    std::vector<QEvent::Type> types_;
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -305,20 +328,10 @@ TEST_F(MainWindowTest, HelpModeOnTheStyleComboShowsGeneralAndOnAFloatingGaugeThe
     LoadPicture();
     std::vector<std::string> topics;
     window->OnShowHelp = [&topics](const std::string& topic) { topics.push_back(topic); };
-    int comboPresses = 0;
-    struct TCounter : QObject {
-        int* Count;
-        explicit TCounter(int* count) : Count(count) {}
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            *Count += e->type() == QEvent::MouseButtonPress;
-            return false;
-        }
-    } counter(&comboPresses);
-    window->cbStyles()->installEventFilter(&counter);
+    TEventCounter comboPresses(window->cbStyles(), {QEvent::MouseButtonPress});
     domain->Execute(TCommandId::ContextHelp);
     QTest::mouseClick(window->cbStyles(), Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(comboPresses, 0) << "the press reaches no control";
+    EXPECT_EQ(comboPresses.Count, 0) << "the press reaches no control";
 
     domain->Execute(TCommandId::ContextHelp);
     QTest::mouseClick(window->Gauge(TStyleSetting::Width)->Edit(), Qt::LeftButton, {}, QPoint(3, 3));
@@ -333,23 +346,13 @@ TEST_F(MainWindowTest, ShiftAlwaysReachesTheSourceViewAndNoOtherControl)
     std::vector<std::pair<int, bool>> seen;
     window->ImgSrc()->View().OnKeyDown = [&seen](TImageView&, int& key, TShiftState) { seen.push_back({key, true}); };
     window->ImgSrc()->View().OnKeyUp = [&seen](TImageView&, int& key, TShiftState) { seen.push_back({key, false}); };
-    int comboKeys = 0;
-    struct TCounter : QObject {
-        int* Count;
-        explicit TCounter(int* count) : Count(count) {}
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            *Count += e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
-            return false;
-        }
-    } counter(&comboKeys);
-    window->cbStyles()->installEventFilter(&counter);
+    TEventCounter comboKeys(window->cbStyles(), {QEvent::KeyPress, QEvent::KeyRelease});
     QTest::keyPress(window->cbStyles(), Qt::Key_Shift);
     QTest::keyRelease(window->cbStyles(), Qt::Key_Shift);
     EXPECT_EQ(seen, (std::vector<std::pair<int, bool>>{{VirtualKey::vkShift, true}, {VirtualKey::vkShift, false}}));
-    EXPECT_EQ(comboKeys, 0);
+    EXPECT_EQ(comboKeys.Count, 0);
     QTest::keyPress(window->cbStyles(), Qt::Key_Down);
-    EXPECT_EQ(comboKeys, 1) << "other keys go their normal way";
+    EXPECT_EQ(comboKeys.Count, 1) << "other keys go their normal way";
 }
 
 TEST_F(MainWindowTest, EachIdlePassSwapsOneStepOutAndAPumpNone)
