@@ -217,12 +217,7 @@ int Run(TApplication& app)
         window.raise();
         window.activateWindow();
     };
-    TIdleHook idle(
-        [&domain] {
-            domain.UpdateAllCommands();
-            domain.IdleWork();
-        },
-        [&wait] { return wait.NestLevel() == 0; });
+    TIdleHook idle([&window] { window.ApplicationEvents1Idle(); }, [&wait] { return wait.NestLevel() == 0; });
 
     TQuitAfterFirstPaint quitAfterPaint;
     if (qEnvironmentVariableIsSet("OCRASTELL_QUIT_AFTER_FIRST_PAINT")) window.installEventFilter(&quitAfterPaint);

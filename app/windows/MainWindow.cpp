@@ -10,6 +10,7 @@
 #include "app/domain/Domain.h"
 #include "app/tools/ToolManager.h"
 #include "app/windows/ColorPanel.h"
+#include "app/windows/GaugeLook.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowPictures.h"
 #include "app/windows/MainWindowThumbs.h"
@@ -51,7 +52,7 @@ protected:
         QPainter painter(this);
         QLinearGradient gradient(0, 0, 0, height());
         gradient.setColorAt(0.0, QColor(128, 128, 128));
-        gradient.setColorAt(1.0, QColor(78, 73, 97)); // window colour 6375758
+        gradient.setColorAt(1.0, WinColor(6375758));
         painter.fillRect(rect(), gradient);
     }
 };
@@ -133,7 +134,10 @@ TFMain::~TFMain()
     qApp->removeEventFilter(this);
     if (contextHelpMode_) QApplication::restoreOverrideCursor();
     SetHandleGlyphSource(nullptr);
-    if (navigator_) navigator_->SetDestView(nullptr);
+    if (navigator_) {
+        navigator_->SetDestView(nullptr);
+        navigator_->HasDocument = nullptr;
+    }
     // The command module frees the tool manager and the document, which hook
     // and draw on the views, while the views still exist.
     domain_.SetViews(nullptr, nullptr);
@@ -209,7 +213,7 @@ void TFMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
-    FormShow();
+    Guarded([this] { FormShow(); });
 }
 
 void TFMain::FormShow()
@@ -227,6 +231,13 @@ void TFMain::FormShow()
 
 void TFMain::closeEvent(QCloseEvent* event)
 {
+    // The progress window disables this one while a long operation pumps
+    // events; a close from the window manager then would run the save
+    // question, a save and the program's end inside that operation.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     bool close = true;
     TDualImage* document = domain_.Document();
     if (document && document->Modified) {
@@ -348,6 +359,8 @@ void TFMain::StartContextHelp()
 {
     if (contextHelpMode_) return;
     contextHelpMode_ = true;
+    // From the menu or the keyboard too, the group shows that no tool is current.
+    toolButtons_[4]->setChecked(true);
     if (domain_.ToolManager()) domain_.ToolManager()->SetEnabled(false);
     QApplication::setOverrideCursor(Qt::WhatsThisCursor);
     if (const QAction* command = domain_.Command(TCommandId::ContextHelp))

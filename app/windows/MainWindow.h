@@ -14,6 +14,7 @@
 
 #include "app/domain/CommandId.h"
 #include "app/ui/IMainWindow.h"
+#include "app/windows/MainWindowPictures.h"
 #include "app/windows/MainWindowRules.h"
 #include "engine/PolyBezier.h"
 #include "gfx/Bitmap32.h"
@@ -25,6 +26,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +45,7 @@ class TFHlpWnd;
 class TFNavigator;
 class TPanelManager;
 class TDomain;
+class TDualImage;
 class TImageList;
 class TImageListViewer;
 class TImageListViewer32;
@@ -181,6 +184,13 @@ private:
     QWidget* BuildSizePanel();
     QWidget* BuildPatternPanel();
     QWidget* BuildColorsPanel();
+    // A row of picture buttons at the top of a tool panel, each bound to its command.
+    struct TCommandButton {
+        TGlyph Glyph;
+        TCommandId Command;
+        const char* Name;
+    };
+    void AddCommandButtons(QWidget* panel, int left, int step, std::initializer_list<TCommandButton> buttons);
     void BuildFloatingPanels();
     QWidget* NewFloatingPanel(int index);
     TNumericGaugeBar* NewGauge(QWidget* panel, const QString& label, int y, double min, double max);
@@ -196,6 +206,9 @@ private:
     void StyleGaugeChange(TStyleSetting setting);
     void gaSizeChange();
     void gaDensityChange();
+    // Size and Density: the document's value when it differs, then the preview.
+    void DocumentGaugeChange(const TNumericGaugeBar& gauge, int32_t (TDualImage::*held)() const,
+                             void (TDualImage::*write)(int32_t));
     void cbStopBorderClick();
     void UpdateControlsWithoutDocument();
     // The stroke count and memory texts of "Project info" and the status bar.

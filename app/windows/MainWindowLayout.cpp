@@ -7,6 +7,7 @@
 #include "app/domain/Domain.h"
 #include "app/windows/ColorPanel.h"
 #include "app/windows/FloatingPanelSpec.h"
+#include "app/windows/GaugeLook.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowPictures.h"
 #include "app/windows/MainWindowThumbs.h"
@@ -27,7 +28,7 @@
 
 namespace {
 
-const QColor PanelColor(218, 229, 239); // window colour 15721946
+const QColor PanelColor = WinColor(15721946);
 constexpr int BarHeight = 157;
 constexpr int HeaderHeight = 26;
 
@@ -185,9 +186,11 @@ QWidget* TFMain::BuildToolsPanel()
         button->setIconSize(QSize(26, 26));
         button->setText(captions[i]);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setCheckable(i < 4);
+        // One group, "What is this?" among them: while it waits for its
+        // click no tool is current, and no tool's button shows pressed.
+        button->setCheckable(true);
         button->setAutoRaise(true);
-        if (i < 4) toolGroup_->addButton(button, i);
+        toolGroup_->addButton(button, i);
         BindButton(button, commands[i]);
         toolButtons_[static_cast<size_t>(i)] = button;
     }
@@ -223,17 +226,12 @@ QWidget* TFMain::BuildStylePanel()
     cbStyles_ = NewStyleCombo(panel);
     cbStyles_->setObjectName("cbStyles");
     cbStyles_->setGeometry(52, 2, 145, 22);
-    struct TButtonSpec { TGlyph Glyph; TCommandId Command; const char* Name; };
-    const TButtonSpec buttons[] = {{TGlyph::New, TCommandId::NewStyle, "btStyleNew"},
-                                   {TGlyph::Save, TCommandId::SaveStyle, "btStyleEdit"},
-                                   {TGlyph::SaveAs, TCommandId::SaveStyleAs, "btStyleSaveAs"},
-                                   {TGlyph::Reset, TCommandId::ResetStyle, "btStyleReset"},
-                                   {TGlyph::Delete, TCommandId::DelStyle, "btStyleDel"}};
-    for (int i = 0; i < 5; ++i) {
-        QToolButton* button = NewPictureButton(panel, QRect(201 + i * 28, 2, 25, 22), ButtonGlyph(buttons[i].Glyph));
-        button->setObjectName(buttons[i].Name);
-        BindButton(button, buttons[i].Command);
-    }
+    AddCommandButtons(panel, 201, 28,
+                      {{TGlyph::New, TCommandId::NewStyle, "btStyleNew"},
+                       {TGlyph::Save, TCommandId::SaveStyle, "btStyleEdit"},
+                       {TGlyph::SaveAs, TCommandId::SaveStyleAs, "btStyleSaveAs"},
+                       {TGlyph::Reset, TCommandId::ResetStyle, "btStyleReset"},
+                       {TGlyph::Delete, TCommandId::DelStyle, "btStyleDel"}});
     imgPreviewStyle_ = NewPreview(panel, QRect(4, 32, 235, 116));
     NewOpener(panel, "Settings", fpStrokeSettings, QRect(246, 34, 110, 18), QPoint(358, 34));
     NewOpener(panel, "Color Settings", fpColorSettings, QRect(246, 56, 110, 18), QPoint(358, 56));
@@ -273,16 +271,22 @@ QWidget* TFMain::BuildPatternPanel()
     patternViewer_->OnMouseUpThumb = [this](int32_t index, int32_t, int32_t) {
         Guarded([this, index] { PatternImageListViewerMouseUpThumb(index); });
     };
-    struct TButtonSpec { TGlyph Glyph; TCommandId Command; const char* Hint; };
-    const TButtonSpec buttons[] = {{TGlyph::New, TCommandId::NewPattern, "btPatNew"},
-                                   {TGlyph::Edit, TCommandId::EditPattern, "btPatEdit"},
-                                   {TGlyph::Delete, TCommandId::DelPattern, "btPatDel"}};
-    for (int i = 0; i < 3; ++i) {
-        QToolButton* button = NewPictureButton(panel, QRect(90 + i * 27, 2, 25, 22), ButtonGlyph(buttons[i].Glyph));
-        button->setObjectName(buttons[i].Hint);
-        BindButton(button, buttons[i].Command);
-    }
+    AddCommandButtons(panel, 90, 27,
+                      {{TGlyph::New, TCommandId::NewPattern, "btPatNew"},
+                       {TGlyph::Edit, TCommandId::EditPattern, "btPatEdit"},
+                       {TGlyph::Delete, TCommandId::DelPattern, "btPatDel"}});
     return panel;
+}
+
+void TFMain::AddCommandButtons(QWidget* panel, int left, int step, std::initializer_list<TCommandButton> buttons)
+{
+    int x = left;
+    for (const TCommandButton& spec : buttons) {
+        QToolButton* button = NewPictureButton(panel, QRect(x, 2, 25, 22), ButtonGlyph(spec.Glyph));
+        button->setObjectName(spec.Name);
+        BindButton(button, spec.Command);
+        x += step;
+    }
 }
 
 QWidget* TFMain::BuildColorsPanel()

@@ -65,8 +65,8 @@ void TFMain::BuildFloatingPanels()
     brushViewer_->SetMargin(0);
     brushViewer_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     brushViewer_->SetThumbSize(StrokeThumbWidth, StrokeThumbHeight);
-    brushViewer_->SetColor(QColor(20, 53, 131));          // 8598804
-    brushViewer_->SetColorSelected(QColor(194, 218, 245)); // 16112578
+    brushViewer_->SetColor(WinColor(8598804));
+    brushViewer_->SetColorSelected(WinColor(16112578));
     brushViewer_->SetImageList(strokesImgLst_);
     brushViewer_->OnMouseUpThumb = [this](int32_t index, int32_t, int32_t) {
         Guarded([this, index] { StrokesImgLstVwrMouseUpThumb(index); });

@@ -80,23 +80,18 @@ void TFMain::StyleGaugeChange(TStyleSetting setting)
         UpdateStyleFrame(domain_.StyleManager().ItemIndex());
 }
 
-void TFMain::gaSizeChange()
-{
-    TDualImage* document = domain_.Document();
-    if (!document) return;
-    const int32_t radius = Round(gaSize_->Value());
-    if (radius == document->Radius()) return;
-    document->SetRadius(radius);
-    DrawSizePreview();
-}
+void TFMain::gaSizeChange() { DocumentGaugeChange(*gaSize_, &TDualImage::Radius, &TDualImage::SetRadius); }
 
-void TFMain::gaDensityChange()
+void TFMain::gaDensityChange() { DocumentGaugeChange(*gaDensity_, &TDualImage::Density, &TDualImage::SetDensity); }
+
+void TFMain::DocumentGaugeChange(const TNumericGaugeBar& gauge, int32_t (TDualImage::*held)() const,
+                                 void (TDualImage::*write)(int32_t))
 {
     TDualImage* document = domain_.Document();
     if (!document) return;
-    const int32_t density = Round(gaDensity_->Value());
-    if (density == document->Density()) return;
-    document->SetDensity(density);
+    const int32_t value = Round(gauge.Value());
+    if (value == (document->*held)()) return;
+    (document->*write)(value);
     DrawSizePreview();
 }
 

@@ -34,7 +34,7 @@ void DrawLabel(TBitmap32& bmp, const std::string& text)
     font.setPixelSize(11);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(1, 0, bmp.Width() - 1, 14), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(text));
+    painter.drawText(QRect(0, 0, bmp.Width(), 14), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(text));
 }
 
 } // namespace

@@ -67,15 +67,6 @@ TEST(MainWindowRulesTest, ASettingEqualToTheStyleWritesNothing)
     }
 }
 
-TEST(MainWindowRulesTest, OnlyTheStrokeAndColourSettingsRedrawTheEntry)
-{
-    EXPECT_TRUE(SettingRedrawsStyleEntry(TStyleSetting::Width));
-    EXPECT_TRUE(SettingRedrawsStyleEntry(TStyleSetting::LightVar));
-    EXPECT_FALSE(SettingRedrawsStyleEntry(TStyleSetting::ScanWidth));
-    EXPECT_FALSE(SettingRedrawsStyleEntry(TStyleSetting::BorderLimit));
-    EXPECT_FALSE(SettingRedrawsStyleEntry(TStyleSetting::Precision));
-}
-
 TEST(MainWindowRulesTest, TheSourceViewTakesTheOddPixel)
 {
     const TViewWidths even = SplitViewWidths(1001, 5);
@@ -150,6 +141,41 @@ TEST(MainWindowRulesTest, ALoneDotHasAGreyCentreAndLighterNeighbours)
                 EXPECT_EQ(bmp.Pixel(n.X, n.Y), Color32(100, 100, 100));
         }
     EXPECT_EQ(found, 1);
+}
+
+TEST(MainWindowRulesTest, SizePreviewDrawsTheAngleBeforeTheDistance)
+{
+    // From seed 0: the angle Random(6283) = 0, then the distance Random(46) =
+    // 134775814 * 46 >> 32 = 1, so the one dot of Density 0 stands one pixel
+    // right of the centre (72, 51). Drawn the other way round, the distance
+    // would be 0 and the dot on the centre.
+    RandSeed = 0;
+    TBitmap32 bmp;
+    DrawSizePreview(bmp, 144, 102, 150, 0);
+    EXPECT_EQ(bmp.Pixel(73, 51), Color32(60, 60, 60));
+    EXPECT_EQ(bmp.Pixel(72, 51), Color32(100, 100, 100));
+    EXPECT_EQ(bmp.Pixel(74, 51), Color32(100, 100, 100));
+    EXPECT_EQ(bmp.Pixel(73, 50), Color32(100, 100, 100));
+    EXPECT_EQ(bmp.Pixel(73, 52), Color32(100, 100, 100));
+}
+
+TEST(MainWindowRulesTest, SizePreviewLabelStandsAtTheTopLeftCorner)
+{
+    RandSeed = 0;
+    TBitmap32 bmp;
+    DrawSizePreview(bmp, 144, 102, 150, 0); // "34%"
+    int left = bmp.Width(), top = bmp.Height();
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 40; ++x)
+            if (RedComponent(bmp.Pixel(x, y)) < 150) {
+                left = std::min(left, x);
+                top = std::min(top, y);
+            }
+    EXPECT_LE(left, 1);
+    EXPECT_LE(top, 3);
+    TBitmap32 none;
+    DrawSizePreview(none, 144, 102, 51, 0);
+    for (int32_t x = 0; x < 40; ++x) EXPECT_EQ(none.Pixel(x, 2), PanelColor32) << "no label when the circle fits";
 }
 
 TEST(MainWindowRulesTest, StylePreviewBurnTurnsWhiteIntoThePanelColour)

@@ -6,12 +6,15 @@
 
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/Navigator.h"
+#include "app/dialogs/WaitWindow.h"
 #include "app/domain/Domain.h"
 #include "app/tools/ToolManager.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/MainWindowRules.h"
 #include "controls/Bitmap32List.h"
 #include "controls/ImageList.h"
+#include "controls/ImageListViewer.h"
+#include "controls/ImageListViewer32.h"
 #include "controls/ImageViewWidget.h"
 #include "controls/NumericEdit.h"
 #include "controls/NumericGaugeBar.h"
@@ -24,6 +27,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,6 +42,26 @@
 using namespace domaintest;
 
 namespace {
+
+// Counts the events of the given types that reach a widget.
+class TEventCounter : public QObject {
+public:
+    TEventCounter(QObject* watched, std::initializer_list<QEvent::Type> types) : types_(types)
+    {
+        watched->installEventFilter(this);
+    }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Count += std::count(types_.begin(), types_.end(), event->type()) > 0;
+        return false;
+    }
+
+private:
+    std::vector<QEvent::Type> types_;
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -233,13 +260,10 @@ TEST_F(MainWindowTest, AClickOnAViewCommitsOnlyTheTextTheUserTyped)
 TEST_F(MainWindowTest, TheViewsShareTheAreaWithTheOddPixelToTheSource)
 {
     Start();
-    const QList<int> sizes = window->glSplitter()->sizes();
-    ASSERT_EQ(sizes.size(), 2);
-    const TViewWidths widths =
-        SplitViewWidths(window->panDual()->contentsRect().width(), window->glSplitter()->handleWidth());
-    EXPECT_EQ(sizes[0], widths.Source);
-    EXPECT_EQ(sizes[1], widths.Dest);
-    EXPECT_GT(widths.Dest, 400);
+    // The designed 1074 pixels less a 6-pixel splitter, halved.
+    EXPECT_EQ(window->width(), 1074);
+    EXPECT_EQ(window->glSplitter()->handleWidth(), 6);
+    EXPECT_EQ(window->glSplitter()->sizes(), (QList<int>{534, 534}));
 }
 
 TEST_F(MainWindowTest, CommandLineOpensOneProjectAndIgnoresTwoArguments)
@@ -304,20 +328,10 @@ TEST_F(MainWindowTest, HelpModeOnTheStyleComboShowsGeneralAndOnAFloatingGaugeThe
     LoadPicture();
     std::vector<std::string> topics;
     window->OnShowHelp = [&topics](const std::string& topic) { topics.push_back(topic); };
-    int comboPresses = 0;
-    struct TCounter : QObject {
-        int* Count;
-        explicit TCounter(int* count) : Count(count) {}
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            *Count += e->type() == QEvent::MouseButtonPress;
-            return false;
-        }
-    } counter(&comboPresses);
-    window->cbStyles()->installEventFilter(&counter);
+    TEventCounter comboPresses(window->cbStyles(), {QEvent::MouseButtonPress});
     domain->Execute(TCommandId::ContextHelp);
     QTest::mouseClick(window->cbStyles(), Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(comboPresses, 0) << "the press reaches no control";
+    EXPECT_EQ(comboPresses.Count, 0) << "the press reaches no control";
 
     domain->Execute(TCommandId::ContextHelp);
     QTest::mouseClick(window->Gauge(TStyleSetting::Width)->Edit(), Qt::LeftButton, {}, QPoint(3, 3));
@@ -332,23 +346,13 @@ TEST_F(MainWindowTest, ShiftAlwaysReachesTheSourceViewAndNoOtherControl)
     std::vector<std::pair<int, bool>> seen;
     window->ImgSrc()->View().OnKeyDown = [&seen](TImageView&, int& key, TShiftState) { seen.push_back({key, true}); };
     window->ImgSrc()->View().OnKeyUp = [&seen](TImageView&, int& key, TShiftState) { seen.push_back({key, false}); };
-    int comboKeys = 0;
-    struct TCounter : QObject {
-        int* Count;
-        explicit TCounter(int* count) : Count(count) {}
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            *Count += e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
-            return false;
-        }
-    } counter(&comboKeys);
-    window->cbStyles()->installEventFilter(&counter);
+    TEventCounter comboKeys(window->cbStyles(), {QEvent::KeyPress, QEvent::KeyRelease});
     QTest::keyPress(window->cbStyles(), Qt::Key_Shift);
     QTest::keyRelease(window->cbStyles(), Qt::Key_Shift);
     EXPECT_EQ(seen, (std::vector<std::pair<int, bool>>{{VirtualKey::vkShift, true}, {VirtualKey::vkShift, false}}));
-    EXPECT_EQ(comboKeys, 0);
+    EXPECT_EQ(comboKeys.Count, 0);
     QTest::keyPress(window->cbStyles(), Qt::Key_Down);
-    EXPECT_EQ(comboKeys, 1) << "other keys go their normal way";
+    EXPECT_EQ(comboKeys.Count, 1) << "other keys go their normal way";
 }
 
 TEST_F(MainWindowTest, EachIdlePassSwapsOneStepOutAndAPumpNone)
@@ -557,6 +561,7 @@ TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDo
     EXPECT_FALSE(help.isVisible());
     window.reset();
     EXPECT_EQ(navigator.DestView(), nullptr) << "the view went with the window";
+    EXPECT_FALSE(navigator.HasDocument) << "and so did the window's answer";
 }
 
 TEST_F(MainWindowTest, TheStrokeCountFollowsUndoRedoAndDrags)
@@ -595,4 +600,81 @@ TEST_F(MainWindowTest, CommandShortcutsWorkWithoutAMenuShowingThem)
     EXPECT_TRUE(window->ToolButton(3)->isChecked());
     EXPECT_FALSE(window->ToolPanel(TFMain::tpSize)->isHidden());
     EXPECT_TRUE(window->ToolPanel(TFMain::tpPatterns)->isHidden());
+}
+
+TEST_F(MainWindowTest, TheListsShowTheDesignedWindowColours)
+{
+    Start();
+    struct Case { const char* what; QColor shown; QColor expected; };
+    // 15721946 = $EFE5DA, 8598804 = $833514, 16112578 = $F5DBC2: red in the low byte.
+    for (const Case& c : {Case{"pattern grid", window->PatternImageListViewer()->Color(), QColor(218, 229, 239)},
+                          Case{"brush grid", window->ImgLstVwrBrushes()->Color(), QColor(20, 53, 131)},
+                          Case{"brush highlight", window->ImgLstVwrBrushes()->ColorSelected(), QColor(194, 219, 245)}})
+        EXPECT_EQ(c.shown, c.expected) << c.what;
+}
+
+TEST_F(MainWindowTest, WhileHelpWaitsForItsClickNoToolButtonShowsPressed)
+{
+    Start();
+    LoadPicture();
+    window->OnShowHelp = [](const std::string&) {};
+    ASSERT_TRUE(window->ToolButton(0)->isChecked()) << "a new document starts with the pointer";
+    struct Case { const char* how; std::function<void()> start; };
+    const Case cases[] = {
+        {"the button", [this] { window->ToolButton(4)->click(); }},
+        {"the command", [this] { domain->Execute(TCommandId::ContextHelp); }},
+    };
+    for (const Case& c : cases) {
+        domain->Execute(TCommandId::FreeHand);
+        ASSERT_TRUE(window->ToolButton(3)->isChecked()) << c.how;
+        c.start();
+        ASSERT_TRUE(window->ContextHelpMode()) << c.how;
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(window->ToolButton(i)->isChecked()) << c.how << " " << i;
+        EXPECT_TRUE(window->ToolButton(4)->isChecked()) << c.how;
+        QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+        EXPECT_EQ(domain->ToolManager()->Mode(), 0) << c.how;
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(window->ToolButton(i)->isChecked()) << c.how << " " << i;
+    }
+    domain->Execute(TCommandId::AutoDir);
+    EXPECT_TRUE(window->ToolButton(1)->isChecked());
+    EXPECT_FALSE(window->ToolButton(4)->isChecked());
+}
+
+TEST_F(MainWindowTest, NoCloseWhileTheProgressWindowHoldsTheWindow)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    domain->Document()->Modified = true;
+    TFWait wait(window.get());
+    wait.Start(0, 10);
+    ui.Answers.push_back(TAnswer::No);
+    EXPECT_FALSE(window->close()) << "a long operation is still running";
+    EXPECT_TRUE(ui.Questions.empty());
+    EXPECT_TRUE(window->isVisible());
+    wait.Finish();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ui.Questions.size(), 1u);
+}
+
+TEST_F(MainWindowTest, StrokeAndColourSettingsRedrawTheEntryAtOnceTheAdvancedOnesLater)
+{
+    Start();
+    LoadPicture();
+    domain->StyleManager().SetItemIndex(1);
+    const std::string name = Style().Name();
+    const std::string notSaved = "<i><font color=\"255\">" + name + " (not saved) </font></i>";
+    struct Case { TStyleSetting setting; const char* typed; bool redraws; };
+    for (const Case c : {Case{TStyleSetting::ScanWidth, "5.5", false}, Case{TStyleSetting::BorderLimit, "40", false},
+                         Case{TStyleSetting::Precision, "70", false}, Case{TStyleSetting::Width, "21", true},
+                         Case{TStyleSetting::Alpha, "99", true}, Case{TStyleSetting::Length, "77", true},
+                         Case{TStyleSetting::HueVar, "44", true}, Case{TStyleSetting::SatVar, "45", true},
+                         Case{TStyleSetting::LightVar, "46", true}}) {
+        Style().SetModified(false);
+        window->UpdateStyleFrame(1);
+        ASSERT_EQ(window->StyleEntry(1), name);
+        Type(Gauge(c.setting), c.typed);
+        EXPECT_TRUE(Style().Modified()) << c.typed;
+        EXPECT_EQ(window->StyleEntry(1), c.redraws ? notSaved : name) << c.typed;
+    }
 }
