@@ -5,7 +5,8 @@
 
 #include <string>
 
-enum class TMessageKind { Information, Warning, Error };
+// Plain is the box without an icon (the plain message of the program).
+enum class TMessageKind { Information, Warning, Error, Plain };
 enum class TAnswer { Yes, No, Cancel };
 
 class IDialogs {

@@ -31,6 +31,7 @@ QMessageBox::Icon IconOf(TMessageKind kind)
     case TMessageKind::Information: return QMessageBox::Information;
     case TMessageKind::Warning: return QMessageBox::Warning;
     case TMessageKind::Error: return QMessageBox::Critical;
+    case TMessageKind::Plain: return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
 }

@@ -225,7 +225,7 @@ void TFMain::FormShow()
     try {
         domain_.LoadProject(fileName);
     } catch (...) {
-        Dialogs().ShowMessage(ProgramTitle, "Could not open " + fileName, TMessageKind::Error);
+        Dialogs().ShowMessage(ProgramTitle, "Could not open " + fileName, TMessageKind::Plain);
     }
 }
 

@@ -281,6 +281,7 @@ TEST_F(MainWindowTest, CommandLineOpensOneProjectAndIgnoresTwoArguments)
     EXPECT_EQ(domain->Document(), nullptr);
     ASSERT_EQ(ui.Messages.size(), 1u);
     EXPECT_EQ(ui.Messages[0].Text, "Could not open " + missing.toStdString());
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Plain);
 }
 
 TEST_F(MainWindowTest, TheCaptionNamesTheProductAndItsVersionAndNewCurvesTakeTheStockGlyph)
