@@ -25,6 +25,15 @@ protected:
         RandSeed = 0;
     }
     fake::TFakeApplyDialog& Dialog() { return ui.Apply; }
+    // "Stop / Preview" is clicked once, when the run has recorded `step`.
+    void StopOnceAt(int step)
+    {
+        ui.OnProcessEvents = [this, step, stopped = false]() mutable {
+            if (stopped || Dialog().CurrentStep() != step) return;
+            stopped = true;
+            Dialog().ClickStart();
+        };
+    }
     // Stroke numbers that the dialog recorded, from..to.
     static std::vector<int> Range(int from, int to)
     {
@@ -75,13 +84,7 @@ TEST_F(DomainApplyTest, CloseWithoutStartPlacesNothing)
 // that number) as a second undo step, and the next opening shows 5000.
 TEST_F(DomainApplyTest, StopAndResumeMakeTwoUndoSteps)
 {
-    bool stopped = false;
-    ui.OnProcessEvents = [&] {
-        if (!stopped && Dialog().CurrentStep() == 300) {
-            stopped = true;
-            Dialog().ClickStart(); // "Stop / Preview"
-        }
-    };
+    StopOnceAt(300);
     int statesAfterStop = -1, labelAfterStop = -1;
     bool runningAfterStop = true;
     Dialog().Script = [&](fake::TFakeApplyDialog& d) {
@@ -224,13 +227,7 @@ TEST_F(DomainApplyTest, RepeatNeedsARunOnThisDocument)
 // Preview" with no run going on.
 TEST_F(DomainApplyTest, StartWithTheCountLoweredBelowTheStepReachedEndsTheRun)
 {
-    bool stopped = false;
-    ui.OnProcessEvents = [&] {
-        if (!stopped && Dialog().CurrentStep() == 300) {
-            stopped = true;
-            Dialog().ClickStart(); // "Stop / Preview"
-        }
-    };
+    StopOnceAt(300);
     bool runningAfterSecondStart = true;
     int statesAfterSecondStart = -1;
     Dialog().Script = [&](fake::TFakeApplyDialog& d) {
