@@ -1,11 +1,11 @@
 #include "app/dialogs/ApplyAllDialog.h"
 
+#include "app/dialogs/FitText.h"
 #include "app/dialogs/GradientBar.h"
 #include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/ScreenCentre.h"
 #include "gfx/Rounding.h"
 
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -21,26 +21,6 @@ int ApplyBarPosition(int currentStep, int steps)
 
 std::string ApplyStepText(int currentStep) { return "Actual number of steps: " + std::to_string(currentStep); }
 
-namespace {
-
-// The dialog keeps its designed size, so the label takes a smaller font
-// where the system font would cut the last digits of a seven-digit count.
-void ShrinkFontToFit(QLabel& label, const QString& widest)
-{
-    QFont font = label.font();
-    const int room = label.contentsRect().width();
-    while (QFontMetrics(font).horizontalAdvance(widest) > room) {
-        if (font.pointSizeF() > 6.0)
-            font.setPointSizeF(font.pointSizeF() - 0.5);
-        else if (font.pixelSize() > 8)
-            font.setPixelSize(font.pixelSize() - 1);
-        else
-            break;
-    }
-    label.setFont(font);
-}
-
-} // namespace
 
 TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
 {
@@ -57,7 +37,8 @@ TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
     stepsLabel->setGeometry(116, 24, 70, 24);
     lblStep_ = new QLabel(group);
     lblStep_->setGeometry(8, 54, 189, 20);
-    ShrinkFontToFit(*lblStep_, QString::fromStdString(ApplyStepText(seNumSteps_->maximum())));
+    // The widest count, seven digits, fits in the designed width.
+    FitFontToWidth(*lblStep_, lblStep_->font(), QString::fromStdString(ApplyStepText(seNumSteps_->maximum())));
     // The label and the bar change every 20th step of a run: drawn opaque,
     // they repaint alone, not the group and the dialog behind them.
     lblStep_->setAutoFillBackground(true);
