@@ -53,7 +53,8 @@ QStringList AcknowledgementLines()
 {
     return {QStringLiteral("With thanks to"),
             QStringLiteral("the Qt Project,"),
-            QStringLiteral("whose toolkit draws every picture"),
+            QStringLiteral("whose toolkit draws"),
+            QStringLiteral("every picture"),
             QStringLiteral("and builds every window,"),
             QStringLiteral("and to the authors of"),
             QStringLiteral("libjpeg, libtiff and zlib.")};

@@ -1,5 +1,6 @@
 #include "app/dialogs/ApplyAllDialog.h"
 
+#include "app/dialogs/FitText.h"
 #include "app/dialogs/GradientBar.h"
 #include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/ScreenCentre.h"
@@ -20,6 +21,7 @@ int ApplyBarPosition(int currentStep, int steps)
 
 std::string ApplyStepText(int currentStep) { return "Actual number of steps: " + std::to_string(currentStep); }
 
+
 TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Apply to the whole image"));
@@ -34,7 +36,9 @@ TFApplyAll::TFApplyAll(QWidget* parent) : QDialog(parent)
     auto* stepsLabel = new QLabel(QStringLiteral("steps"), group);
     stepsLabel->setGeometry(116, 24, 70, 24);
     lblStep_ = new QLabel(group);
-    lblStep_->setGeometry(12, 54, 185, 20);
+    lblStep_->setGeometry(8, 54, 189, 20);
+    // The widest count, seven digits, fits in the designed width.
+    FitFontToWidth(*lblStep_, lblStep_->font(), QString::fromStdString(ApplyStepText(seNumSteps_->maximum())));
     // The label and the bar change every 20th step of a run: drawn opaque,
     // they repaint alone, not the group and the dialog behind them.
     lblStep_->setAutoFillBackground(true);

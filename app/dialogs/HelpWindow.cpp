@@ -229,6 +229,17 @@ void TFHlpWnd::LinkClicked(const QUrl& url)
     });
 }
 
+void TFHlpWnd::setVisible(bool visible)
+{
+    if (stepAside_.AllowVisible(visible)) QWidget::setVisible(visible);
+}
+
+bool TFHlpWnd::event(QEvent* event)
+{
+    stepAside_.WindowEvent(*event);
+    return QWidget::event(event);
+}
+
 void TFHlpWnd::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

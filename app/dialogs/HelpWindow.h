@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/dialogs/HelpHistory.h"
+#include "app/dialogs/ModalStepAside.h"
 
 #include <QString>
 #include <QUrl>
@@ -67,7 +68,11 @@ public:
     // The file of the page on show; empty for the "no help" page.
     const QString& ShownFile() const { return shownFile_; }
 
+    // Hidden while a modal dialog is open, back when it closes.
+    void setVisible(bool visible) override;
+
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -90,4 +95,5 @@ private:
     TLinkLabel* lblNext_;
     TLinkLabel* label2_;
     TLinkLabel* label1_;
+    TModalStepAside stepAside_{*this};
 };

@@ -10,8 +10,17 @@
 namespace {
 
 constexpr int RefreshInterval = 1000;
+// From the main window's right edge (its scroll bar and frame) and top edge
+// (title and menu bar).
+constexpr int StartRightMargin = 24;
+constexpr int StartTopMargin = 64;
 
 } // namespace
+
+QPoint NavigatorStartPosition(const QRect& owner, const QSize& frame)
+{
+    return {owner.x() + owner.width() - frame.width() - StartRightMargin, owner.y() + StartTopMargin};
+}
 
 TFNavigator::TFNavigator(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), imgView_(new TImageViewWidget(this)),
@@ -96,6 +105,12 @@ TRect TFNavigator::GetViewRect() const
 
 void TFNavigator::showEvent(QShowEvent* event)
 {
+    // The first showing places the window; later ones leave it where the
+    // user put it.
+    if (!placed_ && parentWidget() && parentWidget()->window()->isVisible()) {
+        move(NavigatorStartPosition(parentWidget()->window()->frameGeometry(), frameGeometry().size()));
+        placed_ = true;
+    }
     QWidget::showEvent(event);
     GuardedHandler("Navigator", [&] { UpdateView(); });
 }

@@ -12,9 +12,17 @@
 #include <functional>
 
 class QTimer;
+class QRect;
+class QPoint;
+class QSize;
 class TImageView;
 class TImageViewWidget;
 class TPositionedLayer;
+
+// Where the navigator first opens: inside the top-right corner of the main
+// window's frame `owner`, below its menu bar and clear of the result view's
+// scroll bar.
+QPoint NavigatorStartPosition(const QRect& owner, const QSize& frame);
 
 class TFNavigator : public QWidget {
     Q_OBJECT
@@ -64,6 +72,7 @@ private:
     TImageView* dest_ = nullptr;
     TNavigatorGeometry geometry_;
     bool dragging_ = false;
+    bool placed_ = false;
     TPoint down_;
     TPoint dragOffset_;
 };

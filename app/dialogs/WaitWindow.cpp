@@ -1,6 +1,7 @@
 #include "app/dialogs/WaitWindow.h"
 
 #include "app/dialogs/GradientBar.h"
+#include "app/dialogs/FitText.h"
 #include "app/dialogs/ScreenCentre.h"
 
 #include <QCoreApplication>
@@ -101,7 +102,7 @@ TFWait::TFWait(QWidget* mainWindow)
     progBar_->setGeometry(64, 30, 321, 26);
     Label1_ = new QLabel(this);
     Label1_->move(68, 8);
-    Label1_->resize(320, 18);
+    Label1_->resize(width() - 68 - 4, 18);
 
     timer_ = new QTimer(this);
     timer_->setInterval(FrameInterval);
@@ -201,7 +202,10 @@ void TFWait::mousePressEvent(QMouseEvent* event)
 
 void TFWait::showEvent(QShowEvent* event)
 {
-    Label1_->setText(QString::fromStdString(WaitText));
+    const QString caption = QString::fromStdString(WaitText);
+    Label1_->setText(caption);
+    // The longest caption is a little wider than the window allows.
+    FitFontToWidth(*Label1_, font(), caption);
     frame_ = 0;
     timer_->start();
     QWidget::showEvent(event);

@@ -81,6 +81,16 @@ void TDomain::ApplyAllRun()
         return;
     }
     IApplyDialog& dialog = ui_->ApplyDialog();
+    if (applyStartStep_ > dialog.Steps()) {
+        // The count was lowered below the step a stopped run had reached:
+        // no step is left, and the run ends as after its last one (the
+        // dialog, told of a step at or past its count, stops and closes)
+        // instead of leaving the dialog running with nothing to run.
+        const int32_t reached = applyStartStep_;
+        applyStartStep_ = 1;
+        dialog.Step(reached);
+        return;
+    }
     TDualImage& doc = *document_;
     struct TRunEnds {
         TDomain& Domain;

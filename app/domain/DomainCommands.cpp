@@ -61,10 +61,14 @@ bool TDomain::CommandEnabled(TCommandId id) const
     TCommandState state{};
     if (const TDualImage* doc = document_.get()) {
         state.HasDocument = true;
-        state.CanUndo = doc->CanUndo();
-        state.CanRedo = doc->CanRedo();
-        state.CanTakeSnapshot = doc->CanTakeSnapshot();
-        state.CanUndoToLastSnapshot = doc->CanUndoToLastSnapshot();
+        // A tool's drag holds an undo step open from press to release, over
+        // the picture as it was at the press: the history must not move
+        // under it (Ctrl+Z reaches the program while the button is held).
+        const bool historyFree = doc->StateNesting() == 0;
+        state.CanUndo = historyFree && doc->CanUndo();
+        state.CanRedo = historyFree && doc->CanRedo();
+        state.CanTakeSnapshot = historyFree && doc->CanTakeSnapshot();
+        state.CanUndoToLastSnapshot = historyFree && doc->CanUndoToLastSnapshot();
         state.MoreThanOneState = doc->StateCount() > 1;
         state.HasStrokes = doc->StrokeCount() > 0;
         state.HasProjectFileName = !doc->FileName.empty();

@@ -85,6 +85,14 @@ void TAbstractInputController::MouseUp(TImageView&, TMouseButton, TShiftState, i
     throw SilentAbort();
 }
 
+bool TAbstractInputController::ReleaseWasLost(TMouseButton button, TShiftState shift) const
+{
+    const TShiftState pressed = button == TMouseButton::mbLeft    ? ssLeft
+                                : button == TMouseButton::mbRight ? ssRight
+                                                                  : ssMiddle;
+    return InDrag() && (shift & (ssLeft | ssRight | ssMiddle) & ~pressed) == 0;
+}
+
 void TAbstractInputController::KeyDown(TImageView&, int& key, TShiftState)
 {
     // Auto-repeat keeps the first anchor.
@@ -266,6 +274,9 @@ void TBandInputController::MouseDown(TImageView& sender, TMouseButton button, TS
                                      int32_t y, TPositionedLayer* layer)
 {
     TAbstractInputController::MouseDown(sender, button, shift, x, y, layer);
+    // The unfinished band of a lost release goes without strokes: nobody
+    // released it.
+    if (ReleaseWasLost(button, shift)) CancelDrag();
     StartCurve(x, y, static_cast<float>(Document()->Radius()));
     // The step opens once the band stands; a band without its step would
     // lay strokes outside any step, so it goes again when the step fails.
@@ -327,6 +338,7 @@ void TSprayInputController::MouseDown(TImageView& sender, TMouseButton button, T
                                       int32_t y, TPositionedLayer* layer)
 {
     TAbstractInputController::MouseDown(sender, button, shift, x, y, layer);
+    if (ReleaseWasLost(button, shift)) CancelDrag();
     step_.Open(*Document());
     Document()->SprayAt(x, y);
     drawing_ = true;

@@ -73,6 +73,10 @@ protected:
     // Ends a drag in progress without finishing its work (no strokes laid);
     // an undo step it opened is closed. Does nothing when no drag is on.
     virtual void CancelDrag() {}
+    // A press comes while a drag is still on, with no other button held: the
+    // drag's release went elsewhere (to a message box that opened during
+    // it), and the drag ended there.
+    bool ReleaseWasLost(TMouseButton button, TShiftState shift) const;
     // The document's curve layer takes mouse events again (pointer, add curve).
     void EnableCurveEditing();
 

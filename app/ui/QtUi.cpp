@@ -9,7 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QImage>
 #include <QImageReader>
@@ -221,9 +221,19 @@ void TQtUi::ShowFullScreenPreview(const TBitmap32& result)
     if (OnShowFullScreenPreview) OnShowFullScreenPreview(result);
 }
 
+// The manual is the one file opened this way: few desktops read compiled
+// help, so its contents page in the browser stands in; a click that opens
+// nothing says why rather than doing nothing.
 void TQtUi::OpenWithDesktop(const std::string& fileName)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(fileName)));
+    const QFileInfo file(Q(fileName));
+    const bool opened = file.fileName() == ManualFileName ? OpenManual(file.path().toStdString(), Desktop)
+                                                          : Desktop.Open(QUrl::fromLocalFile(file.filePath()));
+    if (opened) return;
+    ShowMessage("Help",
+                "The manual could not be opened: this computer has no program to show " + fileName +
+                    " (a CHM viewer such as xchm or kchmviewer) nor a web browser for its help pages.",
+                TMessageKind::Information);
 }
 
 bool TQtUi::ClipboardHasBitmap()

@@ -5,6 +5,7 @@
 // windows; start-up hands them in as the two hooks.
 #pragma once
 
+#include "app/dialogs/HelpWindow.h"
 #include "app/ui/IUi.h"
 
 #include <QPointer>
@@ -77,6 +78,8 @@ public:
     // The other windows, set by start-up; unset, the commands do nothing.
     std::function<void()> OnShowAbout;
     std::function<void(const TBitmap32&)> OnShowFullScreenPreview;
+    // What OpenWithDesktop opens files with; tests put a fake here.
+    TDesktopOpener Desktop = TDesktopOpener::System();
 
     TFApplyAll& ApplyAllDialog() { return *applyAll_; }
     TFResample& ResampleDialog() { return *resample_; }

@@ -54,7 +54,9 @@ QToolButton* ModeButton(const QString& text, QWidget* parent, int index)
     button->setStyleSheet(
         "QToolButton { border: 1px solid #7f9db9; background: #f4f7fb; font-size: 11px; }"
         "QToolButton:hover { background: #ffffff; }"
-        "QToolButton:checked { background: #a9c1e2; border-color: #34598c; }");
+        "QToolButton:checked { background: #a9c1e2; border-color: #34598c; }"
+        // The style's own disabled grey vanishes on the checked blue.
+        "QToolButton:disabled { color: #5f6b7a; }");
     return button;
 }
 

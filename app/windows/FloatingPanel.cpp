@@ -40,6 +40,17 @@ void TFormPanel::FormMouseMove(QPoint screenPos)
 
 void TFormPanel::FormMouseUp() { dragging_ = false; }
 
+void TFormPanel::setVisible(bool visible)
+{
+    if (stepAside_.AllowVisible(visible)) QWidget::setVisible(visible);
+}
+
+bool TFormPanel::event(QEvent* event)
+{
+    stepAside_.WindowEvent(*event);
+    return QWidget::event(event);
+}
+
 void TFormPanel::mousePressEvent(QMouseEvent* event) { FormMouseDown(event->globalPosition().toPoint()); }
 void TFormPanel::mouseMoveEvent(QMouseEvent* event) { FormMouseMove(event->globalPosition().toPoint()); }
 void TFormPanel::mouseReleaseEvent(QMouseEvent*) { FormMouseUp(); }

@@ -5,6 +5,8 @@
 // release ends it.
 #pragma once
 
+#include "app/dialogs/ModalStepAside.h"
+
 #include <QPoint>
 #include <QWidget>
 
@@ -26,7 +28,11 @@ public:
     void FormMouseMove(QPoint screenPos);
     void FormMouseUp();
 
+    // Hidden while a modal dialog is open, back when it closes.
+    void setVisible(bool visible) override;
+
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -36,4 +42,5 @@ private:
     QPoint startMouse_;
     bool dragging_ = false;
     THeaderPanel* panel_ = nullptr;
+    TModalStepAside stepAside_{*this};
 };

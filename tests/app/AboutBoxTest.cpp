@@ -173,3 +173,13 @@ TEST(AboutBox, EveryLabelSitsOnACalmPartOfTheSplash)
         EXPECT_LE(LargestStep(splash, label->geometry()), 12)
             << label->text().toStdString() << " at " << label->x() << "," << label->y();
 }
+
+TEST(AboutBox, EveryAcknowledgementLineFitsTheScrollingPanel)
+{
+    TFormAbout about(QImage(), nullptr, KnownVersion);
+    const TSecretPanel& panel = about.JvSecretPanel1();
+    // The panel draws each line centred within 2 pixels of either side.
+    const int room = panel.width() - 4;
+    for (const QString& line : AcknowledgementLines())
+        EXPECT_LE(panel.fontMetrics().horizontalAdvance(line), room) << line.toStdString();
+}

@@ -240,3 +240,16 @@ TEST(ApplyDialog, SetRunningWithTheSameValueFiresNothing)
     dialog.SetRunning(false);
     EXPECT_EQ(fired, 2);
 }
+
+TEST(ApplyDialog, TheStepLabelShowsTheLargestCountWhole)
+{
+    TFApplyAll dialog;
+    QLabel& label = *dialog.lblStep();
+    const QString widest = QString::fromStdString(ApplyStepText(dialog.seNumSteps()->maximum()));
+    label.setText(widest);
+    const int needed = label.fontMetrics().horizontalAdvance(widest);
+    EXPECT_LE(needed, label.contentsRect().width()) << widest.toStdString();
+    // The label stays inside its group box and the dialog.
+    const QRect inGroup = label.geometry();
+    EXPECT_LE(inGroup.right(), label.parentWidget()->contentsRect().right());
+}

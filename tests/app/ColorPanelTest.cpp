@@ -390,3 +390,24 @@ TEST_F(ColorPanelTest, ThePagesHoldTheirControlsWhereTheLayoutPutsThem)
     EXPECT_EQ(panel.btFixed->x() - panel.btAutoColor->x(), 53);
     EXPECT_EQ(panel.btVar->x() - panel.btFixed->x(), 53);
 }
+
+// While a long operation runs the main window is disabled; the mode buttons
+// still say which mode is chosen.
+TEST_F(ColorPanelTest, ADisabledModeButtonKeepsItsCaptionReadable)
+{
+    OpenPicture();
+    panel.btAutoColor->click();
+    window.show();
+    for (QAbstractButton* button : {panel.btAutoColor, panel.btFixed}) {
+        button->setEnabled(false);
+        const QImage shot = button->grab().toImage();
+        const QRgb ground = shot.pixel(shot.width() - 3, shot.height() / 2);
+        int inked = 0;
+        // Inside the border: the caption's pixels against the button's ground.
+        for (int y = 2; y < shot.height() - 2; ++y)
+            for (int x = 2; x < shot.width() - 2; ++x)
+                if (std::abs(qGray(shot.pixel(x, y)) - qGray(ground)) > 60) ++inked;
+        EXPECT_GT(inked, 15) << button->text().toStdString();
+        button->setEnabled(true);
+    }
+}

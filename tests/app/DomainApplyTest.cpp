@@ -25,6 +25,15 @@ protected:
         RandSeed = 0;
     }
     fake::TFakeApplyDialog& Dialog() { return ui.Apply; }
+    // "Stop / Preview" is clicked once, when the run has recorded `step`.
+    void StopOnceAt(int step)
+    {
+        ui.OnProcessEvents = [this, step, stopped = false]() mutable {
+            if (stopped || Dialog().CurrentStep() != step) return;
+            stopped = true;
+            Dialog().ClickStart();
+        };
+    }
     // Stroke numbers that the dialog recorded, from..to.
     static std::vector<int> Range(int from, int to)
     {
@@ -75,13 +84,7 @@ TEST_F(DomainApplyTest, CloseWithoutStartPlacesNothing)
 // that number) as a second undo step, and the next opening shows 5000.
 TEST_F(DomainApplyTest, StopAndResumeMakeTwoUndoSteps)
 {
-    bool stopped = false;
-    ui.OnProcessEvents = [&] {
-        if (!stopped && Dialog().CurrentStep() == 300) {
-            stopped = true;
-            Dialog().ClickStart(); // "Stop / Preview"
-        }
-    };
+    StopOnceAt(300);
     int statesAfterStop = -1, labelAfterStop = -1;
     bool runningAfterStop = true;
     Dialog().Script = [&](fake::TFakeApplyDialog& d) {
@@ -216,4 +219,33 @@ TEST_F(DomainApplyTest, RepeatNeedsARunOnThisDocument)
     // A run stays disabled without a document, whatever was applied before.
     domain->Execute(TCommandId::RepeatLastApply);
     EXPECT_EQ(domain->Document()->StateCount(), 0);
+}
+
+// Stopped after step 300 with the count then lowered to 100, Start has no
+// step left to place: the run is over as after its last step. It used to
+// record an empty undo step and leave the dialog open reading "Stop /
+// Preview" with no run going on.
+TEST_F(DomainApplyTest, StartWithTheCountLoweredBelowTheStepReachedEndsTheRun)
+{
+    StopOnceAt(300);
+    bool runningAfterSecondStart = true;
+    int statesAfterSecondStart = -1;
+    Dialog().Script = [&](fake::TFakeApplyDialog& d) {
+        d.ClickStart();
+        d.SetStepsFromSpin(100);
+        d.ClickStart();
+        runningAfterSecondStart = d.Running();
+        statesAfterSecondStart = domain->Document()->StateCount();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    EXPECT_FALSE(runningAfterSecondStart);
+    EXPECT_EQ(statesAfterSecondStart, 1);
+    EXPECT_TRUE(Dialog().Closed());
+    // The dialog is told the step reached once more, which ends its run.
+    std::vector<int> expected = Range(1, 300);
+    expected.push_back(300);
+    EXPECT_EQ(Dialog().Steps_, expected);
+    EXPECT_FALSE(domain->ApplyRunning());
+    EXPECT_EQ(domain->ApplyStartStep(), 1);
+    EXPECT_EQ(domain->ApplyAllSteps(), 300);
 }

@@ -2,6 +2,7 @@
 // shortcut map, the tool and overlay commands, and the style and pattern
 // commands with their events.
 #include "DomainFixture.h"
+#include "app/domain/CommandTable.h"
 
 #include "app/tools/ToolManager.h"
 #include "engine/PersistentObjectManager.h"
@@ -439,4 +440,35 @@ TEST_F(DomainCommandsTest, SnapshotAndPurge)
     domain->Execute(C::Redo);
     domain->Execute(C::Purge);
     EXPECT_EQ(domain->Document()->StateCount(), 1);
+}
+
+// A drag of a drawing tool holds an undo step open from press to release,
+// with the picture as it was at the press. Undo or Redo from the keyboard in
+// between changed the picture under the open step, and the release then
+// pushed a step whose before-image brought undone strokes back (while the
+// undone steps stayed redoable beneath it). The history commands wait for
+// the release.
+TEST_F(DomainCommandsTest, HistoryCommandsWaitWhileADragHoldsAnUndoStepOpen)
+{
+    Start(3, 0, 1);
+    LoadPicture(100, 100);
+    StrokeStep();
+    domain->Execute(C::TakeSnapshot);
+    StrokeStep();
+    domain->Execute(C::Undo);
+    TDualImage& doc = *domain->Document();
+    const int applied = doc.StateCount();
+
+    doc.BeginState(); // the press of a pattern, auto-sketch or free-hand drag
+    const std::set<C> held{C::Undo, C::Redo, C::TakeSnapshot, C::UndoToLastSnapshot, C::Purge};
+    const std::set<C> enabled = Enabled();
+    for (C id : held) EXPECT_EQ(enabled.count(id), 0u) << CommandInfo(id).Name;
+    for (C id : held) domain->Execute(id);
+    EXPECT_EQ(doc.StateCount(), applied);
+    EXPECT_TRUE(doc.CanRedo());
+    doc.PlaceStrokeAt(50, 50);
+    doc.EndState(); // the release
+
+    EXPECT_TRUE(Enabled().count(C::Undo));
+    EXPECT_FALSE(doc.CanRedo());
 }

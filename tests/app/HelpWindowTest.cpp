@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -247,4 +248,28 @@ TEST(HelpPages, EveryTopicHasAPageAndEveryLinkAPage)
         }
     }
     EXPECT_TRUE(QFileInfo(help.filePath(HelpContentsFileName)).isFile());
+}
+
+// The help window stays on top of every window, so a modal dialog opened
+// while it shows (the about box, a file dialog) would lie under it, its
+// buttons hidden and the help window's own links blocked by the dialog.
+TEST(HelpWindow, StepsAsideWhileAModalDialogIsOpen)
+{
+    THelpFolder folder({QStringLiteral("img")});
+    TFHlpWnd window(folder.Folder());
+    window.ShowHelp(QStringLiteral("img"));
+    ASSERT_TRUE(window.isVisible());
+
+    QWidget owner;
+    auto* dialog = new QDialog(&owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+
+    dialog->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(ShownText(window).contains(QStringLiteral("Page img")));
 }

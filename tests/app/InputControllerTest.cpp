@@ -396,3 +396,25 @@ TEST_F(ToolDragTest, ASecondButtonDuringADragKeepsOneStep)
     Release(sourceView, 60, 50);
     ExpectClosed(2);
 }
+
+// A message box that opens during a drag (Close from the keyboard, then
+// Cancel) takes the release, so the drag's step stays open. The next press,
+// with no other button held, starts a drag of its own: each drag stays one
+// undo step instead of the next drag joining the unfinished one.
+TEST_F(ToolDragTest, APressAfterALostReleaseStartsAStepOfItsOwn)
+{
+    for (int32_t tool : {tnAuto, tnPattern, tnFreeHand}) {
+        tools->SetTool(tool);
+        const int32_t before = doc->StateCount();
+        Press(sourceView, 40, 40);
+        Move(sourceView, 60, 50);
+        // The release went to the box.
+        Press(sourceView, 80, 40);
+        Move(sourceView, 100, 60);
+        Release(sourceView, 100, 60);
+        EXPECT_EQ(doc->StateNesting(), 0) << tool;
+        EXPECT_EQ(doc->CurveLayer().Count(), 0) << tool;
+        const int32_t expected = tool == tnFreeHand ? before + 1 : before + 2;
+        EXPECT_EQ(doc->StateCount(), expected) << tool;
+    }
+}

@@ -266,3 +266,30 @@ TEST_F(NavigatorOverAWideResult, AGrownWindowTakesPressesEverywhere)
     view.MouseDown(TMouseButton::mbLeft, ssLeft, r.Right, r.Bottom);
     EXPECT_TRUE(nav.Dragging());
 }
+
+// The navigator stays on top of the main window; left where the window
+// manager drops a new window (the screen's top-left corner) it lay over the
+// main window's menu bar. It first opens in the main window's top-right
+// corner, below the menu bar and clear of the result's scroll bar, and then
+// stays where the user puts it.
+TEST(Navigator, FirstOpensInTheMainWindowsTopRightCornerBelowTheMenu)
+{
+    const QRect main(100, 80, 1074, 770);
+    const QPoint start = NavigatorStartPosition(main, QSize(261, 251));
+    const QRect placed(start, QSize(261, 251));
+    EXPECT_TRUE(main.contains(placed));
+    EXPECT_GE(placed.top(), main.top() + 50);
+    EXPECT_LE(main.right() - placed.right(), 40);
+    EXPECT_GE(main.right() - placed.right(), 16);
+
+    QWidget owner;
+    owner.setGeometry(main);
+    owner.show();
+    TFNavigator navigator(&owner);
+    navigator.show();
+    EXPECT_EQ(navigator.pos(), NavigatorStartPosition(owner.frameGeometry(), navigator.frameGeometry().size()));
+    navigator.hide();
+    navigator.move(20, 30);
+    navigator.show();
+    EXPECT_EQ(navigator.pos(), QPoint(20, 30));
+}

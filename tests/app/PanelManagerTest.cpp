@@ -8,6 +8,7 @@
 #include "app/windows/PanelButtonPictures.h"
 
 #include <QCursor>
+#include <QDialog>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -224,4 +225,57 @@ TEST_F(PanelManagerTest, AnotherProgramHidesAllAndComingBackShowsThePinned)
     manager.HidePanel(ptColorSettings);
     EXPECT_FALSE(Shown(ptColorSettings));
     EXPECT_TRUE(manager.IsFixed(ptColorSettings));
+}
+
+// A panel stays on top of every window, and a modal dialog blocks the
+// mouse everywhere else: a panel left over the dialog could be neither used
+// nor moved away, and would cover the dialog's buttons. The panels step
+// aside while the dialog is open and come back as they were.
+TEST_F(PanelManagerTest, PanelsStepAsideWhileAModalDialogIsOpen)
+{
+    for (bool otherProgramMeanwhile : {false, true}) {
+        OpenAt(ptStrokeSettings, {100, 100});
+        OpenAt(ptAdvSettings, {300, 100});
+        manager.SetFixed(ptAdvSettings, true);
+        ASSERT_TRUE(Shown(ptStrokeSettings));
+        ASSERT_TRUE(Shown(ptAdvSettings));
+
+        auto* dialog = new QDialog(&window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->show();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(Shown(ptStrokeSettings));
+        EXPECT_FALSE(Shown(ptAdvSettings));
+        if (otherProgramMeanwhile) {
+            // Coming back while the dialog is open does not put the pinned
+            // panel over it either; the unpinned one is gone for good.
+            manager.ApplicationStateChanged(Qt::ApplicationInactive);
+            manager.ApplicationStateChanged(Qt::ApplicationActive);
+            EXPECT_FALSE(Shown(ptAdvSettings));
+        }
+
+        dialog->close();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(Shown(ptAdvSettings));
+        EXPECT_EQ(manager.Host(ptAdvSettings)->pos(), QPoint(290, 90));
+        EXPECT_EQ(Shown(ptStrokeSettings), !otherProgramMeanwhile);
+        EXPECT_FALSE(Shown(ptColorSettings));
+        manager.SetFixed(ptAdvSettings, false);
+        manager.HideAll();
+    }
+}
+
+TEST_F(PanelManagerTest, APanelHiddenDuringAModalDialogStaysHidden)
+{
+    OpenAt(ptStrokeSettings, {100, 100});
+    auto* dialog = new QDialog(&window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    QCoreApplication::processEvents();
+    manager.HideAll();
+    dialog->close();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Shown(ptStrokeSettings));
 }

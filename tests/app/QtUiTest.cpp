@@ -10,6 +10,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QInputDialog>
@@ -269,4 +273,43 @@ TEST(QtUiCursor, TheHourglassNestsAndComesBack)
     EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
     cursor.End();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// F1 and "More Help" reach the manual through the command module. A desktop
+// without a viewer for compiled help gets the help pages' contents page in
+// its browser; one that can show neither says so instead of doing nothing.
+TEST(QtUiHelp, TheManualFallsBackToTheHelpPagesAndSaysWhenNothingOpens)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/ocra_qtui_help");
+    QDir(folder).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Help")));
+    for (const QString& name : {QStringLiteral("/OcraHelp.chm"), QStringLiteral("/Help/index.html")}) {
+        QFile file(folder + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+    }
+    struct Case {
+        bool browserWorks;
+        bool expectMessage;
+    };
+    for (const Case& c : {Case{true, false}, Case{false, true}}) {
+        TQtUi ui(nullptr);
+        std::vector<QString> tried;
+        ui.Desktop = {[&](const QUrl& url) {
+                          tried.push_back(QFileInfo(url.toLocalFile()).fileName());
+                          return c.browserWorks && url.toLocalFile().endsWith("index.html");
+                      },
+                      [](const QString&) { return true; }};
+        bool messaged = false;
+        if (c.expectMessage)
+            WhenModal<QMessageBox>([&](QMessageBox& box) {
+                EXPECT_TRUE(box.text().contains("OcraHelp.chm")) << box.text().toStdString();
+                messaged = true;
+                box.accept();
+            });
+        ui.OpenWithDesktop((folder + QStringLiteral("/OcraHelp.chm")).toStdString());
+        EXPECT_EQ(tried, (std::vector<QString>{"OcraHelp.chm", "index.html"}));
+        EXPECT_EQ(messaged, c.expectMessage);
+    }
+    QDir(folder).removeRecursively();
 }

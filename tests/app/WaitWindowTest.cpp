@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTest>
 #include <QWidget>
 
@@ -185,4 +186,26 @@ TEST_F(WaitFixture, TheMainWindowIsActiveAgainWhenTheLastRangeCloses)
     wait.Finish();
     EXPECT_FALSE(wait.isVisible());
     EXPECT_TRUE(QTest::qWaitForWindowActive(&main, 1000));
+}
+
+TEST_F(WaitFixture, EveryCaptionFitsTheWindow)
+{
+    const auto* label = wait.findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_LE(label->geometry().right(), wait.width() - 2);
+    for (const char* caption :
+         {"Processing Image...", "Analyzing Image...", "Rendering Image...", "Saving Project...",
+          "Compacting information...", "Converting to vectors...", "Please wait...", "Applying strokes...",
+          "It is necessary to render again the destination image..."}) {
+        WaitText = caption;
+        wait.Start(0, 1);
+        EXPECT_EQ(wait.Caption(), caption);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(wait.Caption()), label->contentsRect().width()) << caption;
+        wait.Finish();
+    }
+    // The short ones keep the window's own font.
+    WaitText = "Please wait...";
+    wait.Start(0, 1);
+    EXPECT_EQ(label->font(), wait.font());
+    wait.Finish();
 }
