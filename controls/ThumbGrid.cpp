@@ -87,6 +87,13 @@ const QImage& TThumbGrid::CanvasImage() const { return canvas_->Image(); }
 
 QWidget* TThumbGrid::Canvas() const { return canvas_; }
 
+void TThumbGrid::Select(int32_t index)
+{
+    if (index == selected_) return;
+    selected_ = index;
+    Relayout();
+}
+
 void TThumbGrid::Relayout()
 {
     // Resizing the canvas can show or hide a scroll bar, which resizes the

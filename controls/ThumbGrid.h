@@ -37,6 +37,9 @@ public:
     void SetThumbSize(int32_t width, int32_t height);
 
     int32_t Selected() const { return selected_; }
+    // Selects thumbnail `index` from code, so the frame or highlight shows the
+    // object its owner has chosen, and draws the grid again.
+    void Select(int32_t index);
     // The grid as last drawn; empty while there is nothing to show.
     const TThumbGridLayout& Layout() const { return layout_; }
     const QImage& CanvasImage() const;

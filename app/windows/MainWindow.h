@@ -225,6 +225,8 @@ private:
     void OnUpdateStyleFrame(int index);
     void OnDeleteStyleFrame(int index);
     void OnUpdatePatternFrame(int index);
+    void ShowCurrentPattern();
+    void ShowCurrentBrush();
     void OnDeletePatternFrame(int index);
 
     TDomain& domain_;

@@ -7,6 +7,7 @@
 #include "app/windows/MainWindowThumbs.h"
 #include "controls/Bitmap32List.h"
 #include "controls/ImageList.h"
+#include "controls/ImageListViewer.h"
 #include "controls/ImageListViewer32.h"
 #include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/DualImage.h"
@@ -19,6 +20,8 @@
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 #include <QTextDocument>
+
+#include <algorithm>
 
 namespace {
 
@@ -153,6 +156,14 @@ void TFMain::FillPatternImageList()
         throw;
     }
     patternImageList_->EndUpdate();
+    ShowCurrentPattern();
+}
+
+// The grid's frame marks the pattern the tool sprays and Delete removes; a
+// list that changed would otherwise frame the first thumbnail.
+void TFMain::ShowCurrentPattern()
+{
+    if (patternViewer_) patternViewer_->Select(std::max(domain_.PatternManager().ItemIndex(), 0));
 }
 
 void TFMain::UpdatePatternFrame(int index)
@@ -172,6 +183,7 @@ void TFMain::OnUpdatePatternFrame(int index)
 {
     if (patternImageList_->Count() < domain_.PatternManager().Count()) patternImageList_->Add(QImage());
     UpdatePatternFrame(index);
+    ShowCurrentPattern();
 }
 
 void TFMain::OnDeletePatternFrame(int)
@@ -190,6 +202,13 @@ void TFMain::FillStrokesImageList()
         UpdateStroke(i);
     }
     // The grid shows new thumbnails when it is next sized.
+    ShowCurrentBrush();
+}
+
+// The brushes grid highlights the renderer the current style draws with.
+void TFMain::ShowCurrentBrush()
+{
+    if (brushViewer_) brushViewer_->Select(std::max(domain_.RendererManager().ItemIndex(), 0));
 }
 
 void TFMain::UpdateStroke(int index)

@@ -7,6 +7,7 @@
 #include "app/tools/ToolManager.h"
 #include "app/windows/MainWindowThumbs.h"
 #include "controls/Bitmap32List.h"
+#include "controls/ImageListViewer32.h"
 #include "controls/NumericEdit.h"
 #include "controls/NumericGaugeBar.h"
 #include "engine/DualImage.h"
@@ -270,6 +271,7 @@ void TFMain::UpdateBrushPreview()
     if (index < 0 || index >= strokesImgLst_->Count()) return;
     BrushPreviewFromThumb(imgBrushBitmap_, strokesImgLst_->Bitmap(index));
     ShowPreview(imgBrush_, imgBrushBitmap_);
+    ShowCurrentBrush();
 }
 
 void TFMain::ImgBrushClick() { brushesOpener_->click(); }

@@ -427,6 +427,29 @@ TEST_F(MainWindowTest, PatternAndBrushListsFollowTheManagers)
     EXPECT_EQ(Style().GetStroke(), domain->RendererManager().GetObject(2).ID());
 }
 
+// The grids mark the pattern the tool sprays and Delete removes, and the brush
+// the style draws with, also when the manager chose them (a new pattern,
+// start-up's renderer, a style with its own brush).
+TEST_F(MainWindowTest, TheGridsMarkTheCurrentPatternAndBrush)
+{
+    Start();
+    EXPECT_EQ(window->ImgLstVwrBrushes()->Selected(), domain->RendererManager().ItemIndex());
+    domain->RendererManager().SetItemIndex(1);
+    EXPECT_EQ(window->ImgLstVwrBrushes()->Selected(), 1);
+
+    ASSERT_EQ(domain->PatternManager().Count(), 2);
+    domain->PatternManager().SetItemIndex(1);
+    auto pattern = std::make_unique<TPattern>();
+    pattern->AddPatternFrame(std::make_unique<TPatternFrame>());
+    domain->PatternManager().Add(std::move(pattern));
+    emit domain->OnUpdatePattern(2);
+    EXPECT_EQ(window->PatternImageListViewer()->Selected(), domain->PatternManager().ItemIndex());
+    EXPECT_EQ(domain->PatternManager().ItemIndex(), 2);
+
+    domain->Execute(TCommandId::DelPattern);
+    EXPECT_EQ(window->PatternImageListViewer()->Selected(), domain->PatternManager().ItemIndex());
+}
+
 TEST_F(MainWindowTest, StyleListGrowsWithANewStyleAndLosesADeletedOne)
 {
     Start();
