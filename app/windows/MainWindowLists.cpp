@@ -98,7 +98,7 @@ void TFMain::SetStyleEntry(int index, const std::string& entry)
     cbStyles_->setItemData(index, text, EntryRole);
     // The plain name for accessibility and keyboard search.
     QTextDocument plain;
-    plain.setHtml(text);
+    plain.setHtml(QString::fromStdString(EntryTextToQtHtml(entry)));
     cbStyles_->setItemText(index, plain.toPlainText());
 }
 
