@@ -15,6 +15,11 @@ public:
     virtual void ShowMessage(const std::string& caption, const std::string& text, TMessageKind kind) = 0;
     // A yes/no question, with a Cancel button when `withCancel` is set.
     virtual TAnswer Ask(const std::string& caption, const std::string& question, bool withCancel) = 0;
+    // The same yes/no question behind a warning sign (a question that deletes).
+    virtual TAnswer AskWarning(const std::string& caption, const std::string& question)
+    {
+        return Ask(caption, question, false);
+    }
 };
 
 namespace DialogsDetail {

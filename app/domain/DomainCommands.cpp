@@ -270,7 +270,7 @@ void TDomain::DeleteStyle()
     TGStyle* style = CurrentStyle();
     if (!style || styleManager_->ItemIndex() <= 0) return;
     const std::string question = "Sure to delete the style \"" + style->Name() + "\"?";
-    if (Boxes().Ask("Warning", question, false) != TAnswer::Yes) return;
+    if (Boxes().AskWarning("Warning", question) != TAnswer::Yes) return;
     emit OnDeleteStyle(styleManager_->ItemIndex());
     styleManager_->DeleteCurrent();
     if (mainWindow_) mainWindow_->UpdateStyleFrame(styleManager_->ItemIndex());

@@ -151,11 +151,14 @@ void TQtUi::ShowMessage(const std::string& caption, const std::string& text, TMe
     box.exec();
 }
 
-TAnswer TQtUi::Ask(const std::string& caption, const std::string& question, bool withCancel)
+namespace {
+
+TAnswer AskWithIcon(QMessageBox::Icon icon, const std::string& caption, const std::string& question,
+                    bool withCancel)
 {
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel) buttons |= QMessageBox::Cancel;
-    QMessageBox box(QMessageBox::Question, Q(caption), MessageDisplayText(question), buttons);
+    QMessageBox box(icon, Q(caption), MessageDisplayText(question), buttons);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {
@@ -163,6 +166,18 @@ TAnswer TQtUi::Ask(const std::string& caption, const std::string& question, bool
     case QMessageBox::No: return TAnswer::No;
     default: return withCancel ? TAnswer::Cancel : TAnswer::No;
     }
+}
+
+} // namespace
+
+TAnswer TQtUi::Ask(const std::string& caption, const std::string& question, bool withCancel)
+{
+    return AskWithIcon(QMessageBox::Question, caption, question, withCancel);
+}
+
+TAnswer TQtUi::AskWarning(const std::string& caption, const std::string& question)
+{
+    return AskWithIcon(QMessageBox::Warning, caption, question, false);
 }
 
 std::optional<std::string> TQtUi::RunFileDialog(const TFileDialogSpec& spec)

@@ -53,6 +53,7 @@ public:
     // --- IDialogs ---
     void ShowMessage(const std::string& caption, const std::string& text, TMessageKind kind) override;
     TAnswer Ask(const std::string& caption, const std::string& question, bool withCancel) override;
+    TAnswer AskWarning(const std::string& caption, const std::string& question) override;
 
     // --- IUi ---
     std::optional<std::string> OpenPictureFileName() override;

@@ -115,7 +115,8 @@ TEST(QtUiMessages, MessageBoxesCarryTheirCaptionAndIcon)
     };
     for (const Case& c : {Case{TMessageKind::Information, QMessageBox::Information},
                           Case{TMessageKind::Warning, QMessageBox::Warning},
-                          Case{TMessageKind::Error, QMessageBox::Critical}}) {
+                          Case{TMessageKind::Error, QMessageBox::Critical},
+                          Case{TMessageKind::Plain, QMessageBox::NoIcon}}) {
         bool seen = false;
         WhenModal<QMessageBox>([&](QMessageBox& box) {
             EXPECT_EQ(box.windowTitle(), "Error loading file");
@@ -152,6 +153,20 @@ TEST(QtUiMessages, QuestionsAnswerYesNoOrCancel)
                 box.button(c.press)->click();
         });
         EXPECT_EQ(ui.Ask("Ocrastell", "Project not saved. Save before close?", c.withCancel), c.answer);
+    }
+}
+
+TEST(QtUiMessages, QuestionsThatDeleteStandBehindAWarningSign)
+{
+    TQtUi ui(nullptr);
+    for (const QMessageBox::StandardButton press : {QMessageBox::Yes, QMessageBox::No}) {
+        WhenModal<QMessageBox>([&](QMessageBox& box) {
+            EXPECT_EQ(box.icon(), QMessageBox::Warning);
+            EXPECT_EQ(box.button(QMessageBox::Cancel), nullptr);
+            box.button(press)->click();
+        });
+        EXPECT_EQ(ui.AskWarning("Warning", "Sure to delete the style \"Ink\"?"),
+                  press == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No);
     }
 }
 
