@@ -26,7 +26,7 @@ prog=$1 project=$2
 "$prog" "$project" &
 pid=$!
 fail() { echo "e2e: $*" >&2; kill "$pid" 2>/dev/null || true; exit 1; }
-win=$(timeout 10 xdotool search --sync --onlyvisible --name "Ocrastell Pro" | head -1) || fail "no main window"
+win=$(timeout 30 xdotool search --sync --onlyvisible --name "Ocrastell Pro" | head -1) || fail "no main window"
 xdotool windowfocus --sync "$win"
 sleep 0.5
 key() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
@@ -37,23 +37,30 @@ key alt
 key Right
 key Down
 key Return
-dlg=$(timeout 5 xdotool search --sync --onlyvisible --name "Apply to the whole image" | head -1) || fail "no apply dialog"
+dlg=$(timeout 30 xdotool search --sync --onlyvisible --name "Apply to the whole image" | head -1) || fail "no apply dialog"
 xdotool windowfocus --sync "$dlg"
 key ctrl+a
 xdotool type --delay 50 1000
 key Return
-# The dialog closes itself after the last step.
-for _ in $(seq 100); do
+# The dialog closes itself after the last step (slowly under the sanitizers).
+for _ in $(seq 600); do
   xdotool search --onlyvisible --name "Apply to the whole image" >/dev/null 2>&1 || break
   sleep 0.1
 done
+xdotool search --onlyvisible --name "Apply to the whole image" >/dev/null 2>&1 && fail "the apply run did not end"
 xdotool windowfocus --sync "$win"
 key ctrl+z
 key ctrl+y
-key ctrl+d
+# Keys that reach the window while the progress window holds it are lost:
+# quit only once the project file has been written again.
+before=$(stat -c %Y.%s "$project")
 sleep 1
+key ctrl+d
+for _ in $(seq 300); do [ "$(stat -c %Y.%s "$project")" != "$before" ] && break; sleep 0.1; done
+[ "$(stat -c %Y.%s "$project")" != "$before" ] || fail "the project was not saved"
+sleep 0.5
 key ctrl+q
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
 wait "$pid"
 DRIVE
