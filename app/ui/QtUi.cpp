@@ -48,7 +48,7 @@ QString FilterSuffix(const QString& filter)
 
 // --- File dialogs ------------------------------------------------------------
 
-TFileDialogSpec OpenPictureDialogSpec()
+TFileDialogSetup OpenPictureDialogSetup()
 {
     // Every format the image readers know, in one filter and one by one.
     std::set<QString> suffixes;
@@ -58,63 +58,63 @@ TFileDialogSpec OpenPictureDialogSpec()
         all << QStringLiteral("*.") + suffix;
         each << QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix);
     }
-    TFileDialogSpec spec;
-    spec.Caption = QStringLiteral("Open");
-    spec.Filters << QStringLiteral("All pictures (%1)").arg(all.join(QLatin1Char(' '))) << each;
-    return spec;
+    TFileDialogSetup setup;
+    setup.Caption = QStringLiteral("Open");
+    setup.Filters << QStringLiteral("All pictures (%1)").arg(all.join(QLatin1Char(' '))) << each;
+    return setup;
 }
 
 namespace {
 
 // A save dialog: it adds the suffix of the chosen filter to a bare name and
 // asks before overwriting.
-TFileDialogSpec SaveDialogSpec(const QStringList& filters, const QString& defaultSuffix)
+TFileDialogSetup SaveDialogSetup(const QStringList& filters, const QString& defaultSuffix)
 {
-    TFileDialogSpec spec;
-    spec.Caption = QStringLiteral("Save As");
-    spec.Filters = filters;
-    spec.DefaultSuffix = defaultSuffix;
-    spec.Save = true;
-    spec.ConfirmOverwrite = true;
-    return spec;
+    TFileDialogSetup setup;
+    setup.Caption = QStringLiteral("Save As");
+    setup.Filters = filters;
+    setup.DefaultSuffix = defaultSuffix;
+    setup.Save = true;
+    setup.ConfirmOverwrite = true;
+    return setup;
 }
 
 const QString ProjectFilter = QStringLiteral("Ocrastell Project (*.ovk)");
 
 } // namespace
 
-TFileDialogSpec SaveImageDialogSpec()
+TFileDialogSetup SaveImageDialogSetup()
 {
-    return SaveDialogSpec({QStringLiteral("JPEG (*.jpg)"), QStringLiteral("BMP (*.bmp)"), QStringLiteral("TIFF (*.tif)")},
+    return SaveDialogSetup({QStringLiteral("JPEG (*.jpg)"), QStringLiteral("BMP (*.bmp)"), QStringLiteral("TIFF (*.tif)")},
                           QStringLiteral("jpg"));
 }
 
-TFileDialogSpec SavePostScriptDialogSpec()
+TFileDialogSetup SavePostScriptDialogSetup()
 {
-    return SaveDialogSpec({QStringLiteral("Postscript (*.ps)")}, QStringLiteral("ps"));
+    return SaveDialogSetup({QStringLiteral("Postscript (*.ps)")}, QStringLiteral("ps"));
 }
 
-TFileDialogSpec OpenProjectDialogSpec()
+TFileDialogSetup OpenProjectDialogSetup()
 {
-    TFileDialogSpec spec;
-    spec.Caption = QStringLiteral("Open");
-    spec.Filters << ProjectFilter;
-    spec.Size = QSize(563, 377);
-    return spec;
+    TFileDialogSetup setup;
+    setup.Caption = QStringLiteral("Open");
+    setup.Filters << ProjectFilter;
+    setup.Size = QSize(563, 377);
+    return setup;
 }
 
-TFileDialogSpec SaveProjectDialogSpec() { return SaveDialogSpec({ProjectFilter}, QStringLiteral("ovk")); }
+TFileDialogSetup SaveProjectDialogSetup() { return SaveDialogSetup({ProjectFilter}, QStringLiteral("ovk")); }
 
-void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSpec& spec)
+void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSetup& setup)
 {
-    dialog.setWindowTitle(spec.Caption);
-    dialog.setNameFilters(spec.Filters);
-    dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(spec.DefaultSuffix);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.ConfirmOverwrite);
-    if (spec.Size.isValid()) dialog.resize(spec.Size);
-    if (spec.Save && !spec.DefaultSuffix.isEmpty())
+    dialog.setWindowTitle(setup.Caption);
+    dialog.setNameFilters(setup.Filters);
+    dialog.setAcceptMode(setup.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(setup.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(setup.DefaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.ConfirmOverwrite);
+    if (setup.Size.isValid()) dialog.resize(setup.Size);
+    if (setup.Save && !setup.DefaultSuffix.isEmpty())
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
             const QString suffix = FilterSuffix(filter);
             if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
@@ -180,19 +180,19 @@ TAnswer TQtUi::AskWarning(const std::string& caption, const std::string& questio
     return AskWithIcon(QMessageBox::Warning, caption, question, false);
 }
 
-std::optional<std::string> TQtUi::RunFileDialog(const TFileDialogSpec& spec)
+std::optional<std::string> TQtUi::RunFileDialog(const TFileDialogSetup& setup)
 {
     QFileDialog dialog(mainWindow_);
-    ConfigureFileDialog(dialog, spec);
+    ConfigureFileDialog(dialog, setup);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
 
-std::optional<std::string> TQtUi::OpenPictureFileName() { return RunFileDialog(OpenPictureDialogSpec()); }
-std::optional<std::string> TQtUi::SaveImageFileName() { return RunFileDialog(SaveImageDialogSpec()); }
-std::optional<std::string> TQtUi::SavePostScriptFileName() { return RunFileDialog(SavePostScriptDialogSpec()); }
-std::optional<std::string> TQtUi::OpenProjectFileName() { return RunFileDialog(OpenProjectDialogSpec()); }
-std::optional<std::string> TQtUi::SaveProjectFileName() { return RunFileDialog(SaveProjectDialogSpec()); }
+std::optional<std::string> TQtUi::OpenPictureFileName() { return RunFileDialog(OpenPictureDialogSetup()); }
+std::optional<std::string> TQtUi::SaveImageFileName() { return RunFileDialog(SaveImageDialogSetup()); }
+std::optional<std::string> TQtUi::SavePostScriptFileName() { return RunFileDialog(SavePostScriptDialogSetup()); }
+std::optional<std::string> TQtUi::OpenProjectFileName() { return RunFileDialog(OpenProjectDialogSetup()); }
+std::optional<std::string> TQtUi::SaveProjectFileName() { return RunFileDialog(SaveProjectDialogSetup()); }
 
 std::optional<std::string> TQtUi::InputText(const std::string& caption, const std::string& prompt,
                                             const std::string& value)

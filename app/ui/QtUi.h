@@ -22,7 +22,7 @@ class TFImgSizeDlg;
 class TFResample;
 
 // What one of the command module's file dialogs asks for.
-struct TFileDialogSpec {
+struct TFileDialogSetup {
     QString Caption;
     QStringList Filters;     // "JPEG (*.jpg)", ...
     QString DefaultSuffix;   // appended when the name has none
@@ -31,14 +31,14 @@ struct TFileDialogSpec {
     QSize Size;              // empty: the dialog's own size
 };
 
-TFileDialogSpec OpenPictureDialogSpec();
-TFileDialogSpec SaveImageDialogSpec();
-TFileDialogSpec SavePostScriptDialogSpec();
-TFileDialogSpec OpenProjectDialogSpec();
-TFileDialogSpec SaveProjectDialogSpec();
-// Sets a file dialog up from its spec. In a save dialog the default suffix
+TFileDialogSetup OpenPictureDialogSetup();
+TFileDialogSetup SaveImageDialogSetup();
+TFileDialogSetup SavePostScriptDialogSetup();
+TFileDialogSetup OpenProjectDialogSetup();
+TFileDialogSetup SaveProjectDialogSetup();
+// Sets a file dialog up from its setup. In a save dialog the default suffix
 // follows the chosen filter, so "a" saved as BMP becomes "a.bmp".
-void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSpec& spec);
+void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSetup& setup);
 
 // Message texts break lines with a carriage return; Qt breaks on "\n".
 QString MessageDisplayText(const std::string& text);
@@ -87,7 +87,7 @@ public:
     TFImgSizeDlg& ImageSizeDialog() { return *imageSize_; }
 
 private:
-    std::optional<std::string> RunFileDialog(const TFileDialogSpec& spec);
+    std::optional<std::string> RunFileDialog(const TFileDialogSetup& setup);
 
     QWidget* mainWindow_;
     QPointer<TFApplyAll> applyAll_;

@@ -21,7 +21,7 @@ void TFormPanel::SetPanel(THeaderPanel* panel)
 {
     panel_ = panel;
     layout()->addWidget(panel);
-    setWindowTitle(panel->Spec().Caption);
+    setWindowTitle(panel->Setup().Caption);
     resize(panel->size());
 }
 

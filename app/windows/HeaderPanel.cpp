@@ -19,10 +19,10 @@ constexpr int ButtonSize = 18;
 
 } // namespace
 
-THeaderPanel::THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWidget* parent)
-    : QWidget(parent), spec_(spec), content_(content), caption_(new QLabel(spec.Caption, this))
+THeaderPanel::THeaderPanel(const TFloatingPanelSetup& setup, QWidget* content, QWidget* parent)
+    : QWidget(parent), setup_(setup), content_(content), caption_(new QLabel(setup.Caption, this))
 {
-    setObjectName(spec.Caption);
+    setObjectName(setup.Caption);
     // Children inherit white text, so the settings' labels read on the gradient.
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
@@ -35,12 +35,12 @@ THeaderPanel::THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWi
     caption_->adjustSize();
     caption_->move(4, 1);
 
-    close_ = HeaderButton(spec.CloseHint);
+    close_ = HeaderButton(setup.CloseHint);
     close_->setIcon(PanelButtonPicture(TPanelButtonPicture::Close));
     QObject::connect(close_, &QToolButton::clicked, this, [this] {
         if (OnClose) GuardedHandler("Close panel", OnClose);
     });
-    if (spec.Pinnable) {
+    if (setup.Pinnable) {
         pin_ = HeaderButton("Fix the window");
         ShowPinned(false);
         QObject::connect(pin_, &QToolButton::clicked, this, [this] {
@@ -53,7 +53,7 @@ THeaderPanel::THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWi
         content_->setParent(this);
         content_->lower();
     }
-    resize(spec.Size);
+    resize(setup.Size);
 }
 
 QToolButton* THeaderPanel::HeaderButton(const QString& hint)

@@ -5,7 +5,7 @@
 // body to it, so the whole panel drags the window.
 #pragma once
 
-#include "app/windows/FloatingPanelSpec.h"
+#include "app/windows/FloatingPanelSetup.h"
 
 #include <QWidget>
 
@@ -22,10 +22,10 @@ public:
     // `content` becomes a child of the panel and covers all of it, under the
     // caption and the buttons, so its controls are placed in the panel's own
     // coordinates (below HeaderHeight). It should paint no background.
-    THeaderPanel(const TFloatingPanelSpec& spec, QWidget* content, QWidget* parent = nullptr);
+    THeaderPanel(const TFloatingPanelSetup& setup, QWidget* content, QWidget* parent = nullptr);
 
-    int Tag() const { return spec_.Tag; }
-    const TFloatingPanelSpec& Spec() const { return spec_; }
+    int Tag() const { return setup_.Tag; }
+    const TFloatingPanelSetup& Setup() const { return setup_; }
     QWidget* Content() const { return content_; }
     QLabel* Caption() const { return caption_; }
     QToolButton* CloseButton() const { return close_; }
@@ -44,7 +44,7 @@ protected:
 private:
     QToolButton* HeaderButton(const QString& hint);
 
-    TFloatingPanelSpec spec_;
+    TFloatingPanelSetup setup_;
     QWidget* content_;
     QLabel* caption_;
     QToolButton* close_;

@@ -149,11 +149,11 @@ TFMain::~TFMain()
 void TFMain::BuildMenus()
 {
     using C = TCommandId;
-    struct TMenuSpec {
+    struct TMenuSetup {
         const char* Title;
         std::vector<C> Items; // Count stands for a separator
     };
-    const TMenuSpec menus[] = {
+    const TMenuSetup menus[] = {
         {"File",
          {C::Open, C::NewFromClipboard, C::Save, C::Close, C::PostScript, C::RenderAll, C::Count, C::OpenProject,
           C::SaveProject, C::SaveProjectAs, C::Exit}},
@@ -163,9 +163,9 @@ void TFMain::BuildMenus()
         {"View", {C::ViewBorders, C::ViewDirections, C::ViewNavigator, C::FullScreenPreview}},
         {"Help", {C::Help, C::ContextHelp, C::About}},
     };
-    for (const TMenuSpec& spec : menus) {
-        QMenu* menu = menuBar()->addMenu(tr(spec.Title));
-        for (C id : spec.Items) {
+    for (const TMenuSetup& setup : menus) {
+        QMenu* menu = menuBar()->addMenu(tr(setup.Title));
+        for (C id : setup.Items) {
             if (id == C::Count)
                 menu->addSeparator();
             else if (QAction* action = domain_.Command(id))

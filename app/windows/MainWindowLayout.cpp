@@ -6,7 +6,7 @@
 #include "app/GlobalConfig.h"
 #include "app/domain/Domain.h"
 #include "app/windows/ColorPanel.h"
-#include "app/windows/FloatingPanelSpec.h"
+#include "app/windows/FloatingPanelSetup.h"
 #include "app/windows/GaugeLook.h"
 #include "app/windows/HelpTopic.h"
 #include "app/windows/MainWindowPictures.h"
@@ -281,10 +281,10 @@ QWidget* TFMain::BuildPatternPanel()
 void TFMain::AddCommandButtons(QWidget* panel, int left, int step, std::initializer_list<TCommandButton> buttons)
 {
     int x = left;
-    for (const TCommandButton& spec : buttons) {
-        QToolButton* button = NewPictureButton(panel, QRect(x, 2, 25, 22), ButtonGlyph(spec.Glyph));
-        button->setObjectName(spec.Name);
-        BindButton(button, spec.Command);
+    for (const TCommandButton& setup : buttons) {
+        QToolButton* button = NewPictureButton(panel, QRect(x, 2, 25, 22), ButtonGlyph(setup.Glyph));
+        button->setObjectName(setup.Name);
+        BindButton(button, setup.Command);
         x += step;
     }
 }

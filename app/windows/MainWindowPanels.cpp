@@ -4,7 +4,7 @@
 // Collection); the panel manager hosts them.
 #include "app/windows/MainWindow.h"
 
-#include "app/windows/FloatingPanelSpec.h"
+#include "app/windows/FloatingPanelSetup.h"
 #include "app/windows/GaugeLook.h"
 #include "app/windows/HeaderPanel.h"
 #include "app/windows/HelpTopic.h"
@@ -37,10 +37,10 @@ QWidget* TFMain::NewFloatingPanel(int index)
 {
     // The content covers the whole panel and paints nothing, so the panel's
     // gradient shows; its controls lie below the header row.
-    const TFloatingPanelSpec& spec = StandardPanelSpec(ptStrokeSettings + index);
+    const TFloatingPanelSetup& setup = StandardPanelSetup(ptStrokeSettings + index);
     auto* content = new QWidget;
-    content->resize(spec.Size);
-    floatingPanels_[static_cast<size_t>(index)] = PanelManager_->AddPanel(spec, content);
+    content->resize(setup.Size);
+    floatingPanels_[static_cast<size_t>(index)] = PanelManager_->AddPanel(setup, content);
     return content;
 }
 

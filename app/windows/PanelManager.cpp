@@ -37,12 +37,12 @@ TPanelManager::~TPanelManager() = default;
 
 // --- Registration ------------------------------------------------------------
 
-THeaderPanel* TPanelManager::AddPanel(const TFloatingPanelSpec& spec, QWidget* content)
+THeaderPanel* TPanelManager::AddPanel(const TFloatingPanelSetup& setup, QWidget* content)
 {
     auto host = std::make_unique<TFormPanel>();
-    auto* panel = new THeaderPanel(spec, content);
+    auto* panel = new THeaderPanel(setup, content);
     host->SetPanel(panel);
-    const int tag = spec.Tag;
+    const int tag = setup.Tag;
     // Only the close and pin buttons of this panel reach these, and always
     // for its own tag: HidePanel and SetFixed act on the first panel of it.
     panel->OnClose = [this, tag] {
@@ -87,7 +87,7 @@ void TPanelManager::ShowPanels(int tag)
 void TPanelManager::ShowPanel(TEntry& entry)
 {
     TFormPanel& host = *entry.Host;
-    const QSize size = entry.Panel->Spec().Size;
+    const QSize size = entry.Panel->Setup().Size;
     host.resize(size);
     entry.Panel->show();
 

@@ -7,7 +7,7 @@
 //
 // How the main window uses it (first thing in its creation):
 //   PanelManager = std::make_unique<TPanelManager>(this);
-//   PanelManager->AddPanel(StandardPanelSpec(ptStrokeSettings), strokeSettingsContent);
+//   PanelManager->AddPanel(StandardPanelSetup(ptStrokeSettings), strokeSettingsContent);
 //   ... the same for ptColorSettings, ptBrushes, ptAdvSettings, ptSizeDensity ...
 //   PanelManager->AddOpener(lblSettings, ptStrokeSettings);   // a label: click and hover underline
 //   PanelManager->AddOpener(btSettings, ptStrokeSettings);    // a button: its clicked signal
@@ -17,7 +17,7 @@
 // moves itself, where those moves pass through the tool manager first, and
 // PanelManager->HideAll() from UpdateControls without a document. A click
 // on the brush preview calls ShowPanels(ptBrushes). The content widgets hold
-// the settings; each covers its whole panel (the spec's size) and places its
+// the settings; each covers its whole panel (the setup's size) and places its
 // controls below the header row (THeaderPanel::HeaderHeight), paints no
 // background so the gradient shows, and its labels are white by inheritance.
 //
@@ -30,7 +30,7 @@
 // with it.
 #pragma once
 
-#include "app/windows/FloatingPanelSpec.h"
+#include "app/windows/FloatingPanelSetup.h"
 
 #include <QObject>
 #include <QPointer>
@@ -49,8 +49,8 @@ public:
     explicit TPanelManager(QWidget* owner, bool followApplicationState = true);
     ~TPanelManager() override;
 
-    // A new floating panel of `spec` around `content`, hidden.
-    THeaderPanel* AddPanel(const TFloatingPanelSpec& spec, QWidget* content);
+    // A new floating panel of `setup` around `content`, hidden.
+    THeaderPanel* AddPanel(const TFloatingPanelSetup& setup, QWidget* content);
     // A click on `opener` shows the panels of `tag`. A label is clicked by a
     // left-button release over it and is underlined while the pointer is on
     // it; a button by its clicked signal. Openers show the hand cursor.

@@ -22,7 +22,7 @@ protected:
         label->setGeometry(4, 22, 60, 14);
         button = new QPushButton("Go", content);
         button->setGeometry(100, 22, 60, 20);
-        host.SetPanel(new THeaderPanel(StandardPanelSpec(ptStrokeSettings), content));
+        host.SetPanel(new THeaderPanel(StandardPanelSetup(ptStrokeSettings), content));
         host.move(100, 120);
         host.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&host));

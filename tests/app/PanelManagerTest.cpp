@@ -38,7 +38,7 @@ protected:
         view = new QWidget(&window);
         view->setGeometry(200, 200, 300, 200);
         window.show();
-        for (int tag : AllTags) manager.AddPanel(StandardPanelSpec(tag), new QLabel("content"));
+        for (int tag : AllTags) manager.AddPanel(StandardPanelSetup(tag), new QLabel("content"));
         manager.AddOpener(settingsButton, ptStrokeSettings);
         manager.AddOpener(colorLabel, ptColorSettings);
         manager.AddAutoHideArea(view);
@@ -79,7 +79,7 @@ TEST_F(PanelManagerTest, HostsAreBorderlessTopmostTranslucentWindows)
         EXPECT_TRUE(host->windowFlags() & Qt::WindowStaysOnTopHint);
         EXPECT_NEAR(host->windowOpacity(), 240.0 / 255.0, 1.0 / 255);
         EXPECT_FALSE(host->isVisible());
-        EXPECT_EQ(manager.Panel(tag)->Caption()->text(), StandardPanelSpec(tag).Caption);
+        EXPECT_EQ(manager.Panel(tag)->Caption()->text(), StandardPanelSetup(tag).Caption);
     }
     EXPECT_EQ(manager.Host(999), nullptr);
 }

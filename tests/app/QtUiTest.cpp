@@ -41,21 +41,21 @@ void WhenModal(F act)
 
 TEST(QtUiFiles, TheCommandModulesDialogsAskForTheirOwnFormats)
 {
-    const TFileDialogSpec image = SaveImageDialogSpec();
+    const TFileDialogSetup image = SaveImageDialogSetup();
     EXPECT_EQ(image.Filters, (QStringList{"JPEG (*.jpg)", "BMP (*.bmp)", "TIFF (*.tif)"}));
     EXPECT_EQ(image.DefaultSuffix, "jpg");
     EXPECT_TRUE(image.Save);
 
-    const TFileDialogSpec ps = SavePostScriptDialogSpec();
+    const TFileDialogSetup ps = SavePostScriptDialogSetup();
     EXPECT_EQ(ps.Filters, QStringList{"Postscript (*.ps)"});
     EXPECT_EQ(ps.DefaultSuffix, "ps");
 
-    const TFileDialogSpec open = OpenProjectDialogSpec();
+    const TFileDialogSetup open = OpenProjectDialogSetup();
     EXPECT_EQ(open.Filters, QStringList{"Ocrastell Project (*.ovk)"});
     EXPECT_FALSE(open.Save);
     EXPECT_EQ(open.Size, QSize(563, 377));
 
-    const TFileDialogSpec save = SaveProjectDialogSpec();
+    const TFileDialogSetup save = SaveProjectDialogSetup();
     EXPECT_EQ(save.Filters, QStringList{"Ocrastell Project (*.ovk)"});
     EXPECT_EQ(save.DefaultSuffix, "ovk");
     EXPECT_TRUE(save.ConfirmOverwrite);
@@ -63,14 +63,14 @@ TEST(QtUiFiles, TheCommandModulesDialogsAskForTheirOwnFormats)
 
 TEST(QtUiFiles, OpenPictureOffersEveryFormatTheReadersKnow)
 {
-    const TFileDialogSpec spec = OpenPictureDialogSpec();
-    ASSERT_FALSE(spec.Filters.isEmpty());
-    const QString all = spec.Filters.first();
+    const TFileDialogSetup setup = OpenPictureDialogSetup();
+    ASSERT_FALSE(setup.Filters.isEmpty());
+    const QString all = setup.Filters.first();
     EXPECT_TRUE(all.startsWith("All pictures ("));
     for (const QByteArray& format : QImageReader::supportedImageFormats()) {
         const QString suffix = QString::fromLatin1(format).toLower();
         EXPECT_TRUE(all.contains("*." + suffix + " ") || all.contains("*." + suffix + ")")) << suffix.toStdString();
-        EXPECT_TRUE(spec.Filters.contains(QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix)));
+        EXPECT_TRUE(setup.Filters.contains(QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix)));
     }
     EXPECT_TRUE(all.contains("*.jpg"));
     EXPECT_TRUE(all.contains("*.bmp"));
@@ -80,8 +80,8 @@ TEST(QtUiFiles, TheSaveDialogsDefaultSuffixFollowsTheChosenFilter)
 {
     QFileDialog dialog;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    ConfigureFileDialog(dialog, SaveImageDialogSpec());
-    EXPECT_EQ(dialog.nameFilters(), SaveImageDialogSpec().Filters);
+    ConfigureFileDialog(dialog, SaveImageDialogSetup());
+    EXPECT_EQ(dialog.nameFilters(), SaveImageDialogSetup().Filters);
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(dialog.defaultSuffix(), "jpg");
     EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
@@ -92,7 +92,7 @@ TEST(QtUiFiles, TheSaveDialogsDefaultSuffixFollowsTheChosenFilter)
 
     QFileDialog open;
     open.setOption(QFileDialog::DontUseNativeDialog);
-    ConfigureFileDialog(open, OpenProjectDialogSpec());
+    ConfigureFileDialog(open, OpenProjectDialogSetup());
     EXPECT_EQ(open.acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(open.size(), QSize(563, 377));

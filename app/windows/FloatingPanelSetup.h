@@ -13,7 +13,7 @@ enum TFloatingPanelTag : int {
     ptSizeDensity = 1004,
 };
 
-struct TFloatingPanelSpec {
+struct TFloatingPanelSetup {
     int Tag = 0;
     QString Caption;
     // The whole panel, header row included; the host window takes this size.
@@ -26,4 +26,4 @@ struct TFloatingPanelSpec {
 
 // The row of the main window's panel with `tag` (one of TFloatingPanelTag);
 // any other tag raises EngineError.
-const TFloatingPanelSpec& StandardPanelSpec(int tag);
+const TFloatingPanelSetup& StandardPanelSetup(int tag);
