@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-sanitize bench run clean
+.PHONY: all deps configure build program test test-sanitize bench run clean
 
 all: build
 
@@ -18,6 +18,10 @@ configure: deps
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The program and the files of its folder only: no tests, benchmarks or demos.
+program: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target program
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -44,7 +48,7 @@ bench: build
 	done
 
 # `make run ARGS=drawing.ovk` opens a project at start.
-run: build
+run: program
 	@$(BUILD_DIR)/ocrastell $(ARGS)
 
 clean:

@@ -160,8 +160,11 @@ TEST_F(PanelManagerTest, ThePinToggles)
 TEST_F(PanelManagerTest, BrushesCollectionHasNoPin)
 {
     EXPECT_EQ(manager.Panel(ptBrushes)->PinButton(), nullptr);
-    for (int tag : AllTags)
-        if (tag != ptBrushes) EXPECT_NE(manager.Panel(tag)->PinButton(), nullptr) << tag;
+    for (int tag : AllTags) {
+        if (tag != ptBrushes) {
+            EXPECT_NE(manager.Panel(tag)->PinButton(), nullptr) << tag;
+        }
+    }
     EXPECT_EQ(manager.Panel(ptColorSettings)->CloseButton()->toolTip(), "Close window.");
     EXPECT_EQ(manager.Panel(ptBrushes)->CloseButton()->toolTip(), "");
 }

@@ -342,8 +342,11 @@ TEST_F(UniformDocumentTest, ShiftsVaryTheColourOnlyWhenTheSixValuesAddUpToMoreTh
             EXPECT_EQ(RandSeed, plainSeed) << what;
         } else {
             EXPECT_NE(RandSeed, plainSeed) << what;
-            if (c.direction > 0) EXPECT_GT(sum(shifted), sum(plain)) << what;
-            if (c.direction < 0) EXPECT_LT(sum(shifted), sum(plain)) << what;
+            if (c.direction > 0) {
+                EXPECT_GT(sum(shifted), sum(plain)) << what;
+            } else {
+                EXPECT_LT(sum(shifted), sum(plain)) << what;
+            }
         }
     }
 }
