@@ -3,10 +3,12 @@
 // the progress window.
 #include "app/domain/Domain.h"
 
+#include "app/ui/FailureMessage.h"
 #include "app/ui/IUi.h"
 #include "engine/BusyCursor.h"
 #include "engine/DualImage.h"
 #include "engine/Progress.h"
+#include "gfx/Errors.h"
 #include "gfx/ImageView.h"
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
@@ -58,9 +60,11 @@ void TDomain::ApplyWithCurrentSettings()
         try {
             ApplyAllRun();
         } catch (...) {
-            // A failed run ends the dialog's run too; the error goes no further.
+            // A failed run is over: what it placed stays as one undo step, the
+            // dialog offers "Start" again, and the user learns why.
             applyRunning_ = false;
             dialog.SetRunning(false);
+            ShowFailure(Boxes(), StrokeFailureCaption, std::current_exception());
         }
     };
     dialog.OnStop = [this] { StopApply(); };
@@ -126,10 +130,16 @@ void TDomain::RepeatLastApply()
     if (!document_) return;
     TDualImage& doc = *document_;
     const int32_t steps = applyAllSteps_;
-    AsOneUndoStep(doc, imgDst_, std::make_unique<TProgressScope>("Applying strokes...", 0, 100), [&] {
-        for (int32_t i = 1; i <= steps; ++i) {
-            if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
-            PlaceRandomStroke(doc);
-        }
-    });
+    try {
+        AsOneUndoStep(doc, imgDst_, std::make_unique<TProgressScope>("Applying strokes...", 0, 100), [&] {
+            for (int32_t i = 1; i <= steps; ++i) {
+                if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
+                PlaceRandomStroke(doc);
+            }
+        });
+    } catch (...) {
+        // Told once the progress window is gone and the step is closed.
+        ShowFailure(Boxes(), StrokeFailureCaption, std::current_exception());
+        throw SilentAbort();
+    }
 }
