@@ -101,6 +101,7 @@ void TDomain::ApplyAllRun()
         ~TRunEnds() { Domain.applyRunning_ = Domain.applyInLoop_ = false; }
     } runEnds{*this};
     applyInLoop_ = true;
+    bool countRaised = false;
     AsOneUndoStep(doc, imgDst_, nullptr, [&] {
         const int32_t last = dialog.Steps();
         applyRunning_ = true;
@@ -117,8 +118,13 @@ void TDomain::ApplyAllRun()
                 break;
             }
         }
-        if (!stopped) applyStartStep_ = 1;
+        // The count was raised during the run: the loop has reached the last
+        // step fixed at its start, while the dialog waits for more. It ends as
+        // after a stop at that step, so that Start goes on to the new count.
+        countRaised = !stopped && dialog.Steps() > last;
+        if (!stopped && !countRaised) applyStartStep_ = 1;
     });
+    if (countRaised) dialog.SetRunning(false);
 }
 
 void TDomain::StopApply() { applyRunning_ = false; }

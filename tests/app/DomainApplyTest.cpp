@@ -259,6 +259,43 @@ TEST_F(DomainApplyTest, StartWithTheCountLoweredBelowTheStepReachedEndsTheRun)
     EXPECT_EQ(domain->ApplyAllSteps(), 300);
 }
 
+// The count raised from 10 to 15 during a run: the loop ends at step 10, as
+// after a stop there. The dialog reads "Start" at step 10, and Start goes on
+// from 10 to 15 as a second undo step. It used to keep reading "Stop /
+// Preview" with no run going, and the next Start began again at step 1.
+TEST_F(DomainApplyTest, ACountRaisedDuringARunEndsItAsAStopAtItsLastStep)
+{
+    ui.OnProcessEvents = [this] {
+        if (Dialog().CurrentStep() == 5) Dialog().SetStepsFromSpin(15);
+    };
+    std::optional<fake::TFakeApplyDialog::TDisplay> afterRun;
+    int statesAfterRun = -1, startStepAfterRun = -1;
+    Dialog().Script = [&](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(10);
+        d.ClickStart();
+        afterRun = d.Displays.back();
+        statesAfterRun = domain->Document()->StateCount();
+        startStepAfterRun = domain->ApplyStartStep();
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    ASSERT_TRUE(afterRun);
+    EXPECT_FALSE(afterRun->Running);
+    EXPECT_EQ(afterRun->Step, 10);
+    EXPECT_EQ(afterRun->Bar, 67);
+    EXPECT_EQ(statesAfterRun, 1);
+    EXPECT_EQ(startStepAfterRun, 10);
+
+    std::vector<int> expected = Range(1, 10);
+    const std::vector<int> second = Range(10, 15);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(Dialog().Steps_, expected);
+    EXPECT_EQ(domain->Document()->StateCount(), 2);
+    EXPECT_TRUE(Dialog().Closed());
+    EXPECT_FALSE(domain->ApplyRunning());
+    EXPECT_EQ(domain->ApplyAllSteps(), 15);
+}
+
 // Strokes whose records cannot be written stop the run, in the dialog or
 // repeated behind the progress window, with one message that names the file
 // and the system's reason. What was placed stays, as one undo step, and the
