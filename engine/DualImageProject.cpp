@@ -85,10 +85,14 @@ void TDualImage::Compact()
     TProgressScope progress("Compacting information...", 0, StateCount());
     if (StateCount() <= 1) return;
     auto merged = std::make_unique<TGState>(*featureMap_, Destination());
+    // A step whose strokes cannot all be read or copied fails the merge
+    // here, before the history is replaced: the project is then not written
+    // with fewer strokes than the document holds.
     for (int32_t i = 0; i < StateCount(); ++i) {
         merged->Strokes().AppendFrom(states_->GetState(i).Strokes());
         progress.Step();
     }
+    merged->Strokes().Release();
     merged->FinishWhole();
     states_ = std::make_unique<TGStates>();
     states_->Push(std::move(merged));

@@ -135,8 +135,8 @@ void TGState::Finish(const TRect& r)
     try {
         strokes_->Release();
     } catch (const EngineError&) {
-        // Records that could not be flushed end the list's replays early;
-        // the step is still worth undoing.
+        // Its records went to the system as they were placed; a close that
+        // fails costs none of them, and the step is still worth undoing.
     }
 }
 

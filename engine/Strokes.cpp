@@ -51,11 +51,12 @@ void ReadTail(TStream& s, TStrokeRecord& stroke)
 
 // Loads `count` bytes of `from` into the scratch stream and rewinds it, so a
 // record is decoded from memory rather than four bytes at a time from disk.
-void Fill(TMemoryStream& scratch, TStream& from, int64_t count)
+// False when fewer bytes were left.
+bool Fill(TMemoryStream& scratch, TStream& from, int64_t count)
 {
     scratch.Bytes().resize(static_cast<size_t>(count));
-    from.ReadBuffer(scratch.Bytes().data(), count);
     scratch.SetPosition(0);
+    return from.Read(scratch.Bytes().data(), count) == count;
 }
 
 // An outline count of a project record: it and what must follow it
@@ -72,10 +73,10 @@ int32_t ReadBlockCount(TStream& s, int64_t after)
 void ReadBlockRecord(TStream& s, TMemoryStream& scratch, TStrokeRecord& stroke)
 {
     int32_t n = ReadBlockCount(s, 4 + TailSize);
-    Fill(scratch, s, n * PointSize);
+    if (!Fill(scratch, s, n * PointSize)) InvalidBlock();
     ReadPoints(scratch, n, stroke.Left);
     n = ReadBlockCount(s, TailSize);
-    Fill(scratch, s, n * PointSize + TailSize);
+    if (!Fill(scratch, s, n * PointSize + TailSize)) InvalidBlock();
     ReadPoints(scratch, n, stroke.Right);
     ReadTail(scratch, stroke);
 }
@@ -118,13 +119,15 @@ std::unique_ptr<TStrokes> TStrokes::CreateFromStream(TStream& stream, std::strin
         // Consecutive repeats are left out; long outlines are kept, since the
         // program itself records them with long styles and high precision.
         if (i == 0 || !(stroke == kept)) {
-            list->AddStroke(stroke);
+            list->Write(stroke, false);
             std::swap(kept, stroke);
         } else {
             ++list->dropped_;
         }
         progress.Step();
     }
+    // Nothing is drawn from these records before the load is done: they are
+    // flushed once, and a refusal fails the load.
     list->Release();
     return list;
 }
@@ -132,14 +135,31 @@ std::unique_ptr<TStrokes> TStrokes::CreateFromStream(TStream& stream, std::strin
 void TStrokes::AddStroke(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TColor32 color,
                          uint8_t opacity, int32_t rendererID)
 {
+    // A placed stroke is drawn as soon as this returns: its record must be
+    // with the system by then, or a disk that refuses the buffer later would
+    // leave strokes on the picture that no replay or project holds.
+    Write(left, right, color, opacity, rendererID, true);
+}
+
+void TStrokes::Write(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TColor32 color,
+                     uint8_t opacity, int32_t rendererID, bool flush)
+{
     TMemoryStream& rec = *buffer_;
     rec.Clear();
     WriteTail(rec, color, opacity, rendererID);
     WritePoints(rec, left);
     WritePoints(rec, right);
     TFileStream& file = File();
-    if (file.Position() != end_) file.SetPosition(end_);
-    file.WriteBuffer(rec.Bytes().data(), rec.Size());
+    try {
+        if (file.Position() != end_) file.SetPosition(end_);
+        file.WriteBuffer(rec.Bytes().data(), rec.Size());
+        if (flush) file.Flush();
+    } catch (const EngineError&) {
+        // After a refused write the stream's buffer is in no known state: the
+        // next record opens the file afresh and goes after the last whole one.
+        file_.reset();
+        throw;
+    }
     end_ += rec.Size();
     ++count_;
 }
@@ -148,45 +168,55 @@ void TStrokes::Rewind() { readPos_ = 0; }
 
 bool TStrokes::ReadStroke(TStrokeRecord& stroke)
 {
-    if (readPos_ < end_) {
+    if (readPos_ >= end_) {
+        // The replay is over: no handle is needed until the next one.
         try {
-            TFileStream& file = File();
-            if (file.Position() != readPos_) file.SetPosition(readPos_);
-            if (ReadStrokeAt(stroke)) {
-                readPos_ = file.Position();
-                return true;
-            }
+            Release();
         } catch (const EngineError&) {
-            // A file shorter than it should be: the replay ends here.
+            // Records already read stay valid; a replay reports no write errors.
         }
-        readPos_ = end_;
+        return false;
     }
-    // The replay is over: no handle is needed until the next one.
     try {
-        Release();
+        TFileStream& file = File();
+        if (file.Position() != readPos_) file.SetPosition(readPos_);
+        ReadStrokeAt(file, stroke);
+        readPos_ = file.Position();
+        return true;
     } catch (const EngineError&) {
-        // Records already read stay valid; a replay reports no write errors.
+        // A record this list wrote cannot be read back (its file was taken
+        // away, cut short or damaged). A replay that went on without it would
+        // draw, export or save less than the document holds, so it fails;
+        // the next one starts with a new handle.
+        readPos_ = end_;
+        file_.reset();
+        throw;
     }
-    return false;
 }
 
-bool TStrokes::ReadStrokeAt(TStrokeRecord& stroke)
+void TStrokes::ReadStrokeAt(TFileStream& file, TStrokeRecord& stroke)
 {
     TMemoryStream& rec = *buffer_;
-    TFileStream& file = *file_;
+    const auto fill = [&](int64_t count) {
+        if (!Fill(rec, file, count)) Unreadable("File shorter than the strokes written to it");
+    };
     const int64_t left = end_ - file.Position();
-    if (left < MinRecordSize) return false;
-    Fill(rec, file, TailSize + 4);
+    if (left < MinRecordSize) Unreadable("Damaged stroke record");
+    fill(TailSize + 4);
     ReadTail(rec, stroke);
     const int32_t nLeft = rec.ReadInt32();
-    if (nLeft < 0 || nLeft * PointSize + 4 > left - TailSize - 4) return false;
-    Fill(rec, file, nLeft * PointSize + 4);
+    if (nLeft < 0 || nLeft * PointSize + 4 > left - TailSize - 4) Unreadable("Damaged stroke record");
+    fill(nLeft * PointSize + 4);
     ReadPoints(rec, nLeft, stroke.Left);
     const int32_t nRight = rec.ReadInt32();
-    if (nRight < 0 || nRight * PointSize > end_ - file.Position()) return false;
-    Fill(rec, file, nRight * PointSize);
+    if (nRight < 0 || nRight * PointSize > end_ - file.Position()) Unreadable("Damaged stroke record");
+    fill(nRight * PointSize);
     ReadPoints(rec, nRight, stroke.Right);
-    return true;
+}
+
+void TStrokes::Unreadable(const char* reason) const
+{
+    throw EngineError("Cannot read file \"" + fileName_ + "\". " + reason);
 }
 
 void TStrokes::SaveToStream(TStream& stream)
@@ -216,7 +246,8 @@ void TStrokes::AppendFrom(TStrokes& other)
     const int32_t n = other.count_;
     TStrokeRecord stroke;
     other.Rewind();
-    for (int32_t i = 0; i < n && other.ReadStroke(stroke); ++i) AddStroke(stroke);
+    // Flushed once, by whoever closes this list; a merge draws nothing.
+    for (int32_t i = 0; i < n && other.ReadStroke(stroke); ++i) Write(stroke, false);
     other.Release();
 }
 

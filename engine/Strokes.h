@@ -42,7 +42,9 @@ public:
     // that the stream cannot hold raise EngineError, and no file is left.
     static std::unique_ptr<TStrokes> CreateFromStream(TStream& stream, std::string fileName);
 
-    // Appends one record at the end of the file, whatever a read left behind.
+    // Appends one record at the end of the file, whatever a read left behind,
+    // and hands it to the system at once. A write the system refuses raises
+    // EngineError naming the file and the reason; the record is not counted.
     void AddStroke(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TColor32 color,
                    uint8_t opacity, int32_t rendererID);
     void AddStroke(const TStrokeRecord& stroke)
@@ -51,14 +53,17 @@ public:
     }
     // Replays from the first record.
     void Rewind();
-    // The next record; false at the end of the file or at a record the file
-    // cannot hold (the records before it stay valid).
+    // The next record; false after the last. A record that cannot be read
+    // back (a file taken away, cut short or damaged) raises EngineError
+    // naming the file and the reason, and ends the replay.
     bool ReadStroke(TStrokeRecord& stroke);
 
     // Writes one project stroke block, leaving out each record equal to the
     // one written before it; steps the progress window per record written.
+    // Raises where ReadStroke does, so no block holds fewer strokes than the list.
     void SaveToStream(TStream& stream);
-    // Copies the records of `other` in order, up to the first it cannot read.
+    // Copies the records of `other` in order; raises where ReadStroke does.
+    // The copies are flushed when this list is released.
     void AppendFrom(TStrokes& other);
     // Closes the file handle until the list is next read or appended to.
     // A history of many steps must not hold a handle per step: desktop
@@ -75,7 +80,15 @@ public:
 private:
     // The file, opened again if it was released.
     TFileStream& File();
-    bool ReadStrokeAt(TStrokeRecord& stroke);
+    // Appends one record; `flush` hands it to the system before returning.
+    void Write(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& right, TColor32 color, uint8_t opacity,
+               int32_t rendererID, bool flush);
+    void Write(const TStrokeRecord& stroke, bool flush)
+    {
+        Write(stroke.Left, stroke.Right, stroke.Color, stroke.Opacity, stroke.RendererID, flush);
+    }
+    void ReadStrokeAt(TFileStream& file, TStrokeRecord& stroke);
+    [[noreturn]] void Unreadable(const char* reason) const;
 
     std::string fileName_;
     std::unique_ptr<TFileStream> file_;  // none while released

@@ -190,6 +190,15 @@ void TFileStream::SetPosition(int64_t position)
 
 int64_t TFileStream::Size() const { return size_; }
 
+void TFileStream::Flush()
+{
+    if (!file_) throw EngineError("File \"" + fileName_ + "\" is closed");
+    errno = 0;
+    if (std::fflush(file_) != 0) Fail("writing");
+    // A flushed stream may turn from writing to reading without a seek.
+    lastOp_ = LastOp::None;
+}
+
 void TFileStream::Close()
 {
     if (!file_) return;

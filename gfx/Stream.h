@@ -94,6 +94,9 @@ public:
     void SetPosition(int64_t position) override;
     int64_t Size() const override;
 
+    // Hands the buffered bytes to the system, raising with its reason when
+    // it refuses them (a full disk); the file stays open.
+    void Flush();
     // Flushes and closes, raising on a failed flush (the destructor never raises).
     void Close();
     const std::string& FileName() const { return fileName_; }

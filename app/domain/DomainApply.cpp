@@ -3,10 +3,12 @@
 // the progress window.
 #include "app/domain/Domain.h"
 
+#include "app/ui/FailureMessage.h"
 #include "app/ui/IUi.h"
 #include "engine/BusyCursor.h"
 #include "engine/DualImage.h"
 #include "engine/Progress.h"
+#include "gfx/Errors.h"
 #include "gfx/ImageView.h"
 #include "gfx/Random.h"
 #include "gfx/Rounding.h"
@@ -58,9 +60,11 @@ void TDomain::ApplyWithCurrentSettings()
         try {
             ApplyAllRun();
         } catch (...) {
-            // A failed run ends the dialog's run too; the error goes no further.
+            // A failed run is over: what it placed stays as one undo step, the
+            // dialog offers "Start" again, and the user learns why.
             applyRunning_ = false;
             dialog.SetRunning(false);
+            ShowFailure(Boxes(), StrokeFailureCaption, std::current_exception());
         }
     };
     dialog.OnStop = [this] { StopApply(); };
@@ -97,6 +101,7 @@ void TDomain::ApplyAllRun()
         ~TRunEnds() { Domain.applyRunning_ = Domain.applyInLoop_ = false; }
     } runEnds{*this};
     applyInLoop_ = true;
+    bool countRaised = false;
     AsOneUndoStep(doc, imgDst_, nullptr, [&] {
         const int32_t last = dialog.Steps();
         applyRunning_ = true;
@@ -113,8 +118,13 @@ void TDomain::ApplyAllRun()
                 break;
             }
         }
-        if (!stopped) applyStartStep_ = 1;
+        // The count was raised during the run: the loop has reached the last
+        // step fixed at its start, while the dialog waits for more. It ends as
+        // after a stop at that step, so that Start goes on to the new count.
+        countRaised = !stopped && dialog.Steps() > last;
+        if (!stopped && !countRaised) applyStartStep_ = 1;
     });
+    if (countRaised) dialog.SetRunning(false);
 }
 
 void TDomain::StopApply() { applyRunning_ = false; }
@@ -126,10 +136,16 @@ void TDomain::RepeatLastApply()
     if (!document_) return;
     TDualImage& doc = *document_;
     const int32_t steps = applyAllSteps_;
-    AsOneUndoStep(doc, imgDst_, std::make_unique<TProgressScope>("Applying strokes...", 0, 100), [&] {
-        for (int32_t i = 1; i <= steps; ++i) {
-            if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
-            PlaceRandomStroke(doc);
-        }
-    });
+    try {
+        AsOneUndoStep(doc, imgDst_, std::make_unique<TProgressScope>("Applying strokes...", 0, 100), [&] {
+            for (int32_t i = 1; i <= steps; ++i) {
+                if (i % 50 == 0) Progress().SetPosition(static_cast<int>(Round(i * 100.0 / steps)));
+                PlaceRandomStroke(doc);
+            }
+        });
+    } catch (...) {
+        // Told once the progress window is gone and the step is closed.
+        ShowFailure(Boxes(), StrokeFailureCaption, std::current_exception());
+        throw SilentAbort();
+    }
 }

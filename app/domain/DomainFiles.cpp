@@ -92,7 +92,7 @@ void TDomain::RenderAtSize()
     ReportingErrors(Boxes(), "Error", [&] { target.SetSize(answer->Width, answer->Height); });
     const float scale = static_cast<float>(static_cast<double>(answer->Width) / dest.Width());
     target.Clear(clWhite32);
-    document_->RenderAll(target, scale);
+    ReportingErrors(Boxes(), "Error saving image", [&] { document_->RenderAll(target, scale); });
     SaveImage(target, answer->DotsPerInch);
 }
 

@@ -57,6 +57,9 @@ public:
 
     // A drag started by a press has not been ended yet.
     virtual bool InDrag() const = 0;
+    // An event of the drag failed: the drag ends as a tool change ends it
+    // (an undo step it opened is closed over what it placed).
+    void AbandonDrag() { CancelDrag(); }
 
     bool ShiftDown() const { return shiftDown_; }
     const TPoint& ShiftAnchor() const { return shiftAnchor_; }

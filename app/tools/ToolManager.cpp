@@ -1,5 +1,7 @@
 #include "app/tools/ToolManager.h"
 
+#include "app/ui/FailureMessage.h"
+#include "engine/Dialogs.h"
 #include "engine/DualImage.h"
 #include "gfx/Errors.h"
 #include "gfx/Rounding.h"
@@ -7,14 +9,25 @@
 namespace {
 
 // A tool that aborts (Shift held) ends the event: the view's own handler
-// does not see it either.
+// does not see it either. A tool that fails (its strokes could not be
+// recorded) ends its drag there, with the undo step closed over what it
+// placed, so the moves still to come place nothing and the user is told once.
 template <typename F>
-bool RanToEnd(F&& toolEvent)
+bool RanToEnd(TAbstractInputController& tool, F&& toolEvent)
 {
     try {
         toolEvent();
         return true;
     } catch (const SilentAbort&) {
+        return false;
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        try {
+            tool.AbandonDrag();
+        } catch (...) {
+            // The step is closed by the document whatever its change handlers do.
+        }
+        ShowFailure(Dialogs(), StrokeFailureCaption, error);
         return false;
     }
 }
@@ -168,7 +181,8 @@ template <typename ToolEvent, typename ViewEvent, typename... Args>
 void TToolManager::ToToolThenView(TImageView& sender, ToolEvent toolEvent, ViewEvent TViewHandlers::*viewEvent,
                                   Args&... args)
 {
-    if (!RanToEnd([&] { (current_->*toolEvent)(sender, args...); })) return;
+    TAbstractInputController& tool = *current_;
+    if (!RanToEnd(tool, [&] { (tool.*toolEvent)(sender, args...); })) return;
     const TViewHandlers* saved = SavedFor(sender);
     if (saved && saved->*viewEvent) (saved->*viewEvent)(sender, args...);
 }

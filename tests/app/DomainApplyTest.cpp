@@ -1,15 +1,24 @@
 // The apply run behind its dialog (start, stop, resume, close, the last
-// step) and its repetition behind the progress window.
+// step) and its repetition behind the progress window, and what becomes of
+// runs and saves when the stroke files fail.
 #include "DomainFixture.h"
 
+#include "BrokenTempFiles.h"
+#include "FileTestSupport.h"
 #include "engine/GStates.h"
 #include "engine/Strokes.h"
+#include "gfx/Errors.h"
 #include "gfx/Random.h"
+
+#include <gmock/gmock.h>
 
 #include <QAction>
 
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <numeric>
+#include <optional>
 
 using namespace domaintest;
 
@@ -248,4 +257,126 @@ TEST_F(DomainApplyTest, StartWithTheCountLoweredBelowTheStepReachedEndsTheRun)
     EXPECT_FALSE(domain->ApplyRunning());
     EXPECT_EQ(domain->ApplyStartStep(), 1);
     EXPECT_EQ(domain->ApplyAllSteps(), 300);
+}
+
+// The count raised from 10 to 15 during a run: the loop ends at step 10, as
+// after a stop there. The dialog reads "Start" at step 10, and Start goes on
+// from 10 to 15 as a second undo step. It used to keep reading "Stop /
+// Preview" with no run going, and the next Start began again at step 1.
+TEST_F(DomainApplyTest, ACountRaisedDuringARunEndsItAsAStopAtItsLastStep)
+{
+    ui.OnProcessEvents = [this] {
+        if (Dialog().CurrentStep() == 5) Dialog().SetStepsFromSpin(15);
+    };
+    std::optional<fake::TFakeApplyDialog::TDisplay> afterRun;
+    int statesAfterRun = -1, startStepAfterRun = -1;
+    Dialog().Script = [&](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(10);
+        d.ClickStart();
+        afterRun = d.Displays.back();
+        statesAfterRun = domain->Document()->StateCount();
+        startStepAfterRun = domain->ApplyStartStep();
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    ASSERT_TRUE(afterRun);
+    EXPECT_FALSE(afterRun->Running);
+    EXPECT_EQ(afterRun->Step, 10);
+    EXPECT_EQ(afterRun->Bar, 67);
+    EXPECT_EQ(statesAfterRun, 1);
+    EXPECT_EQ(startStepAfterRun, 10);
+
+    std::vector<int> expected = Range(1, 10);
+    const std::vector<int> second = Range(10, 15);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(Dialog().Steps_, expected);
+    EXPECT_EQ(domain->Document()->StateCount(), 2);
+    EXPECT_TRUE(Dialog().Closed());
+    EXPECT_FALSE(domain->ApplyRunning());
+    EXPECT_EQ(domain->ApplyAllSteps(), 15);
+}
+
+// Strokes whose records cannot be written stop the run, in the dialog or
+// repeated behind the progress window, with one message that names the file
+// and the system's reason. What was placed stays, as one undo step, and the
+// picture is exactly what the records draw again. Such runs used to end
+// without a word, having placed nothing.
+TEST_F(DomainApplyTest, RunsThatCannotRecordTheirStrokesSayWhyAndKeepWhatTheyPlaced)
+{
+    for (const bool repeat : {false, true}) {
+        for (const TBrokenTempFiles& c : BrokenTempFileCases()) {
+            SCOPED_TRACE(std::string(c.What) + (repeat ? ", repeated" : ", in the dialog"));
+            LoadPicture(160, 120);
+            bool runningAfterFailure = true;
+            Dialog().Script = [&](fake::TFakeApplyDialog& d) {
+                d.SetStepsFromSpin(3000);
+                d.ClickStart();
+                runningAfterFailure = d.Running();
+                d.ClickClose();
+            };
+            if (repeat) domain->Execute(TCommandId::ApplyWithCurrentSettings);
+            TDualImage& doc = *domain->Document();
+            const int32_t statesBefore = doc.StateCount();
+            const int64_t strokesBefore = doc.StrokeCount();
+            const auto pictureBefore = Pixels(doc.Destination());
+            ui.Messages.clear();
+            {
+                const auto broken = c.Break(folder);
+                if (repeat)
+                    EXPECT_THROW(domain->Execute(TCommandId::RepeatLastApply), SilentAbort);
+                else
+                    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+            }
+            EXPECT_FALSE(runningAfterFailure);
+            ASSERT_EQ(ui.Messages.size(), 1u);
+            EXPECT_EQ(ui.Messages[0].Caption, "Error drawing strokes");
+            EXPECT_THAT(ui.Messages[0].Text, ::testing::HasSubstr("\"" + folder + c.File));
+            EXPECT_THAT(ui.Messages[0].Text, ::testing::HasSubstr(c.Reason));
+            EXPECT_EQ(doc.StateCount(), statesBefore + (c.PlacesSome ? 1 : 0));
+            EXPECT_EQ(doc.StrokeCount() > strokesBefore, c.PlacesSome);
+            if (!c.PlacesSome) {
+                EXPECT_EQ(Pixels(doc.Destination()), pictureBefore);
+                continue;
+            }
+            TBitmap32 replay(doc.Destination().Width(), doc.Destination().Height(), clWhite32);
+            doc.RenderAll(replay, 1.0);
+            EXPECT_EQ(Pixels(replay), Pixels(doc.Destination()));
+        }
+    }
+}
+
+// A step whose stroke file has vanished (another copy of the program
+// emptied tmp/): the project save fails with a message naming the file, the
+// earlier project stays byte for byte, and the document keeps its strokes
+// and its "not saved" mark. The save used to write the project without the
+// vanished strokes.
+TEST_F(DomainApplyTest, AProjectSaveNeverLeavesOutStrokesWhoseFileVanished)
+{
+    Dialog().Script = [](fake::TFakeApplyDialog& d) {
+        d.SetStepsFromSpin(50);
+        d.ClickStart();
+    };
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    const std::string project = folder + "drawing.ovk";
+    ui.SaveProjectNames.push_back(project);
+    domain->Execute(TCommandId::SaveProjectAs);
+    const std::string before = ReadFileBytes(project);
+    ASSERT_FALSE(before.empty());
+
+    domain->Execute(TCommandId::ApplyWithCurrentSettings);
+    TDualImage& doc = *domain->Document();
+    ASSERT_EQ(doc.StateCount(), 2);
+    const int64_t strokes = doc.StrokeCount();
+    const std::string lost = doc.States().GetState(0).Strokes().FileName();
+    std::filesystem::remove(lost);
+    ui.Messages.clear();
+    EXPECT_THROW(domain->Execute(TCommandId::SaveProject), SilentAbort);
+
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error saving project");
+    EXPECT_THAT(ui.Messages[0].Text, ::testing::HasSubstr("\"" + lost + "\". No such file or directory"));
+    EXPECT_EQ(ReadFileBytes(project), before);
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(doc.StateCount(), 2);
+    EXPECT_EQ(doc.StrokeCount(), strokes);
 }

@@ -1,11 +1,15 @@
 // The tool manager: choosing tools, the hooks on both views and the order in
 // which the tool and the view's own handler see an event, the conversion of
-// pointer positions to source pixels, and giving the views back.
+// pointer positions to source pixels, giving the views back, and drags
+// whose strokes cannot be recorded.
+#include "BrokenTempFiles.h"
+#include "FakeUi.h"
 #include "ToolTestSupport.h"
 
 #include "app/tools/ToolManager.h"
 #include "gfx/Errors.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -333,4 +337,46 @@ TEST_F(ToolManagerTest, ABandWhoseFillAbortsStillClosesItsStepAndRemovesTheBand)
     EXPECT_EQ(doc.nesting, 0);
     EXPECT_EQ(doc.layer->Count(), 0);
     EXPECT_FALSE(doc.layer->Locked());
+}
+
+// A drag whose strokes cannot be recorded says why once, with the file and
+// the system's reason, however many moves follow; its undo step is closed
+// over what it placed, and the picture is exactly what the records draw
+// again. Once the files are mended the next drag draws. Such drags used to
+// draw nothing, or go on drawing, without a word.
+class ToolFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetDialogs(&boxes); }
+    void TearDown() override { SetDialogs(nullptr); }
+    fake::TFakeUi boxes;
+};
+
+TEST_F(ToolFailureTest, ADragThatCannotRecordItsStrokesSaysWhyOnceAndClosesItsStep)
+{
+    for (const int32_t tool : {tnAuto, tnFreeHand}) {
+        for (const TBrokenTempFiles& c : BrokenTempFileCases()) {
+            SCOPED_TRACE(std::string(c.What) + ", tool " + std::to_string(tool));
+            TRealToolDocument real;
+            boxes.Messages.clear();
+            real.tools->SetTool(tool);
+            {
+                const auto broken = c.Break(real.temp.Folder());
+                real.Drag(real.sourceView, {10, 20}, {150, 100}, 60);
+            }
+            ASSERT_EQ(boxes.Messages.size(), 1u);
+            EXPECT_EQ(boxes.Messages[0].Caption, "Error drawing strokes");
+            EXPECT_THAT(boxes.Messages[0].Text, ::testing::HasSubstr("\"" + real.temp.Folder() + c.File));
+            EXPECT_THAT(boxes.Messages[0].Text, ::testing::HasSubstr(c.Reason));
+            EXPECT_EQ(real.doc->StateNesting(), 0);
+            EXPECT_EQ(real.doc->StateCount(), c.PlacesSome ? 1 : 0);
+            EXPECT_EQ(real.doc->CurveLayer().Count(), 0);
+            TBitmap32 replay(real.dest.Width(), real.dest.Height(), clWhite32);
+            real.doc->RenderAll(replay, 1.0);
+            EXPECT_TRUE(SameBitmaps(replay, real.dest));
+
+            real.Drag(real.sourceView, {10, 20}, {150, 100}, 10);
+            EXPECT_EQ(real.doc->StateCount(), c.PlacesSome ? 2 : 1);
+            EXPECT_EQ(boxes.Messages.size(), 1u);
+        }
+    }
 }

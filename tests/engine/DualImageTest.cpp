@@ -3,6 +3,7 @@
 #include "engine/DualImage.h"
 
 #include "ScratchTempFolder.h"
+#include "common/FileSizeLimit.h"
 #include "engine/FeatureExtractor.h"
 #include "engine/GStates.h"
 #include "engine/GTypes.h"
@@ -13,10 +14,14 @@
 #include "gfx/Errors.h"
 #include "gfx/ImageView.h"
 #include "gfx/Random.h"
+#include "gfx/Stream.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <set>
 
 namespace {
@@ -377,6 +382,64 @@ TEST_F(DocumentTest, RunUndoRedoAndReproducibility)
     MakeDocument();
     DrawRun(5000);
     EXPECT_TRUE(SameBitmaps(dest, drawn));
+}
+
+// A disk that fills up during a run: the stroke whose record it refuses is
+// neither drawn nor counted, the step keeps what was placed before it, and
+// the picture is exactly what the records draw again.
+TEST_F(DocumentTest, AStrokeWhoseRecordIsRefusedIsNotDrawn)
+{
+    TDualImage& d = MakeDocument();
+    d.BeginState();
+    std::string refused;
+    {
+        const FileSizeLimit full(6000);
+        for (int32_t i = 0; i < 5000 && refused.empty(); ++i) {
+            const int32_t x = Random(source.Width());
+            const int32_t y = Random(source.Height());
+            try {
+                d.PlaceStrokeAt(x, y);
+            } catch (const EngineError& e) {
+                refused = e.what();
+            }
+        }
+    }
+    d.EndState();
+    EXPECT_THAT(refused, ::testing::HasSubstr("File too large"));
+    ASSERT_EQ(d.StateCount(), 1);
+    EXPECT_GT(d.StrokeCount(), 10);
+    TBitmap32 replay(dest.Width(), dest.Height(), clWhite32);
+    d.RenderAll(replay, 1.0);
+    EXPECT_TRUE(SameBitmaps(replay, dest));
+}
+
+// A step whose stroke file was taken away (another program emptied tmp/):
+// merging, saving, rendering and exporting fail with the file's name rather
+// than go on without its strokes, and the history stays as it was.
+TEST_F(DocumentTest, AStepWhoseStrokesVanishedFailsTheMergeTheSaveAndTheRender)
+{
+    TDualImage& d = MakeDocument();
+    DrawRun(50);
+    DrawRun(50);
+    const int64_t strokes = d.StrokeCount();
+    const std::string lost = d.States().GetState(0).Strokes().FileName();
+    std::filesystem::remove(lost);
+    const auto expectLost = [&](const char* what, const std::function<void()>& work) {
+        try {
+            work();
+            ADD_FAILURE() << what << " went on without the lost strokes";
+        } catch (const EngineError& e) {
+            EXPECT_THAT(e.what(), ::testing::HasSubstr("\"" + lost + "\". No such file or directory")) << what;
+        }
+    };
+    expectLost("the merge", [&] { d.Compact(); });
+    EXPECT_EQ(d.StateCount(), 2);
+    EXPECT_EQ(d.StrokeCount(), strokes);
+    TMemoryStream project;
+    expectLost("the project", [&] { d.SaveToStream(project); });
+    TBitmap32 target(dest.Width(), dest.Height(), clWhite32);
+    expectLost("the render", [&] { d.RenderAll(target, 1.0); });
+    expectLost("the export", [&] { d.ExportPostScript(temp.Folder() + "drawing.ps"); });
 }
 
 TEST_F(DocumentTest, UndoRestoresEverythingABrushOrOutlineTouched)

@@ -3,6 +3,7 @@
 // files and blocks that must fail cleanly.
 #include "engine/Progress.h"
 #include "engine/Strokes.h"
+#include "common/FileSizeLimit.h"
 #include "ScratchTempFolder.h"
 
 #include "gfx/Errors.h"
@@ -12,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -135,9 +137,6 @@ TEST_F(StrokesTest, AReleasedListOpensItsFileAgainWhenUsed)
     EXPECT_EQ(ReadAll(*list), (std::vector<TStrokeRecord>{Stroke(1), Stroke(2), Stroke(3)}));
     EXPECT_EQ(list->Count(), 3);
     EXPECT_EQ(fs::file_size(list->FileName()), uint64_t(3 * (17 + 8 * 4)));
-    // A list whose file was taken away ends its replays at once.
-    fs::remove(list->FileName());
-    EXPECT_TRUE(ReadAll(*list).empty());
 }
 
 TEST_F(StrokesTest, SavingLeavesOutConsecutiveRepeatsOnly)
@@ -236,34 +235,95 @@ constexpr int64_t kRecordSize = 17 + 8 * 4;  // a stroke of two points a side
 
 } // namespace
 
-TEST_F(StrokesTest, DamagedRecordEndsTheReplayAndAppendsGoAtTheEnd)
+// A record the list wrote that cannot be read back fails every replay with
+// the file's name and the reason: rendering, export, merging and saving
+// would otherwise go on as if the list ended there, with fewer strokes than
+// the document holds.
+TEST_F(StrokesTest, ARecordThatCannotBeReadBackFailsTheReplayNamingTheFile)
+{
+    struct TCase {
+        const char* what;
+        std::function<void(const std::string& file)> damage;
+        const char* reason;
+        size_t readable;  // records replayed before the failure
+    };
+    const TCase cases[] = {
+        {"file taken away", [](const std::string& file) { fs::remove(file); }, "No such file or directory", 0},
+        {"file cut short", [](const std::string& file) { fs::resize_file(file, 2 * kRecordSize + 20); },
+         "File shorter than the strokes written to it", 2},
+        {"impossible count", [](const std::string& file) { Overwrite(file, 2 * kRecordSize + 13 + 16, 1000); },
+         "Damaged stroke record", 2},
+        // Refused before anything is allocated for it.
+        {"huge count", [](const std::string& file) { Overwrite(file, 2 * kRecordSize + 9, 0x7FFFFFFF); },
+         "Damaged stroke record", 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto list = NewList();
+        for (int seed : {1, 2, 3}) list->AddStroke(Stroke(seed));
+        list->Release();
+        c.damage(list->FileName());
+        const auto expectUnreadable = [&](const std::function<void()>& replay) {
+            try {
+                replay();
+                ADD_FAILURE() << "the replay went on";
+            } catch (const EngineError& e) {
+                EXPECT_NE(std::string(e.what()).find("\"" + list->FileName() + "\""), std::string::npos) << e.what();
+                EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+            }
+        };
+        std::vector<TStrokeRecord> replayed;
+        expectUnreadable([&] {
+            TStrokeRecord s;
+            list->Rewind();
+            while (list->ReadStroke(s)) replayed.push_back(s);
+        });
+        EXPECT_EQ(replayed.size(), c.readable);
+        TMemoryStream block;
+        expectUnreadable([&] { list->SaveToStream(block); });
+        auto merged = NewList();
+        expectUnreadable([&] { merged->AppendFrom(*list); });
+    }
+}
+
+TEST_F(StrokesTest, AfterADamagedRecordAppendsStillGoAtTheEnd)
 {
     auto a = NewList();
     for (int seed : {1, 2, 3}) a->AddStroke(Stroke(seed));
     ReadAll(*a);
     Overwrite(a->FileName(), 2 * kRecordSize + 13 + 16, 1000);  // nRight of the third record
     a->AddStroke(Stroke(4));
-    EXPECT_EQ(ReadAll(*a), (std::vector<TStrokeRecord>{Stroke(1), Stroke(2)}));
+    EXPECT_THROW(ReadAll(*a), EngineError);
     EXPECT_EQ(a->Count(), 4);
-
-    auto b = NewList();
-    b->AppendFrom(*a);
-    EXPECT_EQ(b->Count(), 2);
     // The failed read left the position inside the file; the next record
     // still goes after the last one written.
     a->AddStroke(Stroke(5));
-    ReadAll(*a);
+    a->Release();
     EXPECT_EQ(fs::file_size(a->FileName()), uint64_t(5 * kRecordSize));
 }
 
-TEST_F(StrokesTest, ImpossibleCountInTemporaryFileIsNotAllocated)
+// A disk that fills up while strokes are placed: the record it refuses is
+// reported with the file and the system's reason before the stroke could be
+// drawn, and is not counted; the records before it stay whole, and once
+// there is room again the list goes on after them.
+TEST_F(StrokesTest, ARecordTheDiskRefusesRaisesAtOnceAndIsNotCounted)
 {
     auto list = NewList();
     list->AddStroke(Stroke(1));
-    ReadAll(*list);
-    Overwrite(list->FileName(), 9, 0x7FFFFFFF);  // nLeft of the first record
     list->AddStroke(Stroke(2));
-    EXPECT_TRUE(ReadAll(*list).empty());
+    {
+        const FileSizeLimit full(2 * kRecordSize + kRecordSize / 2);
+        try {
+            list->AddStroke(Stroke(3));
+            ADD_FAILURE() << "the refused record was taken";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find("\"" + list->FileName() + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(list->Count(), 2);
+    }
+    list->AddStroke(Stroke(4));
+    EXPECT_EQ(ReadAll(*list), (std::vector<TStrokeRecord>{Stroke(1), Stroke(2), Stroke(4)}));
 }
 
 TEST_F(StrokesTest, MalformedBlocksFailCleanlyLeavingNoFile)
