@@ -1,8 +1,9 @@
-// The program's entry: one running program per user and program folder,
-// then the windows and the command module in their fixed order, the idle
-// work, the message loop, and a shutdown that frees the document while its
-// views still exist.
+// The program's entry: one running program per program folder, then the
+// windows and the command module in their fixed order, the idle work, the
+// message loop, and a shutdown that frees the document while its views still
+// exist.
 #include "app/GlobalConfig.h"
+#include "app/SingleInstance.h"
 #include "app/dialogs/AboutBox.h"
 #include "app/dialogs/ApplyAllDialog.h"
 #include "app/dialogs/FullScreenPreview.h"
@@ -15,6 +16,7 @@
 #include "app/domain/Domain.h"
 #include "app/domain/SystemRequirements.h"
 #include "app/ui/QtBusyCursor.h"
+#include "app/ui/QtDialogs.h"
 #include "app/ui/QtUi.h"
 #include "app/windows/MainWindow.h"
 #include "engine/Dialogs.h"
@@ -24,19 +26,12 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QCryptographicHash>
-#include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QLockFile>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
 
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -53,59 +48,6 @@ public:
             return false;
         }
     }
-};
-
-// At most one running program per user and program folder: a second one
-// would clean the first one's tmp/ (its swapped undo steps) at start. The
-// second start asks the first to come forward and ends.
-class TSingleInstance : public QObject {
-public:
-    explicit TSingleInstance(const QString& programFolder)
-    {
-        const QByteArray folderKey =
-            QCryptographicHash::hash(programFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-        QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        if (runtime.isEmpty()) runtime = QDir::tempPath();
-        const QString base = runtime + "/ocrastell-" + QString::number(getuid()) + "-" + folderKey;
-        lock_ = std::make_unique<QLockFile>(base + ".lock");
-        lock_->setStaleLockTime(0); // stale only when its process is gone
-        serverName_ = base + ".socket";
-    }
-
-    // True for the first running program. A lock that cannot be taken for
-    // another reason than a running program does not keep the program from
-    // starting.
-    bool Acquire()
-    {
-        if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) return false;
-        QLocalServer::removeServer(serverName_);
-        server_.setSocketOptions(QLocalServer::UserAccessOption);
-        server_.listen(serverName_);
-        connect(&server_, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* socket = server_.nextPendingConnection()) {
-                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                if (OnActivate) OnActivate();
-            }
-        });
-        return true;
-    }
-
-    void AskFirstToComeForward()
-    {
-        QLocalSocket socket;
-        socket.connectToServer(serverName_);
-        if (!socket.waitForConnected(2000)) return;
-        socket.write("activate\n");
-        socket.waitForBytesWritten(1000);
-        socket.disconnectFromServer();
-    }
-
-    std::function<void()> OnActivate;
-
-private:
-    std::unique_ptr<QLockFile> lock_;
-    QString serverName_;
-    QLocalServer server_;
 };
 
 // Linux desktops run the program on X11 (XWayland on a Wayland desktop)
@@ -166,28 +108,32 @@ private:
     bool done_ = false;
 };
 
-void WarnAboutTheScreen()
+void WarnAboutTheScreen(IDialogs& dialogs)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     for (const std::string& warning :
          SystemRequirementWarnings(screen->size().width(), screen->size().height(), screen->depth()))
-        QMessageBox::warning(nullptr, "Ocrastell Pro", QString::fromStdString(warning));
+        dialogs.ShowMessage("Ocrastell Pro", warning, TMessageKind::Warning);
 }
 
-int Run(TApplication& app)
+// `startupDialogs` are the registered boxes until the main window exists,
+// and again once it is gone.
+int Run(TApplication& app, IDialogs& startupDialogs)
 {
     const QString programFolder = QCoreApplication::applicationDirPath() + "/";
-    TSingleInstance instance(programFolder);
-    if (!instance.Acquire()) {
-        instance.AskFirstToComeForward();
-        return 0;
+    TSingleInstance instance(programFolder.toStdString(),
+                             QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    switch (ClaimProgramFolder(instance, startupDialogs)) {
+    case TStartDecision::Run: break;
+    case TStartDecision::HandedOver: return 0;
+    case TStartDecision::Refused: return 1;
     }
 
     TdmGlobalConfig globalConfig;
     TQtBusyCursor busyCursor;
     SetBusyCursor(&busyCursor);
-    WarnAboutTheScreen();
+    WarnAboutTheScreen(startupDialogs);
     TDomain domain(programFolder.toStdString());
     // The windows, in their designed order; the apply, resample and image-size
     // dialogs come with the Qt UI.
@@ -202,6 +148,11 @@ int Run(TApplication& app)
     TQtUi ui(&window);
     domain.SetUi(&ui);
     SetDialogs(&ui);
+    // Whatever ends the run, boxes shown after it do not use a gone window's.
+    struct TRestoreDialogs {
+        IDialogs& Startup;
+        ~TRestoreDialogs() { SetDialogs(&Startup); }
+    } restoreDialogs{startupDialogs};
     TFHlpWnd help(programFolder.toStdString(), &window);
     help.OnMoreHelp = [&domain] { domain.Execute(TCommandId::Help); };
     window.SetHelpWindow(&help);
@@ -232,7 +183,6 @@ int Run(TApplication& app)
     domain.SetViews(nullptr, nullptr);
     domain.SetMainWindow(nullptr);
     SetProgress(nullptr);
-    SetDialogs(nullptr);
     domain.SetUi(nullptr);
     SetBusyCursor(nullptr);
     return result;
@@ -245,12 +195,17 @@ int main(int argc, char** argv)
     UseXcbUnlessChosen(argc, argv);
     TApplication app(argc, argv);
     QApplication::setApplicationName("Ocrastell Pro");
+    // Boxes from the start: a program folder where tmp/ cannot be made is
+    // told before any window exists.
+    TQtDialogs startupDialogs;
+    SetDialogs(&startupDialogs);
+    int result = 1;
     try {
-        return Run(app);
+        result = Run(app, startupDialogs);
     } catch (const SilentAbort&) {
-        return 1;
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, "Ocrastell Pro", QString::fromLocal8Bit(e.what()));
-        return 1;
+        startupDialogs.ShowMessage("Ocrastell Pro", e.what(), TMessageKind::Error);
     }
+    SetDialogs(nullptr);
+    return result;
 }

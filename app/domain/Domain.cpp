@@ -2,6 +2,7 @@
 // their handlers, making a document from a picture, and closing it.
 #include "app/domain/Domain.h"
 
+#include "app/SingleInstance.h"
 #include "app/domain/BitmapMemory.h"
 #include "app/tools/ToolManager.h"
 #include "app/ui/IMainWindow.h"
@@ -142,7 +143,8 @@ void TDomain::CreateManagers()
     styleManager_->SetItemIndex(0);
 }
 
-// Files a previous run left in tmp/ are dropped; folders inside are kept.
+// Files a previous run left in tmp/ are dropped; folders inside are kept,
+// and so is the lock by which this program holds its folder.
 void TDomain::CleanTempFolder() const
 {
     std::error_code ec;
@@ -151,6 +153,7 @@ void TDomain::CleanTempFolder() const
     for (; !ec && it != end; it.increment(ec)) {
         std::error_code statusError;
         if (fs::is_directory(it->symlink_status(statusError))) continue;
+        if (it->path().filename() == InstanceLockName) continue;
         std::error_code removeError;
         fs::remove(it->path(), removeError);
     }

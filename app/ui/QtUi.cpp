@@ -14,7 +14,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QInputDialog>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QUrl>
@@ -24,17 +23,6 @@
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-QMessageBox::Icon IconOf(TMessageKind kind)
-{
-    switch (kind) {
-    case TMessageKind::Information: return QMessageBox::Information;
-    case TMessageKind::Warning: return QMessageBox::Warning;
-    case TMessageKind::Error: return QMessageBox::Critical;
-    case TMessageKind::Plain: return QMessageBox::NoIcon;
-    }
-    return QMessageBox::NoIcon;
-}
 
 // The extension a filter such as "BMP (*.bmp)" names, when it names one.
 QString FilterSuffix(const QString& filter)
@@ -121,14 +109,6 @@ void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSetup& setup)
         });
 }
 
-QString MessageDisplayText(const std::string& text)
-{
-    QString shown = Q(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
-}
-
 // --- TQtUi -------------------------------------------------------------------
 
 TQtUi::TQtUi(QWidget* mainWindow)
@@ -146,38 +126,17 @@ TQtUi::~TQtUi()
 
 void TQtUi::ShowMessage(const std::string& caption, const std::string& text, TMessageKind kind)
 {
-    // Without owner window, as the boxes of the design are.
-    QMessageBox box(IconOf(kind), Q(caption), MessageDisplayText(text), QMessageBox::Ok);
-    box.exec();
+    boxes_.ShowMessage(caption, text, kind);
 }
-
-namespace {
-
-TAnswer AskWithIcon(QMessageBox::Icon icon, const std::string& caption, const std::string& question,
-                    bool withCancel)
-{
-    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-    if (withCancel) buttons |= QMessageBox::Cancel;
-    QMessageBox box(icon, Q(caption), MessageDisplayText(question), buttons);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
-    switch (box.exec()) {
-    case QMessageBox::Yes: return TAnswer::Yes;
-    case QMessageBox::No: return TAnswer::No;
-    default: return withCancel ? TAnswer::Cancel : TAnswer::No;
-    }
-}
-
-} // namespace
 
 TAnswer TQtUi::Ask(const std::string& caption, const std::string& question, bool withCancel)
 {
-    return AskWithIcon(QMessageBox::Question, caption, question, withCancel);
+    return boxes_.Ask(caption, question, withCancel);
 }
 
 TAnswer TQtUi::AskWarning(const std::string& caption, const std::string& question)
 {
-    return AskWithIcon(QMessageBox::Warning, caption, question, false);
+    return boxes_.AskWarning(caption, question);
 }
 
 std::optional<std::string> TQtUi::RunFileDialog(const TFileDialogSetup& setup)

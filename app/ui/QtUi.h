@@ -7,6 +7,7 @@
 
 #include "app/dialogs/HelpWindow.h"
 #include "app/ui/IUi.h"
+#include "app/ui/QtDialogs.h"
 
 #include <QPointer>
 #include <QSize>
@@ -39,9 +40,6 @@ TFileDialogSetup SaveProjectDialogSetup();
 // Sets a file dialog up from its setup. In a save dialog the default suffix
 // follows the chosen filter, so "a" saved as BMP becomes "a.bmp".
 void ConfigureFileDialog(QFileDialog& dialog, const TFileDialogSetup& setup);
-
-// Message texts break lines with a carriage return; Qt breaks on "\n".
-QString MessageDisplayText(const std::string& text);
 
 class TQtUi : public IUi {
 public:
@@ -90,6 +88,7 @@ private:
     std::optional<std::string> RunFileDialog(const TFileDialogSetup& setup);
 
     QWidget* mainWindow_;
+    TQtDialogs boxes_;
     QPointer<TFApplyAll> applyAll_;
     QPointer<TFResample> resample_;
     QPointer<TFImgSizeDlg> imageSize_;

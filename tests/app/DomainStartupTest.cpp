@@ -1,5 +1,6 @@
-// The program as a process: a second start ends at once and leaves the
-// running program's temporary files alone; the screen warnings.
+// The program as a process: a second start on the same program folder ends at
+// once and leaves the running program's temporary files alone, from whatever
+// session it comes; the screen warnings.
 #include "app/domain/SystemRequirements.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +9,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -28,6 +31,16 @@ QString CopyOfTheProgram(const QTemporaryDir& dir)
     return copy;
 }
 
+// Starts the program headless with a runtime folder (XDG_RUNTIME_DIR) of its own.
+void StartProgram(QProcess& process, const QString& program, const QString& runtimeFolder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtimeFolder);
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, {"-platform", "offscreen"});
+}
+
 bool WaitFor(const std::function<bool()>& condition, int milliseconds)
 {
     QElapsedTimer timer;
@@ -41,42 +54,53 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds)
 
 } // namespace
 
-TEST(DomainStartupTest, SecondStartEndsAtOnceAndKeepsTheFirstsTempFiles)
+TEST(DomainStartupTest, SecondStartHandsOverAndKeepsTheFirstsTempFiles)
 {
-    QTemporaryDir dir;
-    const QString program = CopyOfTheProgram(dir);
-    ASSERT_FALSE(program.isEmpty()) << "build/ocrastell is missing";
-    const std::string folder = dir.path().toStdString() + "/";
+    // Another login session, sudo or an unset XDG_RUNTIME_DIR give the second
+    // start another runtime folder than the first; the program folder is the same.
+    struct TCase {
+        const char* Name;
+        bool SameRuntimeFolder;
+    };
+    for (const TCase& c : {TCase{"same runtime folder", true}, TCase{"another runtime folder", false}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir, firstRuntime, secondRuntime;
+        const QString program = CopyOfTheProgram(dir);
+        ASSERT_FALSE(program.isEmpty()) << "build/ocrastell is missing";
+        const std::string folder = dir.path().toStdString() + "/";
+        const QString& laterRuntime = c.SameRuntimeFolder ? firstRuntime.path() : secondRuntime.path();
 
-    QProcess first;
-    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    first.start(program, {"-platform", "offscreen"});
-    ASSERT_TRUE(first.waitForStarted(5000));
-    // The running program made its temporary folder; one of its swapped steps lies there.
-    ASSERT_TRUE(WaitFor([&] { return fs::is_directory(folder + "tmp"); }, 10000));
-    QThread::msleep(200);
-    std::ofstream(folder + "tmp/00000007.bmp") << "a swapped undo step";
+        QProcess first;
+        StartProgram(first, program, firstRuntime.path());
+        ASSERT_TRUE(first.waitForStarted(5000));
+        // The running program made its temporary folder; one of its swapped steps lies there.
+        ASSERT_TRUE(WaitFor([&] { return fs::is_directory(folder + "tmp"); }, 10000));
+        QThread::msleep(200);
+        std::ofstream(folder + "tmp/00000007.bmp") << "a swapped undo step";
 
-    QProcess second;
-    second.start(program, {"-platform", "offscreen"});
-    ASSERT_TRUE(second.waitForStarted(5000));
-    EXPECT_TRUE(second.waitForFinished(5000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(fs::exists(folder + "tmp/00000007.bmp"));
-    EXPECT_EQ(first.state(), QProcess::Running);
+        QProcess second;
+        StartProgram(second, program, laterRuntime);
+        ASSERT_TRUE(second.waitForStarted(5000));
+        EXPECT_TRUE(second.waitForFinished(5000));
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_TRUE(fs::exists(folder + "tmp/00000007.bmp"));
+        EXPECT_EQ(first.state(), QProcess::Running);
+        second.kill();
+        second.waitForFinished(5000);
 
-    first.kill();
-    first.waitForFinished(5000);
-
-    // Once the first is gone, its lock is stale and a new start runs.
-    QProcess third;
-    third.start(program, {"-platform", "offscreen"});
-    ASSERT_TRUE(third.waitForStarted(5000));
-    EXPECT_FALSE(third.waitForFinished(1500));
-    EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder + "tmp/00000007.bmp"); }, 5000));
-    third.kill();
-    third.waitForFinished(5000);
+        // Once the first is gone, even killed, its lock went with it: a new
+        // start runs and cleans up after it.
+        first.kill();
+        first.waitForFinished(5000);
+        QProcess third;
+        StartProgram(third, program, laterRuntime);
+        ASSERT_TRUE(third.waitForStarted(5000));
+        EXPECT_FALSE(third.waitForFinished(1500));
+        EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder + "tmp/00000007.bmp"); }, 5000));
+        third.kill();
+        third.waitForFinished(5000);
+    }
 }
 
 TEST(DomainStartupTest, ScreenWarnings)

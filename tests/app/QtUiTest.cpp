@@ -103,6 +103,8 @@ TEST(QtUiMessages, CarriageReturnsBreakTheLine)
     EXPECT_EQ(MessageDisplayText("Please select an equal or smaller size\rthan the original image"),
               "Please select an equal or smaller size\nthan the original image");
     EXPECT_EQ(MessageDisplayText("a\r\nb"), "a\nb");
+    EXPECT_EQ(MessageDisplayText("Error creating the folder:\n\r/p/tmp/"), "Error creating the folder:\n/p/tmp/");
+    EXPECT_EQ(MessageDisplayText("a\r\n\rb\n\n"), "a\n\nb\n\n");
     EXPECT_EQ(MessageDisplayText("plain"), "plain");
 }
 

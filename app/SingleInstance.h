@@ -1,0 +1,69 @@
+// One running program per program folder, whoever starts it and from
+// whichever session: a second copy would clean the first one's tmp/ (the
+// stroke records of its undo steps) at start and remove it at exit. The claim
+// is a lock on a file in the program folder, or in its tmp/ when the folder
+// cannot be written, held through an open descriptor so that it ends with the
+// process however the process ends. The running copy writes the name of its
+// local socket into that file; a second start hands over through it where it
+// can reach it.
+#pragma once
+
+#include "engine/Dialogs.h"
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+// The lock file's name, in the program folder or in its tmp/; the cleaning
+// of tmp/ at start leaves it alone.
+inline constexpr char InstanceLockName[] = "Ocrastell.lock";
+
+class TSingleInstance : public QObject {
+public:
+    // `programFolder` ends with "/"; the socket is made in `runtimeFolder`
+    // (the system's temporary folder when empty).
+    TSingleInstance(std::string programFolder, const QString& runtimeFolder);
+    // Gives the claim up and removes the lock file.
+    ~TSingleInstance() override;
+    TSingleInstance(const TSingleInstance&) = delete;
+    TSingleInstance& operator=(const TSingleInstance&) = delete;
+
+    // True when no other program runs from the folder; this one then holds
+    // the folder and listens for later starts. Where no lock can be made at
+    // all (neither the folder nor tmp/ can be written) the program starts:
+    // it can remove nothing from tmp/ either.
+    bool Acquire();
+    // Asks the program that holds the folder to come forward; false when it
+    // cannot be reached.
+    bool AskFirstToComeForward();
+    // The lock file held; empty when none.
+    const std::string& LockFileName() const { return held_; }
+    const std::string& ProgramFolder() const { return programFolder_; }
+
+    // Another start asked this program to come forward.
+    std::function<void()> OnActivate;
+
+private:
+    void Listen();
+    void Release();
+    QString RunningServerName() const;
+
+    std::string programFolder_;
+    QString serverName_;
+    QLocalServer server_;
+    int fd_ = -1;
+    bool writable_ = false;
+    std::string held_;
+    std::string busy_;
+};
+
+enum class TStartDecision { Run, HandedOver, Refused };
+
+// Start-up's claim on the program folder. When another copy holds it, the
+// start hands over to that copy or, where it cannot reach it (another user,
+// another session's runtime folder that is gone), says in one box that the
+// program is already running from that folder.
+TStartDecision ClaimProgramFolder(TSingleInstance& instance, IDialogs& dialogs);
