@@ -69,9 +69,10 @@ void TDomain::SaveImage(const TBitmap32& bitmap, double dotsPerInch)
     if (!fileName) return;
     TBusyCursorScope busy;
     // An extension the program does not write is refused with the supported
-    // ones, and nothing counts as saved then.
+    // ones.
+    // A result image keeps no strokes: the drawing stays as unsaved as it was,
+    // and only a project save marks it saved.
     ReportingErrors(Boxes(), "Error saving image", [&] { SaveResultImage(bitmap, *fileName, dotsPerInch); });
-    if (document_) document_->Modified = false;
 }
 
 void TDomain::RenderAtSize()

@@ -2,6 +2,7 @@
 // another size, the clipboard, projects in and out (failures included), and
 // the questions that Open, Open Project and New from clipboard ask first.
 #include "DomainFixture.h"
+#include "FileTestSupport.h"
 
 #include "app/tools/ToolManager.h"
 #include "common/FileSizeLimit.h"
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 
 using namespace domaintest;
 namespace fs = std::filesystem;
@@ -61,7 +63,7 @@ TEST_F(DomainFilesTest, SaveResultChoosesTheWriterByExtension)
         ui.SaveImageNames = {folder + c.Name};
         domain->Execute(TCommandId::Save);
         EXPECT_EQ(Head(folder + c.Name, c.Magic.size()), c.Magic);
-        EXPECT_FALSE(domain->Document()->Modified);
+        EXPECT_TRUE(domain->Document()->Modified);
         QImageReader reader(QString::fromStdString(folder + c.Name));
         EXPECT_EQ(reader.size(), QSize(140, 110));
     }
@@ -81,6 +83,53 @@ TEST_F(DomainFilesTest, UnsupportedResultTypeIsRefused)
     // Cancelling the dialog does nothing at all.
     domain->Execute(TCommandId::Save);
     EXPECT_TRUE(domain->Document()->Modified);
+}
+
+// A result image keeps none of the strokes, so only a project save counts as
+// saving the drawing: after a result save, done or failed, closing still asks.
+TEST_F(DomainFilesTest, SavingTheResultLeavesTheModifiedMarkAsItWas)
+{
+    struct TCase {
+        const char* Name;
+        TCommandId Command;
+        std::string File;
+        rlim_t SizeLimit; // 0: none
+        std::string Error;
+    };
+    const TCase cases[] = {
+        {"JPEG", TCommandId::Save, "r.jpg", 0, ""},
+        {"another size", TCommandId::RenderAll, "big.tif", 0, ""},
+        {"unsupported type", TCommandId::Save, "r.png", 0, "Unsupported file type"},
+        {"full disk", TCommandId::Save, "r.bmp", 1000, "Could not write " + folder + "r.bmp: File too large"},
+    };
+    for (const TCase& c : cases)
+        for (bool modified : {true, false}) {
+            SCOPED_TRACE(std::string(c.Name) + (modified ? ", modified" : ", saved"));
+            domain->Document()->Modified = modified;
+            ui.Messages.clear();
+            ui.SaveImageNames = {folder + c.File};
+            ui.ImageSizeAnswers = {TImageSizeAnswer{280, 220, 300.0}};
+            {
+                std::optional<FileSizeLimit> cap;
+                if (c.SizeLimit) cap.emplace(c.SizeLimit);
+                if (c.Error.empty()) domain->Execute(c.Command);
+                else EXPECT_THROW(domain->Execute(c.Command), SilentAbort);
+            }
+            EXPECT_EQ(domain->Document()->Modified, modified);
+            if (!c.Error.empty()) {
+                ASSERT_EQ(ui.Messages.size(), 1u);
+                EXPECT_EQ(ui.Messages[0].Caption, "Error saving image");
+                EXPECT_EQ(ui.Messages[0].Text.substr(0, c.Error.size()), c.Error);
+            }
+            if (!modified) continue;
+            ui.Questions.clear();
+            ui.Answers = {TAnswer::Cancel};
+            domain->Execute(TCommandId::Exit);
+            ASSERT_EQ(ui.Questions.size(), 1u);
+            EXPECT_EQ(ui.Questions[0].Text, "Project not saved. Save before close?");
+            EXPECT_EQ(ui.Quits, 0);
+            EXPECT_NE(domain->Document(), nullptr);
+        }
 }
 
 TEST_F(DomainFilesTest, SaveAtDifferentSizeReplaysAtTheScale)
