@@ -134,7 +134,14 @@ void TDomain::LoadProject(const std::string& fileName)
     std::unique_ptr<TDualImage> loaded;
     {
         TFileStream file(fileName, TFileStream::Mode::OpenRead);
-        loaded = TDualImage::CreateFromStream(file, *imgSrc_, *imgDst_, 1.0f);
+        // The reader speaks of the part it choked on (a bitmap, a stroke
+        // list); the user needs to hear which file it was and what it is.
+        try {
+            loaded = TDualImage::CreateFromStream(file, *imgSrc_, *imgDst_, 1.0f);
+        } catch (const EngineError& e) {
+            throw EngineError("Cannot open project \"" + fileName + "\": it is not a readable project file (" +
+                              e.what() + ")");
+        }
     }
     toolManager_.reset();
     document_ = std::move(loaded);

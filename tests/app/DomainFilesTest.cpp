@@ -232,19 +232,37 @@ TEST_F(DomainFilesTest, ProjectRoundTripThroughSaveAsAndOpenProject)
 
 TEST_F(DomainFilesTest, ProjectsThatCannotBeReadLeaveTheOpenDocument)
 {
-    std::ofstream(folder + "broken.ovk") << "not a project at all";
+    ui.SaveProjectNames = {folder + "whole.ovk"};
+    domain->Execute(TCommandId::SaveProjectAs);
+    const std::string whole = ReadFileBytes(folder + "whole.ovk");
+    WriteFileBytes(folder + "cut.ovk", whole.substr(0, whole.size() / 3));
+    WriteFileBytes(folder + "broken.ovk", "not a project at all");
+    WriteFileBytes(folder + "empty.ovk", "");
     TDualImage* doc = domain->Document();
     doc->Modified = false; // no question before the dialog
     const auto destBefore = Pixels(doc->Destination());
     const auto sourceBefore = Pixels(doc->Source());
     const int layers = source.LayerCount();
-    for (const std::string& name : {folder + "missing.ovk", folder + "broken.ovk"}) {
-        SCOPED_TRACE(name);
+    const auto damaged = [&](const std::string& name, const std::string& reason) {
+        return "Cannot open project \"" + folder + name + "\": it is not a readable project file (" + reason + ")";
+    };
+    struct TCase {
+        std::string Name, Text;
+    };
+    const TCase cases[] = {
+        {"missing.ovk", "Cannot open file \"" + folder + "missing.ovk\". No such file or directory"},
+        {"cut.ovk", damaged("cut.ovk", "Invalid BMP image: pixel data truncated")},
+        {"broken.ovk", damaged("broken.ovk", "Invalid BMP image: header truncated")},
+        {"empty.ovk", damaged("empty.ovk", "Invalid BMP image: header truncated")},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
         ui.Messages.clear();
-        ui.OpenProjectNames = {name};
+        ui.OpenProjectNames = {folder + c.Name};
         EXPECT_THROW(domain->Execute(TCommandId::OpenProject), SilentAbort);
         ASSERT_EQ(ui.Messages.size(), 1u);
         EXPECT_EQ(ui.Messages[0].Caption, "Error loading file");
+        EXPECT_EQ(ui.Messages[0].Text, c.Text);
         EXPECT_EQ(domain->Document(), doc);
         EXPECT_EQ(Pixels(doc->Destination()), destBefore);
         EXPECT_EQ(Pixels(doc->Source()), sourceBefore);
