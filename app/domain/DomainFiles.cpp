@@ -161,10 +161,7 @@ void TDomain::SaveProject()
         SaveProjectAs();
         return;
     }
-    TBusyCursorScope busy;
-    ReportingErrors(Boxes(), "Error saving project", [&] {
-        SaveProjectFile(*document_, document_->FileName, IsRemoteDrive, *tempManager_);
-    });
+    SaveProjectTo(document_->FileName);
 }
 
 void TDomain::SaveProjectAs()
@@ -172,6 +169,14 @@ void TDomain::SaveProjectAs()
     if (!document_ || !ui_) return;
     const auto fileName = ui_->SaveProjectFileName();
     if (!fileName) return;
+    SaveProjectTo(*fileName);
+    // Only now: after a failed save, the project save keeps its old target.
     document_->FileName = *fileName;
-    SaveProject();
+}
+
+void TDomain::SaveProjectTo(const std::string& fileName)
+{
+    TBusyCursorScope busy;
+    ReportingErrors(Boxes(), "Error saving project",
+                    [&] { SaveProjectFile(*document_, fileName, IsRemoteDrive, *tempManager_); });
 }

@@ -273,6 +273,39 @@ TEST_F(DomainFilesTest, ProjectsThatCannotBeReadLeaveTheOpenDocument)
     EXPECT_THROW(domain->LoadProject(folder + "missing.ovk"), EngineError);
 }
 
+// The document takes the chosen name only once the project is written there,
+// so after a failed Save As the project save still targets the earlier name
+// (or, without one, asks for a name again).
+TEST_F(DomainFilesTest, SaveProjectAsTakesTheNameOnlyWhenTheSaveSucceeded)
+{
+    TDualImage* doc = domain->Document();
+    struct TCase {
+        std::string Earlier; // the name before Save As; empty: none yet
+        std::string Chosen;
+    };
+    const TCase cases[] = {{"", folder + "gone/p.ovk"}, {folder + "p.ovk", folder + "gone/q.ovk"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Chosen);
+        doc->FileName = c.Earlier;
+        doc->Modified = true;
+        ui.Messages.clear();
+        ui.SaveProjectNames = {c.Chosen};
+        EXPECT_THROW(domain->Execute(TCommandId::SaveProjectAs), SilentAbort);
+        ASSERT_EQ(ui.Messages.size(), 1u);
+        EXPECT_EQ(ui.Messages[0].Caption, "Error saving project");
+        EXPECT_EQ(ui.Messages[0].Text.rfind("Could not open " + c.Chosen + " for writing", 0), 0u) << ui.Messages[0].Text;
+        EXPECT_EQ(doc->FileName, c.Earlier);
+        EXPECT_TRUE(doc->Modified);
+        domain->UpdateAllCommands();
+        EXPECT_EQ(window.SaveButtonSaves, !c.Earlier.empty());
+        EXPECT_FALSE(fs::exists(c.Chosen));
+    }
+    // Save Project writes to the name the document kept.
+    domain->Execute(TCommandId::SaveProject);
+    EXPECT_FALSE(doc->Modified);
+    EXPECT_TRUE(fs::exists(folder + "p.ovk"));
+}
+
 TEST_F(DomainFilesTest, OpenProjectAsksFirstAndStopsOnCancel)
 {
     ui.SaveProjectNames = {folder + "p.ovk"};
