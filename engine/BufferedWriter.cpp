@@ -40,6 +40,10 @@ void ApplyMode(int fd, const std::string& finalName)
 TBufferedWriter::TBufferedWriter(const std::string& fileName, int32_t capacity)
     : fileName_(fileName), finalName_(FinalName(fileName)), capacity_(std::max(capacity, 0))
 {
+    // The rename would replace a file the user made read-only; refuse as a
+    // direct write would.
+    if (::access(finalName_.c_str(), F_OK) == 0 && ::access(finalName_.c_str(), W_OK) != 0)
+        throw EngineError("Could not open " + fileName + " for writing: " + std::strerror(errno));
     std::string pattern = finalName_ + ".XXXXXX";
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0)

@@ -12,8 +12,9 @@
 class TBufferedWriter {
 public:
     // Creates the temporary output file; raises EngineError "Could not open
-    // <name> for writing: <reason>" when it cannot. A target that is a link
-    // is written through; an existing target's permissions are kept.
+    // <name> for writing: <reason>" when it cannot, or when the target
+    // exists but may not be written. A target that is a link is written
+    // through; an existing target's permissions are kept.
     TBufferedWriter(const std::string& fileName, int32_t capacity);
     // Without a successful Close the output is dropped and the target kept.
     // Never raises.

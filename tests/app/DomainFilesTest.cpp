@@ -352,6 +352,7 @@ TEST_F(DomainFilesTest, FailedProjectWriteKeepsTheOldFileAndModified)
     EXPECT_TRUE(domain->Document()->Modified);
     ASSERT_EQ(ui.Messages.size(), 1u);
     EXPECT_EQ(ui.Messages[0].Caption, "Error saving project");
+    EXPECT_EQ(ui.Messages[0].Text, "Could not write " + folder + "p.ovk: File too large");
     // Closing then asks, and a failing save keeps the document open.
     ui.Answers = {TAnswer::Yes};
     {

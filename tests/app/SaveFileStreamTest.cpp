@@ -11,6 +11,7 @@
 #include <QIODevice>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,10 +106,18 @@ TEST(SaveFileStream, KeepsTheEarlierFilesModeAndWritesThroughALink)
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.bin", "real.bin"}));
 }
 
-TEST(SaveFileStream, AFolderThatCannotTakeTheFileFailsAtOnce)
+TEST(SaveFileStream, AFolderThatCannotTakeTheFileOrAReadOnlyFileFailsAtOnce)
 {
     TScratchFolder dir;
     const std::string name = dir.Path("gone/x.bin");
     EXPECT_EQ(ErrorOf([&] { TSaveFileStream out(name); }),
               "Could not open " + name + " for writing: No such file or directory");
+
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    const std::string locked = dir.Path("locked.bin");
+    WriteFileBytes(locked, "earlier");
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    EXPECT_EQ(ErrorOf([&] { TSaveFileStream out(locked); }),
+              "Could not open " + locked + " for writing: Permission denied");
+    EXPECT_EQ(ReadFileBytes(locked), "earlier");
 }
