@@ -27,7 +27,7 @@ void ApplyMode(int fd, const std::string& finalName)
 {
     struct stat existing {};
     if (::stat(finalName.c_str(), &existing) == 0) {
-        ::fchmod(fd, existing.st_mode & 07777);
+        ::fchmod(fd, existing.st_mode & 0777);
         return;
     }
     const mode_t mask = ::umask(0);

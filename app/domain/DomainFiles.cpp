@@ -69,9 +69,8 @@ void TDomain::SaveImage(const TBitmap32& bitmap, double dotsPerInch)
     if (!fileName) return;
     TBusyCursorScope busy;
     // An extension the program does not write is refused with the supported
-    // ones.
-    // A result image keeps no strokes: the drawing stays as unsaved as it was,
-    // and only a project save marks it saved.
+    // ones. A result image keeps no strokes, so saving it (or failing to)
+    // leaves the drawing as unsaved as it was: only a project save marks it saved.
     ReportingErrors(Boxes(), "Error saving image", [&] { SaveResultImage(bitmap, *fileName, dotsPerInch); });
 }
 
