@@ -2,24 +2,34 @@
 
 #include "gfx/Errors.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-[[noreturn]] void RaiseIOError(const std::string& what, const std::string& fileName)
+// The file a save replaces: a link's target, so that the link stays a link.
+std::string FinalName(const std::string& fileName)
 {
-    throw EngineError(what + " \"" + fileName + "\". " + std::strerror(errno));
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(fileName, ec)) return fileName;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(fileName, ec);
+    return ec ? fileName : target.string();
 }
 
-// mkstemp makes the file private (0600); give it the mode any new file gets.
-void ApplyDefaultMode(int fd)
+// mkstemp makes the file private (0600); give it the mode of the file it
+// replaces, or the one any new file gets.
+void ApplyMode(int fd, const std::string& finalName)
 {
+    struct stat existing {};
+    if (::stat(finalName.c_str(), &existing) == 0) {
+        ::fchmod(fd, existing.st_mode & 0777);
+        return;
+    }
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
@@ -28,13 +38,18 @@ void ApplyDefaultMode(int fd)
 } // namespace
 
 TBufferedWriter::TBufferedWriter(const std::string& fileName, int32_t capacity)
-    : fileName_(fileName), capacity_(std::max(capacity, 0))
+    : fileName_(fileName), finalName_(FinalName(fileName)), capacity_(std::max(capacity, 0))
 {
-    std::string pattern = fileName + ".XXXXXX";
+    // The rename would replace a file the user made read-only; refuse as a
+    // direct write would.
+    if (::access(finalName_.c_str(), F_OK) == 0 && ::access(finalName_.c_str(), W_OK) != 0)
+        throw EngineError("Could not open " + fileName + " for writing: " + std::strerror(errno));
+    std::string pattern = finalName_ + ".XXXXXX";
     fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) RaiseIOError("Cannot create file", fileName);
+    if (fd_ < 0)
+        throw EngineError("Could not open " + fileName + " for writing: " + std::strerror(errno));
     tempName_ = pattern;
-    ApplyDefaultMode(fd_);
+    ApplyMode(fd_, finalName_);
     buffer_.reserve(static_cast<size_t>(capacity_));
 }
 
@@ -46,6 +61,11 @@ void TBufferedWriter::Discard() noexcept
     ::close(fd_);
     ::unlink(tempName_.c_str());
     fd_ = -1;
+}
+
+void TBufferedWriter::Fail(int error) const
+{
+    throw EngineError("Could not write " + fileName_ + ": " + std::strerror(error));
 }
 
 void TBufferedWriter::RequireOpen() const
@@ -74,30 +94,42 @@ void TBufferedWriter::Flush()
 {
     RequireOpen();
     size_t written = 0;
+    int error = 0;
     while (written < buffer_.size()) {
         const ssize_t n = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+        if (n > 0) {
+            written += static_cast<size_t>(n);
+            continue;
+        }
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
+        // A file that takes no byte without saying why has no room left.
+        error = n < 0 ? errno : ENOSPC;
+        break;
     }
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(written));
-    if (!buffer_.empty()) throw EngineError("Disk full");
+    filePos_ += static_cast<int64_t>(written);
+    fileSize_ = std::max(fileSize_, filePos_);
+    if (error) Fail(error);
+}
+
+void TBufferedWriter::Seek(int64_t position)
+{
+    Flush();
+    if (position < 0) Fail(EINVAL);
+    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) Fail(errno);
+    filePos_ = position;
 }
 
 void TBufferedWriter::Close()
 {
     Flush();
-    if (::fsync(fd_) != 0) RaiseIOError("Cannot write file", fileName_);
+    // Some file systems report a full disk only when the data reaches it.
+    if (::fsync(fd_) != 0) Fail(errno);
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) {
+    if (::close(fd) != 0 || std::rename(tempName_.c_str(), finalName_.c_str()) != 0) {
+        const int error = errno;
         ::unlink(tempName_.c_str());
-        RaiseIOError("Cannot write file", fileName_);
-    }
-    if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tempName_.c_str());
-        errno = err;
-        RaiseIOError("Cannot replace file", fileName_);
+        Fail(error);
     }
 }

@@ -169,6 +169,8 @@ private:
     void RenderAtSize();
     void SaveProject();
     void SaveProjectAs();
+    // Writes the document's project to fileName; the document's name is the caller's.
+    void SaveProjectTo(const std::string& fileName);
     void OpenProject();
     void ExportPostScript();
     void CopyResultToClipboard();

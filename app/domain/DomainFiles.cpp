@@ -69,9 +69,9 @@ void TDomain::SaveImage(const TBitmap32& bitmap, double dotsPerInch)
     if (!fileName) return;
     TBusyCursorScope busy;
     // An extension the program does not write is refused with the supported
-    // ones, and nothing counts as saved then.
+    // ones. A result image keeps no strokes, so saving it (or failing to)
+    // leaves the drawing as unsaved as it was: only a project save marks it saved.
     ReportingErrors(Boxes(), "Error saving image", [&] { SaveResultImage(bitmap, *fileName, dotsPerInch); });
-    if (document_) document_->Modified = false;
 }
 
 void TDomain::RenderAtSize()
@@ -133,7 +133,14 @@ void TDomain::LoadProject(const std::string& fileName)
     std::unique_ptr<TDualImage> loaded;
     {
         TFileStream file(fileName, TFileStream::Mode::OpenRead);
-        loaded = TDualImage::CreateFromStream(file, *imgSrc_, *imgDst_, 1.0f);
+        // The reader speaks of the part it choked on (a bitmap, a stroke
+        // list); the user needs to hear which file it was and what it is.
+        try {
+            loaded = TDualImage::CreateFromStream(file, *imgSrc_, *imgDst_, 1.0f);
+        } catch (const EngineError& e) {
+            throw EngineError("Cannot open project \"" + fileName + "\": it is not a readable project file (" +
+                              e.what() + ")");
+        }
     }
     toolManager_.reset();
     document_ = std::move(loaded);
@@ -153,10 +160,7 @@ void TDomain::SaveProject()
         SaveProjectAs();
         return;
     }
-    TBusyCursorScope busy;
-    ReportingErrors(Boxes(), "Error saving project", [&] {
-        SaveProjectFile(*document_, document_->FileName, IsRemoteDrive, *tempManager_);
-    });
+    SaveProjectTo(document_->FileName);
 }
 
 void TDomain::SaveProjectAs()
@@ -164,6 +168,14 @@ void TDomain::SaveProjectAs()
     if (!document_ || !ui_) return;
     const auto fileName = ui_->SaveProjectFileName();
     if (!fileName) return;
+    SaveProjectTo(*fileName);
+    // Only now: after a failed save, the project save keeps its old target.
     document_->FileName = *fileName;
-    SaveProject();
+}
+
+void TDomain::SaveProjectTo(const std::string& fileName)
+{
+    TBusyCursorScope busy;
+    ReportingErrors(Boxes(), "Error saving project",
+                    [&] { SaveProjectFile(*document_, fileName, IsRemoteDrive, *tempManager_); });
 }

@@ -93,9 +93,12 @@ TMultiPageTiff::~TMultiPageTiff() { Close(); }
 
 void TMultiPageTiff::Fail(const std::string& what) const
 {
-    std::string text = "Could not write " + fileName_ + ": " + what;
-    if (!lastError_.empty()) text += " (" + lastError_ + ")";
-    throw EngineError(text);
+    std::string reason = what;
+    if (!lastError_.empty()) reason += " (" + lastError_ + ")";
+    // libtiff's own words ("Write error at scanline 0") hide why the file
+    // refused the bytes; the output stream knows, when it failed.
+    if (out_) out_->Fail(reason);
+    throw EngineError("Could not write " + fileName_ + ": " + reason);
 }
 
 void TMultiPageTiff::Check(bool ok, const std::string& what) const

@@ -61,7 +61,9 @@ public:
 private:
     void Open(const std::string& fileName);
     void Close();
-    // Raises "Could not write <name>" with libtiff's last complaint.
+    // Raises the output stream's failure when it had one (it carries the
+    // system's reason), else "Could not write <name>" with libtiff's last
+    // complaint.
     [[noreturn]] void Fail(const std::string& what) const;
     void Check(bool ok, const std::string& what) const;
 

@@ -2,6 +2,7 @@
 // another size, the clipboard, projects in and out (failures included), and
 // the questions that Open, Open Project and New from clipboard ask first.
 #include "DomainFixture.h"
+#include "FileTestSupport.h"
 
 #include "app/tools/ToolManager.h"
 #include "common/FileSizeLimit.h"
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 
 using namespace domaintest;
 namespace fs = std::filesystem;
@@ -61,7 +63,7 @@ TEST_F(DomainFilesTest, SaveResultChoosesTheWriterByExtension)
         ui.SaveImageNames = {folder + c.Name};
         domain->Execute(TCommandId::Save);
         EXPECT_EQ(Head(folder + c.Name, c.Magic.size()), c.Magic);
-        EXPECT_FALSE(domain->Document()->Modified);
+        EXPECT_TRUE(domain->Document()->Modified);
         QImageReader reader(QString::fromStdString(folder + c.Name));
         EXPECT_EQ(reader.size(), QSize(140, 110));
     }
@@ -81,6 +83,53 @@ TEST_F(DomainFilesTest, UnsupportedResultTypeIsRefused)
     // Cancelling the dialog does nothing at all.
     domain->Execute(TCommandId::Save);
     EXPECT_TRUE(domain->Document()->Modified);
+}
+
+// A result image keeps none of the strokes, so only a project save counts as
+// saving the drawing: after a result save, done or failed, closing still asks.
+TEST_F(DomainFilesTest, SavingTheResultLeavesTheModifiedMarkAsItWas)
+{
+    struct TCase {
+        const char* Name;
+        TCommandId Command;
+        std::string File;
+        rlim_t SizeLimit; // 0: none
+        std::string Error;
+    };
+    const TCase cases[] = {
+        {"JPEG", TCommandId::Save, "r.jpg", 0, ""},
+        {"another size", TCommandId::RenderAll, "big.tif", 0, ""},
+        {"unsupported type", TCommandId::Save, "r.png", 0, "Unsupported file type"},
+        {"full disk", TCommandId::Save, "r.bmp", 1000, "Could not write " + folder + "r.bmp: File too large"},
+    };
+    for (const TCase& c : cases)
+        for (bool modified : {true, false}) {
+            SCOPED_TRACE(std::string(c.Name) + (modified ? ", modified" : ", saved"));
+            domain->Document()->Modified = modified;
+            ui.Messages.clear();
+            ui.SaveImageNames = {folder + c.File};
+            ui.ImageSizeAnswers = {TImageSizeAnswer{280, 220, 300.0}};
+            {
+                std::optional<FileSizeLimit> cap;
+                if (c.SizeLimit) cap.emplace(c.SizeLimit);
+                if (c.Error.empty()) domain->Execute(c.Command);
+                else EXPECT_THROW(domain->Execute(c.Command), SilentAbort);
+            }
+            EXPECT_EQ(domain->Document()->Modified, modified);
+            if (!c.Error.empty()) {
+                ASSERT_EQ(ui.Messages.size(), 1u);
+                EXPECT_EQ(ui.Messages[0].Caption, "Error saving image");
+                EXPECT_EQ(ui.Messages[0].Text.substr(0, c.Error.size()), c.Error);
+            }
+            if (!modified) continue;
+            ui.Questions.clear();
+            ui.Answers = {TAnswer::Cancel};
+            domain->Execute(TCommandId::Exit);
+            ASSERT_EQ(ui.Questions.size(), 1u);
+            EXPECT_EQ(ui.Questions[0].Text, "Project not saved. Save before close?");
+            EXPECT_EQ(ui.Quits, 0);
+            EXPECT_NE(domain->Document(), nullptr);
+        }
 }
 
 TEST_F(DomainFilesTest, SaveAtDifferentSizeReplaysAtTheScale)
@@ -183,19 +232,37 @@ TEST_F(DomainFilesTest, ProjectRoundTripThroughSaveAsAndOpenProject)
 
 TEST_F(DomainFilesTest, ProjectsThatCannotBeReadLeaveTheOpenDocument)
 {
-    std::ofstream(folder + "broken.ovk") << "not a project at all";
+    ui.SaveProjectNames = {folder + "whole.ovk"};
+    domain->Execute(TCommandId::SaveProjectAs);
+    const std::string whole = ReadFileBytes(folder + "whole.ovk");
+    WriteFileBytes(folder + "cut.ovk", whole.substr(0, whole.size() / 3));
+    WriteFileBytes(folder + "broken.ovk", "not a project at all");
+    WriteFileBytes(folder + "empty.ovk", "");
     TDualImage* doc = domain->Document();
     doc->Modified = false; // no question before the dialog
     const auto destBefore = Pixels(doc->Destination());
     const auto sourceBefore = Pixels(doc->Source());
     const int layers = source.LayerCount();
-    for (const std::string& name : {folder + "missing.ovk", folder + "broken.ovk"}) {
-        SCOPED_TRACE(name);
+    const auto damaged = [&](const std::string& name, const std::string& reason) {
+        return "Cannot open project \"" + folder + name + "\": it is not a readable project file (" + reason + ")";
+    };
+    struct TCase {
+        std::string Name, Text;
+    };
+    const TCase cases[] = {
+        {"missing.ovk", "Cannot open file \"" + folder + "missing.ovk\". No such file or directory"},
+        {"cut.ovk", damaged("cut.ovk", "Invalid BMP image: pixel data truncated")},
+        {"broken.ovk", damaged("broken.ovk", "Invalid BMP image: header truncated")},
+        {"empty.ovk", damaged("empty.ovk", "Invalid BMP image: header truncated")},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
         ui.Messages.clear();
-        ui.OpenProjectNames = {name};
+        ui.OpenProjectNames = {folder + c.Name};
         EXPECT_THROW(domain->Execute(TCommandId::OpenProject), SilentAbort);
         ASSERT_EQ(ui.Messages.size(), 1u);
         EXPECT_EQ(ui.Messages[0].Caption, "Error loading file");
+        EXPECT_EQ(ui.Messages[0].Text, c.Text);
         EXPECT_EQ(domain->Document(), doc);
         EXPECT_EQ(Pixels(doc->Destination()), destBefore);
         EXPECT_EQ(Pixels(doc->Source()), sourceBefore);
@@ -204,6 +271,39 @@ TEST_F(DomainFilesTest, ProjectsThatCannotBeReadLeaveTheOpenDocument)
     }
     // The command line's path raises, so its caller reports it.
     EXPECT_THROW(domain->LoadProject(folder + "missing.ovk"), EngineError);
+}
+
+// The document takes the chosen name only once the project is written there,
+// so after a failed Save As the project save still targets the earlier name
+// (or, without one, asks for a name again).
+TEST_F(DomainFilesTest, SaveProjectAsTakesTheNameOnlyWhenTheSaveSucceeded)
+{
+    TDualImage* doc = domain->Document();
+    struct TCase {
+        std::string Earlier; // the name before Save As; empty: none yet
+        std::string Chosen;
+    };
+    const TCase cases[] = {{"", folder + "gone/p.ovk"}, {folder + "p.ovk", folder + "gone/q.ovk"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Chosen);
+        doc->FileName = c.Earlier;
+        doc->Modified = true;
+        ui.Messages.clear();
+        ui.SaveProjectNames = {c.Chosen};
+        EXPECT_THROW(domain->Execute(TCommandId::SaveProjectAs), SilentAbort);
+        ASSERT_EQ(ui.Messages.size(), 1u);
+        EXPECT_EQ(ui.Messages[0].Caption, "Error saving project");
+        EXPECT_EQ(ui.Messages[0].Text.rfind("Could not open " + c.Chosen + " for writing", 0), 0u) << ui.Messages[0].Text;
+        EXPECT_EQ(doc->FileName, c.Earlier);
+        EXPECT_TRUE(doc->Modified);
+        domain->UpdateAllCommands();
+        EXPECT_EQ(window.SaveButtonSaves, !c.Earlier.empty());
+        EXPECT_FALSE(fs::exists(c.Chosen));
+    }
+    // Save Project writes to the name the document kept.
+    domain->Execute(TCommandId::SaveProject);
+    EXPECT_FALSE(doc->Modified);
+    EXPECT_TRUE(fs::exists(folder + "p.ovk"));
 }
 
 TEST_F(DomainFilesTest, OpenProjectAsksFirstAndStopsOnCancel)
@@ -252,6 +352,7 @@ TEST_F(DomainFilesTest, FailedProjectWriteKeepsTheOldFileAndModified)
     EXPECT_TRUE(domain->Document()->Modified);
     ASSERT_EQ(ui.Messages.size(), 1u);
     EXPECT_EQ(ui.Messages[0].Caption, "Error saving project");
+    EXPECT_EQ(ui.Messages[0].Text, "Could not write " + folder + "p.ovk: File too large");
     // Closing then asks, and a failing save keeps the document open.
     ui.Answers = {TAnswer::Yes};
     {

@@ -143,7 +143,7 @@ TEST(ResultImage, FailedWritesKeepTheEarlierFile)
             FileSizeLimit cap(1024);
             capped = ErrorOf([&] { SaveResultImage(Busy(400, 300), file, 200.0); });
         }
-        EXPECT_EQ(capped.rfind("Could not write " + file, 0), 0u) << capped;
+        EXPECT_EQ(capped, "Could not write " + file + ": File too large");
         EXPECT_EQ(ReadFileBytes(file), "earlier result") << name;
     }
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"old.bmp", "old.jpg", "old.tif"}));

@@ -168,7 +168,8 @@ TEST(TiffWriter, AWriteThatFailsPartWayKeepsTheEarlierFile)
         FileSizeLimit cap(4096);
         error = ErrorOf([&] { SaveBitmapAsTiff(Gradient(300, 200), name, 200.0); });
     }
-    EXPECT_EQ(error.rfind("Could not write " + name + ": ", 0), 0u) << error;
+    // The system's reason, not only libtiff's word for it.
+    EXPECT_EQ(error, "Could not write " + name + ": File too large");
     EXPECT_EQ(ReadFileBytes(name), "earlier picture");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.tif"});
 

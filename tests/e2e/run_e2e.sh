@@ -51,6 +51,30 @@ xdotool search --onlyvisible --name "Apply to the whole image" >/dev/null 2>&1 &
 xdotool windowfocus --sync "$win"
 key ctrl+z
 key ctrl+y
+
+# --- Case: a result image is no project save: Ctrl+Q still asks. -------------
+# File > Save (Ctrl+S) as JPEG, then Ctrl+Q must ask "Project not saved. Save
+# before close?" (the box "Confirm"); Cancel keeps the program running.
+jpeg="$(dirname "$project")/result.jpg"
+key ctrl+s
+dlg=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save As$" | head -1) || fail "no save dialog"
+xdotool windowfocus --sync "$dlg"
+xdotool type --delay 20 "$jpeg"
+key Return
+for _ in $(seq 300); do [ -s "$jpeg" ] && break; sleep 0.1; done
+[ "$(head -c 2 "$jpeg" | od -An -tx1 | tr -d ' ')" = ffd8 ] || fail "the result was not saved as JPEG"
+xdotool windowfocus --sync "$win"
+sleep 0.5
+key ctrl+q
+ask=$(timeout 30 xdotool search --sync --onlyvisible --name "^Confirm$" | head -1) ||
+  fail "Ctrl+Q after saving the result did not ask to save the project"
+xdotool windowfocus --sync "$ask"
+key Escape
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "Cancel on the question ended the program"
+xdotool windowfocus --sync "$win"
+# --- End of case. ---------------------------------------------------------------
+
 # Keys that reach the window while the progress window holds it are lost:
 # quit only once the project file has been written again.
 before=$(stat -c %Y.%s "$project")

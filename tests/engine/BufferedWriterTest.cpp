@@ -109,12 +109,62 @@ TEST_F(BufferedWriterTest, ShortWriteKeepsOnlyTheUnwrittenBytesPending)
             writer.Flush();
             FAIL() << "a short write must raise";
         } catch (const EngineError& e) {
-            EXPECT_STREQ(e.what(), "Disk full");
+            EXPECT_EQ(e.what(), "Could not write " + file + ": File too large");
         }
         EXPECT_EQ(writer.Count(), 6);
     }
     writer.Close();  // space again: the rest goes out after what was written
     EXPECT_EQ(ReadAll(file), std::string("12345678\n\r"));
+}
+
+// PostScript, styles and patterns are written through the writer: a disk that
+// refuses any byte, in a middle flush or in the last one at Close, fails the
+// write with the file's name and the system's reason and keeps the earlier file.
+TEST_F(BufferedWriterTest, AWriteRefusedAtAnyByteFailsWithTheReasonAndKeepsTheEarlierFile)
+{
+    const std::string file = Path("lines.ps");
+    const auto write = [&] {
+        TBufferedWriter writer(file, 16);
+        for (int i = 0; i < 12; ++i) writer.WriteLine(std::to_string(i * 7919) + " lineto");
+        writer.Close();
+    };
+    write();
+    const size_t size = ReadAll(file).size();
+    ASSERT_GT(size, 3u * 16);
+    WriteAll(file, "previous");
+    for (size_t cut = 0; cut < size; ++cut) {
+        SCOPED_TRACE(cut);
+        std::string error;
+        {
+            FileSizeLimit limit(cut);
+            try {
+                write();
+            } catch (const EngineError& e) {
+                error = e.what();
+            }
+        }
+        ASSERT_EQ(error, "Could not write " + file + ": File too large");
+        ASSERT_EQ(ReadAll(file), "previous");
+        ASSERT_EQ(EntriesIn(scratch.path().toStdString()), 1u);
+    }
+}
+
+// Seeking sends what is pending first, so a later write lands where it is meant.
+TEST_F(BufferedWriterTest, SeekPatchesEarlierBytesAndKeepsPositionAndSize)
+{
+    const std::string file = Path("patched.bin");
+    TBufferedWriter writer(file, 8);
+    writer.Write("0000abcdefghij", 14);
+    EXPECT_EQ(writer.Position(), 14);
+    writer.Seek(0);
+    writer.Write("14", 2);
+    EXPECT_EQ(writer.Position(), 2);
+    EXPECT_EQ(writer.Size(), 14);
+    writer.Seek(14);
+    writer.Write("k", 1);
+    EXPECT_EQ(writer.Size(), 15);
+    writer.Close();
+    EXPECT_EQ(ReadAll(file), "1400abcdefghijk");
 }
 
 } // namespace
