@@ -11,6 +11,9 @@ TFormPanel::TFormPanel() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint |
     // Opening a panel leaves the keyboard with the main window; a click on
     // the panel activates it.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The toolkit shows hints only in the active window, which a panel is
+    // not until it is clicked.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
