@@ -268,7 +268,14 @@ void TFMain::ApplicationEvents1Idle()
 
 void TFMain::ApplicationEvents1Activate() { ShowFixedPanels(); }
 
-void TFMain::ApplicationEvents1Deactivate() { HideAllPanels(); }
+void TFMain::ApplicationEvents1Deactivate()
+{
+    HideAllPanels();
+    // A Shift released while another program is active never reaches this
+    // one: the tool would go on sizing the brush instead of drawing.
+    if (TToolManager* tools = domain_.ToolManager())
+        if (TAbstractInputController* tool = tools->Current()) tool->ReleaseShift();
+}
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event)
 {

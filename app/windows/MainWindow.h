@@ -104,7 +104,8 @@ public:
     // window (borrowed; they must outlive it or be unset first).
     void SetHelpWindow(TFHlpWnd* helpWindow);
     void SetNavigator(TFNavigator* navigator);
-    // The floating panels follow the application's activation.
+    // The floating panels follow the application's activation; the tools
+    // let go of Shift when another program takes it.
     void ApplicationEvents1Activate();
     void ApplicationEvents1Deactivate();
 

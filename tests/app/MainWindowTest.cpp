@@ -34,6 +34,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSplitter>
 #include <QTest>
@@ -701,4 +702,22 @@ TEST_F(MainWindowTest, StrokeAndColourSettingsRedrawTheEntryAtOnceTheAdvancedOne
         EXPECT_TRUE(Style().Modified()) << c.typed;
         EXPECT_EQ(window->StyleEntry(1), c.redraws ? notSaved : name) << c.typed;
     }
+}
+
+// A Shift released while another program is active never reaches this one:
+// the tool would go on sizing the brush instead of drawing.
+TEST_F(MainWindowTest, ShiftIsLetGoWhenTheProgramLosesTheActivation)
+{
+    Start();
+    LoadPicture();
+    domain->Execute(TCommandId::AutoDir);
+    const TAbstractInputController& tool = *domain->ToolManager()->Current();
+    QTest::keyPress(window->cbStyles(), Qt::Key_Shift);
+    ASSERT_TRUE(tool.ShiftDown());
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_FALSE(tool.ShiftDown());
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(domain->Document()->StateCount(), 1);
+    EXPECT_GT(domain->Document()->StrokeCount(), 0);
 }
