@@ -103,7 +103,7 @@ void TAbstractInputController::KeyDown(TImageView&, int& key, TShiftState)
 
 void TAbstractInputController::KeyUp(TImageView&, int& key, TShiftState)
 {
-    if (key == VirtualKey::vkShift) shiftDown_ = false;
+    if (key == VirtualKey::vkShift) ReleaseShift();
 }
 
 void TAbstractInputController::WheelDown(TImageView&, TShiftState, const TPoint&, bool&)
@@ -127,7 +127,11 @@ void TAbstractInputController::EnableCurveEditing()
     if (document_) document_->EnableCurveEditing();
 }
 
-void TAbstractInputController::Deactivate() { CancelDrag(); }
+void TAbstractInputController::Deactivate()
+{
+    ReleaseShift();
+    CancelDrag();
+}
 
 // --- TPointerInputController ------------------------------------------------------
 

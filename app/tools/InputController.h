@@ -51,9 +51,14 @@ public:
     void WheelUp(TImageView& sender, TShiftState shift, const TPoint& mousePos, bool& handled);
 
     // The tool becomes current, or stops being current. Either ends a drag
-    // in progress (the base sets the document's cursor mode, then ends it).
+    // in progress (the base sets the document's cursor mode, then ends it);
+    // a tool that stops being current also lets go of Shift, whose release
+    // only the current tool hears.
     virtual void Activate();
     virtual void Deactivate();
+    // As if Shift had been released: for a release that this program never
+    // sees (it happened while another program was active).
+    void ReleaseShift() { shiftDown_ = false; }
 
     // A drag started by a press has not been ended yet.
     virtual bool InDrag() const = 0;

@@ -11,6 +11,13 @@ TFormPanel::TFormPanel() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint |
     // Opening a panel leaves the keyboard with the main window; a click on
     // the panel activates it.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The toolkit shows hints only in the active window, which a panel is
+    // not until it is clicked.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    // A click on the body, the caption or the pin takes the keyboard to the
+    // window itself, where the main window's command keys answer; without
+    // it the activation would hand the keyboard to the first gauge's box.
+    setFocusPolicy(Qt::ClickFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

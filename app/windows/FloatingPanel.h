@@ -2,7 +2,7 @@
 // hosts one floating settings panel. The user drags it by any part of the
 // panel that does not handle the mouse itself: a press starts the drag, every
 // move shifts the window by the pointer's travel since the press, the
-// release ends it.
+// release ends it. Its hints show whether or not it is the active window.
 #pragma once
 
 #include "app/dialogs/ModalStepAside.h"

@@ -1,6 +1,7 @@
 // The main window's creation, menus and events: first show with the
 // command-line project, close, destruction, the idle work, the Shift key that
-// always reaches the source view, and the "What is this?" click.
+// always reaches the source view, the commands' keys in the windows that
+// serve this one, and the "What is this?" click.
 #include "app/windows/MainWindow.h"
 
 #include "app/dialogs/GuardedHandler.h"
@@ -86,6 +87,7 @@ TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
     statusPanel_->setMinimumWidth(50);
     statusBar()->addWidget(statusPanel_);
     BuildMenus();
+    for (QWidget* panel : floatingPanels_) ShareCommandKeys(*panel->window(), true);
 
     contextHelpMode_ = false;
     // The tool panels are hidden before the views are measured: together
@@ -137,7 +139,9 @@ TFMain::~TFMain()
     if (navigator_) {
         navigator_->SetDestView(nullptr);
         navigator_->HasDocument = nullptr;
+        ShareCommandKeys(*navigator_, false);
     }
+    if (helpWindow_) ShareCommandKeys(*helpWindow_, false);
     // The command module frees the tool manager and the document, which hook
     // and draw on the views, while the views still exist.
     domain_.SetViews(nullptr, nullptr);
@@ -195,6 +199,36 @@ void TFMain::BindButton(QAbstractButton* button, TCommandId id)
     };
     follow();
     connect(action, &QAction::changed, button, follow);
+}
+
+// A click on a floating panel, the navigator or the help window makes it the
+// active window, and the toolkit gives a window's keys to the commands of
+// the active window only: they answer there as here. Typing into an edit
+// box still goes to the box, and modal dialogs and the full-screen preview,
+// which become the active window themselves, keep their keys.
+void TFMain::ShareCommandKeys(QWidget& other, bool share)
+{
+    for (QAction* action : actions()) share ? other.addAction(action) : other.removeAction(action);
+}
+
+std::vector<QWidget*> TFMain::ServingWindows() const
+{
+    std::vector<QWidget*> windows;
+    for (QWidget* panel : floatingPanels_)
+        if (panel) windows.push_back(panel->window());
+    if (navigator_) windows.push_back(navigator_);
+    if (helpWindow_) windows.push_back(helpWindow_);
+    return windows;
+}
+
+void TFMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // The progress window holds this window while a long operation pumps
+    // events: the windows that serve it, and the commands' keys they share,
+    // are held with it.
+    if (event->type() == QEvent::EnabledChange)
+        for (QWidget* other : ServingWindows()) other->setEnabled(isEnabled());
 }
 
 void TFMain::Guarded(const std::function<void()>& handler)
@@ -268,7 +302,14 @@ void TFMain::ApplicationEvents1Idle()
 
 void TFMain::ApplicationEvents1Activate() { ShowFixedPanels(); }
 
-void TFMain::ApplicationEvents1Deactivate() { HideAllPanels(); }
+void TFMain::ApplicationEvents1Deactivate()
+{
+    HideAllPanels();
+    // A Shift released while another program is active never reaches this
+    // one: the tool would go on sizing the brush instead of drawing.
+    if (TToolManager* tools = domain_.ToolManager())
+        if (TAbstractInputController* tool = tools->Current()) tool->ReleaseShift();
+}
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event)
 {
@@ -326,7 +367,9 @@ bool TFMain::PanelEvent(QObject* watched, QEvent* event)
 
 void TFMain::SetHelpWindow(TFHlpWnd* helpWindow)
 {
+    if (helpWindow_) ShareCommandKeys(*helpWindow_, false);
     helpWindow_ = helpWindow;
+    if (helpWindow) ShareCommandKeys(*helpWindow, true);
     OnShowHelp = [helpWindow](const std::string& topic) {
         if (helpWindow) helpWindow->ShowHelp(QString::fromStdString(topic));
     };
@@ -334,8 +377,10 @@ void TFMain::SetHelpWindow(TFHlpWnd* helpWindow)
 
 void TFMain::SetNavigator(TFNavigator* navigator)
 {
+    if (navigator_) ShareCommandKeys(*navigator_, false);
     navigator_ = navigator;
     if (!navigator_) return;
+    ShareCommandKeys(*navigator_, true);
     navigator_->SetDestView(&imgDst_->View());
     navigator_->HasDocument = [this] { return domain_.Document() != nullptr; };
 }

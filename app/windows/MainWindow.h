@@ -104,7 +104,8 @@ public:
     // window (borrowed; they must outlive it or be unset first).
     void SetHelpWindow(TFHlpWnd* helpWindow);
     void SetNavigator(TFNavigator* navigator);
-    // The floating panels follow the application's activation.
+    // The floating panels follow the application's activation; the tools
+    // let go of Shift when another program takes it.
     void ApplicationEvents1Activate();
     void ApplicationEvents1Deactivate();
 
@@ -148,6 +149,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -159,6 +161,12 @@ private:
     // The brush preview's click, and moves over the previews that hide panels.
     bool PanelEvent(QObject* watched, QEvent* event);
     void EndContextHelp();
+    // The windows that serve this one: the floating panels' hosts, the
+    // navigator and the help window, when set.
+    std::vector<QWidget*> ServingWindows() const;
+    // Lets the commands' keys answer in `other` while it is the active
+    // window, or no longer.
+    void ShareCommandKeys(QWidget& other, bool share);
     const TBitmap32* HandleGlyph() const override;
     // Binds a button to a command: a click runs it, its enabled flag follows.
     void BindButton(QAbstractButton* button, TCommandId id);

@@ -1,5 +1,6 @@
 // A floating panel's host window: dragging it by the panel's body moves it
-// by exactly the pointer's travel; controls on the panel keep their clicks.
+// by exactly the pointer's travel; controls on the panel keep their clicks;
+// its hints show while another window is the active one.
 #include "app/windows/FloatingPanel.h"
 
 #include "app/windows/HeaderPanel.h"
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -106,4 +108,30 @@ TEST_F(FloatingPanelTest, TheHeaderRunsFromTheLayoutsBlueToSkyBlueUnderAWhiteBol
     EXPECT_EQ(caption->palette().color(QPalette::WindowText), QColor(Qt::white));
     EXPECT_LE(caption->x(), 8);
     EXPECT_LE(caption->y(), 4);
+}
+
+// A panel opens without taking the activation from the main window, and the
+// toolkit shows hints only in the active window unless told otherwise: the
+// panels' hints must show all the same.
+TEST_F(FloatingPanelTest, HintsShowWhileAnotherWindowIsActive)
+{
+    QWidget main;
+    main.setGeometry(400, 400, 300, 200);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    ASSERT_FALSE(host.isActiveWindow());
+
+    THeaderPanel* panel = host.Panel();
+    struct Case {
+        QWidget* Button;
+        const char* Hint;
+    };
+    for (const Case& c : {Case{panel->CloseButton(), "Close window"}, Case{panel->PinButton(), "Fix the window"}}) {
+        // Through the window system, as a real pointer moves.
+        QTest::mouseMove(host.windowHandle(), c.Button->mapTo(&host, c.Button->rect().center()));
+        EXPECT_TRUE(QTest::qWaitFor([&c] { return QToolTip::isVisible() && QToolTip::text() == c.Hint; }, 5000))
+            << c.Hint;
+    }
+    QToolTip::hideText();
 }

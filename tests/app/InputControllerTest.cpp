@@ -248,6 +248,22 @@ TEST_F(ToolDragTest, ShiftSetsTheRadiusToTheCursorsDistanceFromTheAnchor)
     EXPECT_FALSE(tools->Current()->ShiftDown());
 }
 
+// Keys reach only the current tool: one left while Shift was held would
+// never hear the release, and would size the brush instead of drawing once
+// it is chosen again.
+TEST_F(ToolDragTest, AToolLeftWhileShiftIsHeldDrawsWhenChosenAgain)
+{
+    tools->SetTool(tnAuto);
+    ShiftDown(sourceView);
+    tools->SetTool(tnPattern);
+    ShiftUp(sourceView);
+    tools->SetTool(tnAuto);
+    EXPECT_FALSE(tools->Current()->ShiftDown());
+    Drag(sourceView, {30, 30}, {60, 40});
+    EXPECT_EQ(doc->StateCount(), 1);
+    EXPECT_GT(doc->StrokeCount(), 0);
+}
+
 // --- Drags on the document -----------------------------------------------------------
 
 TEST_F(ToolDragTest, SelectingAToolSetsTheDocumentsModes)

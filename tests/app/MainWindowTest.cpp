@@ -1,17 +1,20 @@
 // The main window over a real command module in a scratch program folder:
 // the refresh with and without a document, the gauges' bindings, the style
-// list, the command line, the help mode, the Shift key, the idle work and
-// the scroll sync.
+// list, the command line, the help mode, the Shift key, the idle work, the
+// scroll sync, and the commands' keys in the windows that serve this one.
 #include "DomainFixture.h"
 
+#include "app/dialogs/FullScreenPreview.h"
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/Navigator.h"
 #include "app/dialogs/WaitWindow.h"
 #include "app/domain/Domain.h"
 #include "app/tools/ToolManager.h"
+#include "app/windows/HeaderPanel.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/MainWindowRules.h"
 #include "controls/Bitmap32List.h"
+#include "controls/GaugeTrack.h"
 #include "controls/ImageList.h"
 #include "controls/ImageListViewer.h"
 #include "controls/ImageListViewer32.h"
@@ -34,8 +37,10 @@
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSplitter>
+#include <QToolButton>
 #include <QTest>
 #include <QTimer>
 
@@ -701,4 +706,123 @@ TEST_F(MainWindowTest, StrokeAndColourSettingsRedrawTheEntryAtOnceTheAdvancedOne
         EXPECT_TRUE(Style().Modified()) << c.typed;
         EXPECT_EQ(window->StyleEntry(1), c.redraws ? notSaved : name) << c.typed;
     }
+}
+
+// The floating panels are this window's own controls in windows of their
+// own, and the navigator and the help window serve it: a click makes any of
+// them the active window, and the commands' keys must still reach the
+// commands from there (not an edit box that the click never touched).
+TEST_F(MainWindowTest, CommandKeysAnswerWhileAPanelTheNavigatorOrTheHelpWindowIsActive)
+{
+    Start();
+    TFHlpWnd help(folder);
+    TFNavigator navigator;
+    window->SetHelpWindow(&help);
+    window->SetNavigator(&navigator);
+    window->show();
+    LoadPicture();
+    MakeSteps(2);
+    TDualImage& document = *domain->Document();
+    auto* panel = static_cast<THeaderPanel*>(window->FloatingPanel(TFMain::fpSizeDensity));
+    QWidget* host = panel->window();
+    struct Case {
+        const char* Name;
+        QWidget* Window;
+        // Clicked before the window becomes active, as on the screen; none
+        // leaves the focus where the activation puts it.
+        QWidget* Clicked;
+    };
+    const Case cases[] = {
+        {"a panel's body", host, panel->Caption()},
+        {"a panel's pin", host, panel->PinButton()},
+        {"a panel's gauge", host, window->gaSize()->Gauge()},
+        {"the navigator", &navigator, nullptr},
+        {"the help window", &help, nullptr},
+    };
+    domain->Execute(TCommandId::ViewNavigator);
+    help.ShowHelp("");
+    for (const Case& c : cases) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get())) << c.Name;
+        c.Window->show();
+        if (c.Clicked) QTest::mouseClick(c.Clicked, Qt::LeftButton, {}, QPoint(4, 4));
+        c.Window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.Window)) << c.Name;
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : c.Window;
+        domain->UpdateAllCommands();
+        QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(document.StateCount(), 1) << c.Name;
+        domain->UpdateAllCommands();
+        QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(document.StateCount(), 2) << c.Name;
+        QTest::keyClick(target, Qt::Key_T);
+        EXPECT_EQ(domain->ToolManager()->Mode(), tnPattern) << c.Name;
+        QTest::keyClick(target, Qt::Key_P);
+        EXPECT_EQ(domain->ToolManager()->Mode(), tnPointer) << c.Name;
+    }
+}
+
+// What is typed into a gauge's box goes to the box, and while the progress
+// window holds this window the panels are held with it, keys included.
+TEST_F(MainWindowTest, AnActivePanelsGaugeBoxKeepsItsTypingAndTheProgressWindowHoldsThePanels)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    MakeSteps(1);
+    domain->UpdateAllCommands();
+    QWidget* host = window->FloatingPanel(TFMain::fpSizeDensity)->window();
+    host->show();
+    host->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host));
+    TOcraEdit* box = window->gaSize()->Edit();
+    box->setFocus();
+    box->clear();
+    QTest::keyClicks(box, "7t");
+    EXPECT_EQ(box->text(), "7");
+    EXPECT_EQ(domain->ToolManager()->Mode(), tnPointer);
+
+    TFWait wait(window.get());
+    wait.Start(0, 10);
+    EXPECT_FALSE(host->isEnabled());
+    QTest::keyClick(host, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(domain->Document()->StateCount(), 1);
+    wait.Finish();
+    EXPECT_TRUE(host->isEnabled());
+}
+
+// Any key ends the full-screen preview, and ends there.
+TEST_F(MainWindowTest, AKeyThatEndsTheFullScreenPreviewRunsNoCommand)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    MakeSteps(1);
+    domain->UpdateAllCommands();
+    window->FloatingPanel(TFMain::fpSizeDensity)->window()->show();
+    TFullScreenPreview preview(window.get());
+    QTimer::singleShot(0, &preview, [&preview] {
+        if (QTest::qWaitForWindowActive(&preview)) QTest::keyClick(&preview, Qt::Key_U);
+        if (preview.isVisible()) preview.reject();
+    });
+    EXPECT_EQ(preview.ShowPreview(*window->ImgDst()->View().Bitmap()), QDialog::Accepted);
+    EXPECT_EQ(domain->Document()->StateCount(), 1);
+}
+
+// A Shift released while another program is active never reaches this one:
+// the tool would go on sizing the brush instead of drawing.
+TEST_F(MainWindowTest, ShiftIsLetGoWhenTheProgramLosesTheActivation)
+{
+    Start();
+    LoadPicture();
+    domain->Execute(TCommandId::AutoDir);
+    const TAbstractInputController& tool = *domain->ToolManager()->Current();
+    QTest::keyPress(window->cbStyles(), Qt::Key_Shift);
+    ASSERT_TRUE(tool.ShiftDown());
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_FALSE(tool.ShiftDown());
+    QTest::mouseClick(window->ImgDst()->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(domain->Document()->StateCount(), 1);
+    EXPECT_GT(domain->Document()->StrokeCount(), 0);
 }

@@ -1,7 +1,9 @@
 // The end-to-end test's helper: makes a project from a drawn picture for the
-// program to open, and reads a saved project back to count its strokes.
+// program to open, reads a saved project back to count its strokes, and shows
+// a window of another program for the keyboard to go to.
 //   e2e_project make <file.ovk> <width> <height>
 //   e2e_project count <file.ovk>     prints "<strokes> <states>"
+//   e2e_project window <title>       until it is ended
 #include "engine/DualImage.h"
 #include "engine/Styles.h"
 #include "engine/TempManager.h"
@@ -10,6 +12,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QRasterWindow>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -59,20 +62,30 @@ int Count(const std::string& fileName)
     return 0;
 }
 
+int Window(QGuiApplication& app, const char* title)
+{
+    QRasterWindow window;
+    window.setTitle(QString::fromLocal8Bit(title));
+    window.resize(200, 100);
+    window.show();
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string verb = argc > 2 ? argv[1] : "";
+    if (verb != "window") qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (verb == "window" && argc == 3) return Window(app, argv[2]);
     QTemporaryDir scratch;
     TTempManager temps(QDir(scratch.path()).absolutePath().toStdString() + "/");
     SetTempManager(&temps);
     try {
-        const std::string verb = argc > 2 ? argv[1] : "";
         if (verb == "make" && argc == 5) return Make(argv[2], std::stoi(argv[3]), std::stoi(argv[4]));
         if (verb == "count" && argc == 3) return Count(argv[2]);
-        std::fprintf(stderr, "usage: e2e_project make <file.ovk> <width> <height> | count <file.ovk>\n");
+        std::fprintf(stderr, "usage: e2e_project make <file.ovk> <width> <height> | count <file.ovk> | window <title>\n");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "e2e_project: %s\n", e.what());
     }
