@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb on a project made for the test, applies
-# 1,000 strokes from the menu, undoes them from a floating panel, draws after
+# 1,000 strokes from the menu, saves the result as JPEG and checks that Ctrl+Q
+# still asks to save the project, undoes from a floating panel, draws after
 # a Shift released in another program, undoes and redoes, saves the project
 # with Ctrl+D and quits with Ctrl+Q; then reads the saved project back.
 #   run_e2e.sh <ocrastell> <e2e_project>
@@ -10,8 +11,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 "$tool" make "$work/drawing.ovk" 400 300
-# A private runtime and temporary folder: the single-instance lock and socket
-# of a program the user is running are not this test's.
+# A program folder of the test's own (the program, its brushes, styles and
+# patterns), and a private runtime and temporary folder: one copy runs per
+# program folder, and a copy the developer is running from the build folder
+# must not take this test's start.
+mkdir "$work/program"
+cp "$prog" "$(dirname "$prog")"/*.srd "$(dirname "$prog")"/*.gst "$(dirname "$prog")"/*.stk "$work/program/"
+prog="$work/program/$(basename "$prog")"
 export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
@@ -60,6 +66,30 @@ for _ in $(seq 600); do
 done
 xdotool search --onlyvisible --name "Apply to the whole image" >/dev/null 2>&1 && fail "the apply run did not end"
 
+# --- Case: a result image is no project save: Ctrl+Q still asks. -------------
+# File > Save (Ctrl+S) as JPEG, then Ctrl+Q must ask "Project not saved. Save
+# before close?" (the box "Confirm"); Cancel keeps the program running.
+jpeg="$(dirname "$project")/result.jpg"
+xdotool windowfocus --sync "$win"
+key ctrl+s
+dlg=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save As$" | head -1) || fail "no save dialog"
+xdotool windowfocus --sync "$dlg"
+xdotool type --delay 20 "$jpeg"
+key Return
+for _ in $(seq 300); do [ -s "$jpeg" ] && break; sleep 0.1; done
+[ "$(head -c 2 "$jpeg" | od -An -tx1 | tr -d ' ')" = ffd8 ] || fail "the result was not saved as JPEG"
+xdotool windowfocus --sync "$win"
+sleep 0.5
+key ctrl+q
+ask=$(timeout 30 xdotool search --sync --onlyvisible --name "^Confirm$" | head -1) ||
+  fail "Ctrl+Q after saving the result did not ask to save the project"
+xdotool windowfocus --sync "$ask"
+key Escape
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "Cancel on the question ended the program"
+xdotool windowfocus --sync "$win"
+# --- End of case. ---------------------------------------------------------------
+
 # A click on a floating panel makes it the active window; the commands' keys
 # still answer there. "Settings" on the "Style" tool panel opens it.
 xdotool windowfocus --sync "$win"
@@ -92,29 +122,6 @@ read -r strokes states <<<"$counts"
 xdotool windowfocus --sync "$win"
 key ctrl+z
 key ctrl+y
-
-# --- Case: a result image is no project save: Ctrl+Q still asks. -------------
-# File > Save (Ctrl+S) as JPEG, then Ctrl+Q must ask "Project not saved. Save
-# before close?" (the box "Confirm"); Cancel keeps the program running.
-jpeg="$(dirname "$project")/result.jpg"
-key ctrl+s
-dlg=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save As$" | head -1) || fail "no save dialog"
-xdotool windowfocus --sync "$dlg"
-xdotool type --delay 20 "$jpeg"
-key Return
-for _ in $(seq 300); do [ -s "$jpeg" ] && break; sleep 0.1; done
-[ "$(head -c 2 "$jpeg" | od -An -tx1 | tr -d ' ')" = ffd8 ] || fail "the result was not saved as JPEG"
-xdotool windowfocus --sync "$win"
-sleep 0.5
-key ctrl+q
-ask=$(timeout 30 xdotool search --sync --onlyvisible --name "^Confirm$" | head -1) ||
-  fail "Ctrl+Q after saving the result did not ask to save the project"
-xdotool windowfocus --sync "$ask"
-key Escape
-sleep 0.5
-kill -0 "$pid" 2>/dev/null || fail "Cancel on the question ended the program"
-xdotool windowfocus --sync "$win"
-# --- End of case. ---------------------------------------------------------------
 
 # Keys that reach the window while the progress window holds it are lost:
 # quit only once the project file has been written again.
