@@ -2,6 +2,7 @@
 // shortcut map, the tool and overlay commands, and the style and pattern
 // commands with their events.
 #include "DomainFixture.h"
+#include "LargePictureFiles.h"
 #include "app/domain/CommandTable.h"
 
 #include "app/tools/ToolManager.h"
@@ -297,6 +298,38 @@ TEST_F(DomainCommandsTest, DisabledCommandsDoNotRun)
     domain->Execute(C::Help);
     EXPECT_EQ(ui.AboutShown, 1);
     EXPECT_EQ(ui.Opened, std::vector<std::string>{folder + "OcraHelp.chm"});
+}
+
+// A phone's photograph is offered for shrinking (Qt's readers refused it by
+// default); a picture whose header states more pixels than the program can
+// hold is refused with its size before anything is read.
+TEST_F(DomainCommandsTest, OpenOffersToShrinkAPhotographAndRefusesAPictureTooLargeToHold)
+{
+    Start();
+    const std::string photo = folder + "photo.jpg", huge = folder + "huge.png";
+    largepictures::WritePhotoJpeg(photo, 8000, 6000);
+    largepictures::WriteBlackPng(huge, 50000, 50000);
+    ui.OpenPictureNames = {photo, huge};
+    ui.ResampleAnswers = {std::make_pair(800, 600)};
+
+    domain->Execute(C::Open);
+    ASSERT_EQ(ui.ResampleCalls.size(), 1u);
+    EXPECT_EQ(ui.ResampleCalls[0].Width, 8000);
+    EXPECT_EQ(ui.ResampleCalls[0].Height, 6000);
+    EXPECT_EQ(ui.ResampleCalls[0].ProposedWidth, 1182);
+    EXPECT_EQ(ui.ResampleCalls[0].ProposedHeight, 887);
+    ASSERT_NE(domain->Document(), nullptr);
+    EXPECT_EQ(domain->Document()->Source().Width(), 800);
+    EXPECT_EQ(domain->Document()->Source().Height(), 600);
+    EXPECT_TRUE(ui.Messages.empty());
+
+    EXPECT_THROW(domain->Execute(C::Open), SilentAbort);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error loading file");
+    EXPECT_EQ(ui.Messages[0].Text, "The picture of 50000 x 50000 pixels is too large");
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(ui.ResampleCalls.size(), 1u);
+    EXPECT_FALSE(domain->Updating());
 }
 
 TEST_F(DomainCommandsTest, NewStyleAndSaveStyleAs)
