@@ -6,6 +6,7 @@
 #include "app/domain/CommandTable.h"
 
 #include "app/tools/ToolManager.h"
+#include "app/windows/MainWindowRules.h"
 #include "engine/PersistentObjectManager.h"
 #include "engine/Styles.h"
 #include "gfx/Errors.h"
@@ -15,6 +16,8 @@
 #include <QPixmap>
 #include <QSignalSpy>
 
+#include <climits>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -54,6 +57,15 @@ public:
     TPersistentObject* Object = nullptr;
     bool Confirm = true;
 };
+
+// A folder below `base` whose path, with its closing slash, is `length`
+// characters long: folders of at most 200 characters nested.
+std::string DeepFolder(std::string path, size_t length)
+{
+    while (path.size() + 1 < length) path += "/" + std::string(std::min<size_t>(200, length - path.size() - 2), 'd');
+    std::filesystem::create_directories(path);
+    return path + "/";
+}
 
 } // namespace
 
@@ -376,6 +388,42 @@ TEST_F(DomainCommandsTest, NewStyleAndSaveStyleAs)
     // New Style stays in memory only.
     for (int i = 0; i < domain->StyleManager().Count(); ++i)
         EXPECT_NE(domain->StyleManager().GetObject(i).Name(), "Mine");
+}
+
+// A program folder where no file can be made (a read-only one, for a user):
+// the copy stays listed and current, marked as not saved with Save enabled,
+// and a box names the file and the reason. Here the folder's path is so long
+// that the save's temporary name passes the system's limit, which stops root
+// too, while the brush and pattern files it starts with still fit.
+TEST_F(DomainCommandsTest, SaveStyleAsThatCannotWriteKeepsTheCopyListedAsNotSaved)
+{
+    const size_t temporaryName = std::strlen("style0000.gst.XXXXXX");
+    folder = DeepFolder(dir.path().toStdString(), PATH_MAX - temporaryName);
+    Start(3, 0, 1);
+    LoadPicture(120, 100);
+    const int count = domain->StyleManager().Count();
+    ui.InputAnswers = {std::string("Copy")};
+    window.StyleFrames.clear();
+    EXPECT_THROW(domain->Execute(C::SaveStyleAs), SilentAbort);
+
+    ASSERT_EQ(domain->StyleManager().Count(), count + 1);
+    EXPECT_EQ(domain->StyleManager().ItemIndex(), count);
+    TGStyle* copy = domain->CurrentStyle();
+    EXPECT_EQ(copy->Name(), "Copy");
+    EXPECT_TRUE(copy->Modified());
+    EXPECT_TRUE(copy->FileName().empty());
+    ASSERT_FALSE(window.StyleFrames.empty());
+    EXPECT_EQ(window.StyleFrames.back(), count);
+    EXPECT_NE(StyleEntryText(copy->Name(), copy->Modified(), count).find(" (not saved) "), std::string::npos);
+    EXPECT_TRUE(Enabled().count(C::SaveStyle));
+
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error saving style");
+    EXPECT_NE(ui.Messages[0].Text.find(folder + "style0000.gst"), std::string::npos) << ui.Messages[0].Text;
+    EXPECT_NE(ui.Messages[0].Text.find(std::strerror(ENAMETOOLONG)), std::string::npos) << ui.Messages[0].Text;
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Error);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().string().find(".gst"), std::string::npos) << entry.path();
 }
 
 TEST_F(DomainCommandsTest, SaveResetAndDeleteStyle)
