@@ -26,11 +26,11 @@ std::unique_ptr<TBitmap32>& SharedSampleMap()
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
 
 // The largest values the main window's gauges set. A style file is loaded
-// with its preview, and the preview's work grows with the length times the
-// stroke width: at these values, with the finest poly step, it takes about
-// a tenth of a second; a file holding more (a length of thousands, a gain of
-// hundreds) held the start for seconds to minutes. The ends of the range,
-// the longest and the shortest strokes, cost about the same.
+// with its preview, whose work grows with the stroke width and the length:
+// at these values, with the finest poly step, a preview takes a fraction of
+// a second (the longest strokes and the shortest, which come many times
+// more often, cost about the same); a file holding more (a length of
+// thousands, a gain of hundreds) held the start for seconds to minutes.
 constexpr int32_t MaxFileLength = 300;
 constexpr double MaxFileGain = 40.0;
 constexpr double MaxFileScanWidth = 12.0;
