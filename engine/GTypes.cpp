@@ -96,15 +96,32 @@ void ScalePoints(std::span<TPoint> points, double f)
     for (TPoint& p : points) ScalePoint(p, f);
 }
 
+namespace {
+
+int32_t SaturatedSum(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t(a) + b, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace
+
 void OffsetPoint(TPoint& p, const TPoint& d)
 {
-    p.X += d.X;
-    p.Y += d.Y;
+    // Pattern curves are read from files as they stand; moving a point of
+    // one near the range's end must not wrap it round to the other end.
+    p = {SaturatedSum(p.X, d.X), SaturatedSum(p.Y, d.Y)};
 }
 
 void OffsetPoints(std::span<TPoint> points, const TPoint& d)
 {
     for (TPoint& p : points) OffsetPoint(p, d);
+}
+
+void OffsetAndScalePoints(std::span<TPoint> points, const TPoint& d, double f)
+{
+    // Both sums are exact in double.
+    for (TPoint& p : points) p = {Round((double(p.X) + d.X) * f), Round((double(p.Y) + d.Y) * f)};
 }
 
 void JitterPoint(TPoint& p, int32_t range)

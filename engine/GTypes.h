@@ -46,8 +46,12 @@ TRect ScaleRect(const TRect& r, double f);
 TPoint MidPoint(const TPoint& a, const TPoint& b);
 void ScalePoint(TPoint& p, double f);
 void ScalePoints(std::span<TPoint> points, double f);
+// P + D; a sum beyond 32 bits stops at the end of the range.
 void OffsetPoint(TPoint& p, const TPoint& d);
 void OffsetPoints(std::span<TPoint> points, const TPoint& d);
+// Each point := round((P + D) * F): the sum is never stored, so coordinates
+// whose sum leaves 32 bits are still scaled from where they lie.
+void OffsetAndScalePoints(std::span<TPoint> points, const TPoint& d, double f);
 // X moves by Random(Range) - Range div 2, then Y the same way.
 void JitterPoint(TPoint& p, int32_t range);
 // One common shift for all points, then each point jittered on its own.

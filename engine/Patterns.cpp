@@ -150,11 +150,11 @@ void TPattern::DrawFrame(int32_t index, bool clearFirst)
     if (clearFirst) bmp.Clear(FrameBackground);
 
     // Every point is moved by the bounds' top-left corner (added, not
-    // taken away), then scaled from the design square to the bitmap.
+    // taken away), then scaled from the design square to the bitmap; the
+    // moved point of a file's far-out curve may need more than 32 bits.
     const double s = std::min(bmp.Width() / DesignSquare, bmp.Height() / DesignSquare);
     for (TBezier b : frame.Curves()) {
-        OffsetPoints(BezierPoints(b), {bounds_.Left, bounds_.Top});
-        ScalePoints(BezierPoints(b), s);
+        OffsetAndScalePoints(BezierPoints(b), {bounds_.Left, bounds_.Top}, s);
         SubdivideBezier(b, [&bmp](const TBezier& q) {
             bmp.LineS(q.P0.X, q.P0.Y, q.P1.X, q.P1.Y, FrameInk);
             bmp.LineS(q.P1.X, q.P1.Y, q.P2.X, q.P2.Y, FrameInk);

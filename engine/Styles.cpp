@@ -25,12 +25,15 @@ std::unique_ptr<TBitmap32>& SharedSampleMap()
 // Values outside a byte keep their low 8 bits, as a stored byte always did.
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
 
-// Far beyond what any drawing uses (the main window's gauges stop at a few
-// hundred): a file holding more is damaged or hostile, and drawing with it
-// would hold the program for minutes.
-constexpr int32_t MaxFileLength = 10000;
-constexpr double MaxFileGain = 1000.0;
-constexpr double MaxFileScanWidth = 1000.0;
+// The largest values the main window's gauges set. A style file is loaded
+// with its preview, whose work grows with the stroke width and the length:
+// at these values, with the finest poly step, a preview takes a fraction of
+// a second (the longest strokes and the shortest, which come many times
+// more often, cost about the same); a file holding more (a length of
+// thousands, a gain of hundreds) held the start for seconds to minutes.
+constexpr int32_t MaxFileLength = 300;
+constexpr double MaxFileGain = 40.0;
+constexpr double MaxFileScanWidth = 12.0;
 
 void CheckFileValue(const char* name, const std::string& text, double value, double max)
 {

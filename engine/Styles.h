@@ -51,8 +51,9 @@ public:
     // Name (signed 32-bit length, one byte per character), the parameter
     // block, then the preview as a JPEG to the end of the stream. A damaged
     // file raises and leaves the style as it was; so does a block with a
-    // value no drawing can use (not finite, negative, Length above 10000,
-    // Gain or ScanWidth above 1000), named in the message. A stored preview
+    // value beyond what the main window sets (not finite, negative, Length
+    // above 300, Gain above 40, ScanWidth above 12), named in the message,
+    // whose preview would take long to draw. A stored preview
     // that is not 235 x 116 is not decoded: it is drawn again when asked for.
     void LoadFromStream(TStream& stream) override;
     // Brings the preview up to date and writes the same layout.

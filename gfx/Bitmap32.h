@@ -14,6 +14,11 @@
 class QImage;
 class TStream;
 
+// The most pixels a bitmap read from a file may have: a gigabyte of them,
+// far beyond any photograph, yet small enough that a damaged header cannot
+// ask for an absurd amount of memory.
+constexpr int64_t MaxBitmapFilePixels = int64_t(1) << 28;
+
 enum class TDrawMode { dmOpaque, dmBlend };
 // How a stretched bitmap is sampled: nearest pixel, bilinear, or the
 // Mitchell cubic, which also averages every covered pixel when shrinking

@@ -20,10 +20,8 @@ constexpr uint32_t BiRgb = 0;
 constexpr uint32_t BiBitfields = 3;
 constexpr int64_t FileHeaderSize = 14;
 constexpr int64_t InfoHeaderSize = 40;
-// Far beyond any picture the program works on (a gigabyte of pixels), yet small
-// enough that a damaged header cannot ask for an absurd amount of memory.
+// A side may be this long; the pixels are bounded by MaxBitmapFilePixels.
 constexpr int64_t MaxBmpSide = int64_t(1) << 20;
-constexpr int64_t MaxBmpPixels = int64_t(1) << 28;
 
 struct TBmpLayout {
     int64_t Start = 0;      // stream position of the "BM"
@@ -89,7 +87,7 @@ TBmpLayout ReadLayout(TStream& stream)
 
     if (width <= 0 || height == 0 || height == std::numeric_limits<int32_t>::min()) Invalid("bad size");
     const int64_t rows = std::llabs(height);
-    if (width > MaxBmpSide || rows > MaxBmpSide || width * rows > MaxBmpPixels) Invalid("image too large");
+    if (width > MaxBmpSide || rows > MaxBmpSide || width * rows > MaxBitmapFilePixels) Invalid("image too large");
     if (offBits < headerEnd) Invalid("pixel data overlaps the header");
 
     bmp.Width = width;
@@ -140,7 +138,7 @@ void TBitmap32::SaveToStream(TStream& stream) const
     // no reader (ours included) accepts.
     if (Empty()) throw EngineError("Cannot save an empty bitmap");
     const int64_t dataSize = int64_t(width_) * height_ * 4;
-    if (int64_t(width_) * height_ > MaxBmpPixels) throw EngineError("Bitmap too large to save");
+    if (int64_t(width_) * height_ > MaxBitmapFilePixels) throw EngineError("Bitmap too large to save");
     const int64_t headerSize = FileHeaderSize + InfoHeaderSize;
 
     stream.WriteUInt16(BmpSignature);

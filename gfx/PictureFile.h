@@ -4,8 +4,21 @@
 
 #include "gfx/Bitmap32.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
+struct TPictureSize {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    friend bool operator==(const TPictureSize&, const TPictureSize&) = default;
+};
+
+// The size that the file's header states, read without decoding a pixel;
+// nothing when the file cannot be opened or its format does not say.
+std::optional<TPictureSize> PictureFileSize(const std::string& fileName);
+
 // Raises EngineError with the reader's own explanation when the file cannot
-// be read (missing, unknown format, damaged data).
-TBitmap32 LoadPictureFile(const std::string& fileName);
+// be read (missing, unknown format, damaged data). Decoding allocates at
+// most `maxPixels` 32-bit pixels, so a picture with more fails to read.
+TBitmap32 LoadPictureFile(const std::string& fileName, int64_t maxPixels = MaxBitmapFilePixels);

@@ -2,16 +2,22 @@
 
 #include "gfx/Color32.h"
 
+#include <limits>
 #include <unistd.h>
 
-bool BitmapFitsInMemory(int64_t width, int64_t height)
+int64_t MaxPixelsInMemory()
 {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0) return true;
+    if (pages <= 0 || pageSize <= 0) return std::numeric_limits<int64_t>::max();
     const int64_t limit = static_cast<int64_t>(pages) * pageSize / 2;
+    return limit / static_cast<int64_t>(sizeof(TColor32));
+}
+
+bool BitmapFitsInMemory(int64_t width, int64_t height)
+{
     // Two sides of up to 2^31 multiply within 64 bits; the byte count might not.
-    return width * height <= limit / static_cast<int64_t>(sizeof(TColor32));
+    return width * height <= MaxPixelsInMemory();
 }
 
 std::string TooLargePictureText(int64_t width, int64_t height)

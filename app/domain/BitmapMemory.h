@@ -8,5 +8,7 @@
 
 // At most half the machine's physical memory for the 32-bit pixels.
 bool BitmapFitsInMemory(int64_t width, int64_t height);
+// The most pixels that fit by that rule.
+int64_t MaxPixelsInMemory();
 // "The picture of W x H pixels is too large".
 std::string TooLargePictureText(int64_t width, int64_t height);

@@ -17,6 +17,8 @@
 #include <QKeySequence>
 
 #include <algorithm>
+#include <exception>
+#include <string>
 
 namespace {
 
@@ -252,7 +254,9 @@ void TDomain::SaveStyle()
 }
 
 // The copy is saved at once under a new numbered file, so that what the
-// command promises ("with a different name") survives the session.
+// command promises ("with a different name") survives the session. A copy
+// that could not be written stays listed, and reads as not saved there
+// (Save stays enabled), so that nobody takes it for a file on the disk.
 void TDomain::SaveStyleAs()
 {
     if (!CurrentStyle()) return;
@@ -261,8 +265,16 @@ void TDomain::SaveStyleAs()
     styleManager_->DuplicateCurrent(*name);
     TGStyle* copy = CurrentStyle();
     copy->SetModified(true);
-    copy->Save(programFolder_);
+    std::string failure;
+    try {
+        copy->Save(programFolder_);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
     if (mainWindow_) mainWindow_->UpdateStyleFrame(styleManager_->ItemIndex());
+    if (failure.empty()) return;
+    Boxes().ShowMessage("Error saving style", failure, TMessageKind::Error);
+    throw SilentAbort();
 }
 
 void TDomain::DeleteStyle()

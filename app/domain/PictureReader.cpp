@@ -1,5 +1,6 @@
 #include "app/domain/PictureReader.h"
 
+#include "app/domain/BitmapMemory.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Errors.h"
 #include "gfx/PictureFile.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 
 namespace {
 
@@ -44,12 +46,24 @@ void TakePixels(const TBitmap32& picture, TBitmap32& target)
     std::copy_n(picture.Bits(), size_t(picture.Width()) * size_t(picture.Height()), target.Bits());
 }
 
+// A picture file of a few hundred kilobytes can state billions of pixels:
+// it is refused by its header, before a reader allocates anything. Formats
+// that do not state a size are held to the same bound while they decode.
+void CheckPictureFileSize(const std::string& fileName, int64_t maxPixels)
+{
+    const std::optional<TPictureSize> size = PictureFileSize(fileName);
+    if (size && int64_t(size->Width) * size->Height > maxPixels)
+        throw EngineError(TooLargePictureText(size->Width, size->Height));
+}
+
 } // namespace
 
 void ReadPictureFile(const std::string& fileName, TBitmap32& target)
 {
+    const int64_t maxPixels = std::min(MaxBitmapFilePixels, MaxPixelsInMemory());
+    CheckPictureFileSize(fileName, maxPixels);
     const TBitmap32 picture =
-        ReaderFor(fileName) == TPictureReader::OwnBmp ? ReadBmp(fileName) : LoadPictureFile(fileName);
+        ReaderFor(fileName) == TPictureReader::OwnBmp ? ReadBmp(fileName) : LoadPictureFile(fileName, maxPixels);
     TakePixels(picture, target);
 }
 

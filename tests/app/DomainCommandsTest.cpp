@@ -2,9 +2,11 @@
 // shortcut map, the tool and overlay commands, and the style and pattern
 // commands with their events.
 #include "DomainFixture.h"
+#include "LargePictureFiles.h"
 #include "app/domain/CommandTable.h"
 
 #include "app/tools/ToolManager.h"
+#include "app/windows/MainWindowRules.h"
 #include "engine/PersistentObjectManager.h"
 #include "engine/Styles.h"
 #include "gfx/Errors.h"
@@ -14,6 +16,8 @@
 #include <QPixmap>
 #include <QSignalSpy>
 
+#include <climits>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -53,6 +57,15 @@ public:
     TPersistentObject* Object = nullptr;
     bool Confirm = true;
 };
+
+// A folder below `base` whose path, with its closing slash, is `length`
+// characters long: folders of at most 200 characters nested.
+std::string DeepFolder(std::string path, size_t length)
+{
+    while (path.size() + 1 < length) path += "/" + std::string(std::min<size_t>(200, length - path.size() - 2), 'd');
+    std::filesystem::create_directories(path);
+    return path + "/";
+}
 
 } // namespace
 
@@ -299,6 +312,38 @@ TEST_F(DomainCommandsTest, DisabledCommandsDoNotRun)
     EXPECT_EQ(ui.Opened, std::vector<std::string>{folder + "OcraHelp.chm"});
 }
 
+// A phone's photograph is offered for shrinking (Qt's readers refused it by
+// default); a picture whose header states more pixels than the program can
+// hold is refused with its size before anything is read.
+TEST_F(DomainCommandsTest, OpenOffersToShrinkAPhotographAndRefusesAPictureTooLargeToHold)
+{
+    Start();
+    const std::string photo = folder + "photo.jpg", huge = folder + "huge.png";
+    largepictures::WritePhotoJpeg(photo, 8000, 6000);
+    largepictures::WriteBlackPng(huge, 50000, 50000);
+    ui.OpenPictureNames = {photo, huge};
+    ui.ResampleAnswers = {std::make_pair(800, 600)};
+
+    domain->Execute(C::Open);
+    ASSERT_EQ(ui.ResampleCalls.size(), 1u);
+    EXPECT_EQ(ui.ResampleCalls[0].Width, 8000);
+    EXPECT_EQ(ui.ResampleCalls[0].Height, 6000);
+    EXPECT_EQ(ui.ResampleCalls[0].ProposedWidth, 1182);
+    EXPECT_EQ(ui.ResampleCalls[0].ProposedHeight, 887);
+    ASSERT_NE(domain->Document(), nullptr);
+    EXPECT_EQ(domain->Document()->Source().Width(), 800);
+    EXPECT_EQ(domain->Document()->Source().Height(), 600);
+    EXPECT_TRUE(ui.Messages.empty());
+
+    EXPECT_THROW(domain->Execute(C::Open), SilentAbort);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error loading file");
+    EXPECT_EQ(ui.Messages[0].Text, "The picture of 50000 x 50000 pixels is too large");
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(ui.ResampleCalls.size(), 1u);
+    EXPECT_FALSE(domain->Updating());
+}
+
 TEST_F(DomainCommandsTest, NewStyleAndSaveStyleAs)
 {
     Start(5, 1, 1);
@@ -343,6 +388,42 @@ TEST_F(DomainCommandsTest, NewStyleAndSaveStyleAs)
     // New Style stays in memory only.
     for (int i = 0; i < domain->StyleManager().Count(); ++i)
         EXPECT_NE(domain->StyleManager().GetObject(i).Name(), "Mine");
+}
+
+// A program folder where no file can be made (a read-only one, for a user):
+// the copy stays listed and current, marked as not saved with Save enabled,
+// and a box names the file and the reason. Here the folder's path is so long
+// that the save's temporary name passes the system's limit, which stops root
+// too, while the brush and pattern files it starts with still fit.
+TEST_F(DomainCommandsTest, SaveStyleAsThatCannotWriteKeepsTheCopyListedAsNotSaved)
+{
+    const size_t temporaryName = std::strlen("style0000.gst.XXXXXX");
+    folder = DeepFolder(dir.path().toStdString(), PATH_MAX - temporaryName);
+    Start(3, 0, 1);
+    LoadPicture(120, 100);
+    const int count = domain->StyleManager().Count();
+    ui.InputAnswers = {std::string("Copy")};
+    window.StyleFrames.clear();
+    EXPECT_THROW(domain->Execute(C::SaveStyleAs), SilentAbort);
+
+    ASSERT_EQ(domain->StyleManager().Count(), count + 1);
+    EXPECT_EQ(domain->StyleManager().ItemIndex(), count);
+    TGStyle* copy = domain->CurrentStyle();
+    EXPECT_EQ(copy->Name(), "Copy");
+    EXPECT_TRUE(copy->Modified());
+    EXPECT_TRUE(copy->FileName().empty());
+    ASSERT_FALSE(window.StyleFrames.empty());
+    EXPECT_EQ(window.StyleFrames.back(), count);
+    EXPECT_NE(StyleEntryText(copy->Name(), copy->Modified(), count).find(" (not saved) "), std::string::npos);
+    EXPECT_TRUE(Enabled().count(C::SaveStyle));
+
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error saving style");
+    EXPECT_NE(ui.Messages[0].Text.find(folder + "style0000.gst"), std::string::npos) << ui.Messages[0].Text;
+    EXPECT_NE(ui.Messages[0].Text.find(std::strerror(ENAMETOOLONG)), std::string::npos) << ui.Messages[0].Text;
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Error);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().string().find(".gst"), std::string::npos) << entry.path();
 }
 
 TEST_F(DomainCommandsTest, SaveResetAndDeleteStyle)

@@ -4,6 +4,7 @@
 #include "app/domain/PictureReader.h"
 
 #include "FileTestSupport.h"
+#include "LargePictureFiles.h"
 #include "app/domain/TiffWriter.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Stream.h"
@@ -133,6 +134,18 @@ TEST(PictureReader, FailuresCarryTheReadersMessageAndLeaveTheTargetAlone)
         EXPECT_NE(error.find(expected), std::string::npos) << name << ": " << error;
         view.ExpectUntouched();
     }
+}
+
+// A file of a few hundred kilobytes may state billions of pixels: it is
+// refused by the size in its header, before any pixel is decoded.
+TEST(PictureReader, PictureTooLargeToHoldIsRefusedByItsHeader)
+{
+    TScratchFolder dir;
+    largepictures::WriteBlackPng(dir.Path("huge.png"), 50000, 50000);
+    ViewBitmap view;
+    EXPECT_EQ(ErrorOf([&] { ReadPictureFile(dir.Path("huge.png"), view.bitmap); }),
+              "The picture of 50000 x 50000 pixels is too large");
+    view.ExpectUntouched();
 }
 
 TEST(PictureReader, ClipboardImagesAreOpaqueAndComeBackAsTheyWent)

@@ -97,6 +97,34 @@ TEST(GTypesGeometry, RectsAndPoints)
     EXPECT_EQ(pts[1], Point(9, -10));
 }
 
+TEST(GTypesGeometry, OffsetsNeverWrapRound)
+{
+    // Coordinates near the ends of the 32-bit range, as a damaged pattern
+    // file holds them: the sum is taken in full. Scaled, only the scaled
+    // point is stored; offset alone, a sum beyond the range stops at its end.
+    struct TCase {
+        TPoint p, d;
+        double f;
+        TPoint scaled, offset;
+    };
+    const TCase cases[] = {
+        {Point(1, -5), Point(1, 2), 2.5, Point(5, -8), Point(2, -3)}, // -7.5 rounds to even
+        {Point(INT_MAX, 5), Point(INT_MIN, -10), 1.0, Point(-1, -5), Point(-1, -5)},
+        {Point(INT_MIN, INT_MIN), Point(INT_MIN, INT_MIN), 0.25, Point(-(1 << 30), -(1 << 30)),
+         Point(INT_MIN, INT_MIN)},
+        {Point(INT_MAX, INT_MAX), Point(INT_MAX, 1), 0.5, Point(INT_MAX, 1 << 30), Point(INT_MAX, INT_MAX)},
+        {Point(INT_MAX, INT_MIN), Point(1, -1), 1.0, Point(INT_MAX, INT_MIN), Point(INT_MAX, INT_MIN)},
+    };
+    for (const TCase& c : cases) {
+        std::vector<TPoint> scaled{c.p, c.p}, offset{c.p};
+        OffsetAndScalePoints(scaled, c.d, c.f);
+        OffsetPoints(offset, c.d);
+        EXPECT_EQ(scaled[0], c.scaled) << c.p.X << ", " << c.p.Y;
+        EXPECT_EQ(scaled[1], c.scaled) << c.p.X << ", " << c.p.Y;
+        EXPECT_EQ(offset[0], c.offset) << c.p.X << ", " << c.p.Y;
+    }
+}
+
 TEST(GTypesGeometry, JitterKnownDraws)
 {
     {

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <limits>
 #include <string>
 
 namespace {
@@ -402,6 +403,38 @@ TEST(PatternPictures, RenderAllDrawsEveryFrameAndStretches)
     EXPECT_LT(RedComponent(half->Pixel(32, 16)), 200); // where the diagonals cross, darkened
     EXPECT_EQ(half->Pixel(27, 40), White);
     EXPECT_EQ(AlphaComponent(half->Pixel(27, 40)), 255);
+}
+
+// A pattern file of one frame of one curve from p to p + 100 on both axes
+// (control points on the line): 40 bytes.
+std::vector<uint8_t> OneLineFile(int32_t p)
+{
+    TMemoryStream s;
+    s.WriteInt32(1);
+    s.WriteInt32(1);
+    WriteCurve(s, Curve(p, p, p + 30, p + 30, p + 60, p + 60, p + 100, p + 100));
+    return s.Bytes();
+}
+
+TEST(PatternPictures, CoordinatesAtTheEndsOfTheIntegerRangeAreDrawnWhereTheyLie)
+{
+    // The bounds' corner is added to every point, which doubles coordinates
+    // like these beyond 32 bits: taken in 32 bits the sum wraps round onto
+    // the thumbnail (and is undefined behaviour). Scaled from their true
+    // place, the curves lie far off it, and only the background shows.
+    const int32_t min = std::numeric_limits<int32_t>::min(), max = std::numeric_limits<int32_t>::max();
+    for (const int32_t p : {min, min + 40, max - 100, -(1 << 30) - 50, 1 << 30}) {
+        TMemoryStream in(OneLineFile(p));
+        TPattern pattern;
+        pattern.LoadFromStream(in);
+        ASSERT_EQ(pattern.FrameCount(), 1) << p;
+        const TBitmap32 frame = Drawn(pattern, 64, 64, 0, true);
+        EXPECT_EQ(CountPixels(frame, Grey), 64 * 64) << p;
+        TBitmap32 preview(64, 64, Grey);
+        pattern.SetPreview(&preview);
+        const auto all = pattern.RenderAll(32, 32);
+        EXPECT_EQ(CountPixels(*all, Grey), 32 * 32) << p;
+    }
 }
 
 // --- Default patterns ---------------------------------------------------------

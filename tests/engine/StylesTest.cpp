@@ -13,6 +13,7 @@
 
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -376,16 +377,20 @@ TEST(Styles, ParametersNoDrawingCanUseAreRefusedNamingTheValue)
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     constexpr float inf = std::numeric_limits<float>::infinity();
     const std::vector<std::pair<std::function<void(TStyleParams&)>, std::string>> cases{
-        {[](TStyleParams& p) { p.Length = 100000; }, "Length 100000 is above 10000"},
-        {[](TStyleParams& p) { p.Length = 2147483600; }, "Length 2147483600 is above 10000"},
+        // One past what the main window's gauges set: a preview of such a
+        // style (with a poly step of 0) held the start for seconds to minutes.
+        {[](TStyleParams& p) { p.Length = 301; }, "Length 301 is above 300"},
+        {[](TStyleParams& p) { p.Length = 10000; }, "Length 10000 is above 300"},
+        {[](TStyleParams& p) { p.Length = 2147483600; }, "Length 2147483600 is above 300"},
         {[](TStyleParams& p) { p.Length = -1; }, "Length -1 is negative"},
         {[](TStyleParams& p) { p.PolyStep = -12; }, "PolyStep -12 is negative"},
-        {[](TStyleParams& p) { p.Gain = 8337.0f; }, "Gain 8337 is above 1000"},
+        {[](TStyleParams& p) { p.Gain = std::nextafter(40.0f, 41.0f); }, "Gain 40.0000038 is above 40"},
+        {[](TStyleParams& p) { p.Gain = 1000.0f; }, "Gain 1000 is above 40"},
         {[](TStyleParams& p) { p.Gain = -0.5f; }, "Gain -0.5 is negative"},
         {[=](TStyleParams& p) { p.Gain = nan; }, "Gain is not a number"},
         {[=](TStyleParams& p) { p.Gain = inf; }, "Gain is not a number"},
-        {[](TStyleParams& p) { p.ScanWidth = 1000000.0f; }, "ScanWidth 1000000 is above 1000"},
-        {[](TStyleParams& p) { p.ScanWidth = 8400000.0f; }, "ScanWidth 8400000 is above 1000"},
+        {[](TStyleParams& p) { p.ScanWidth = 12.5f; }, "ScanWidth 12.5 is above 12"},
+        {[](TStyleParams& p) { p.ScanWidth = 1000.0f; }, "ScanWidth 1000 is above 12"},
         {[=](TStyleParams& p) { p.ScanWidth = -inf; }, "ScanWidth is not a number"},
         {[=](TStyleParams& p) { p.ScanWidth = nan; }, "ScanWidth is not a number"},
     };
@@ -410,12 +415,16 @@ TEST(Styles, ParametersUpToTheLimitsLoadAsTheyStand)
 {
     TFakeEnvironment env;
     const std::vector<uint8_t> jpeg = JpegBytes(PreviewPattern());
-    // Values beyond the main window's gauges but within what a drawing can
-    // use stay a style's own; zero is no fault either.
+    // Everything the main window's gauges set loads: their largest values
+    // with the finest precision (poly step 0), their smallest with the
+    // coarsest (94); below the gauges, zero is no fault either, nor is a
+    // poly step no gauge writes.
     const std::vector<TStyleParams> cases{
-        {.PolyStep = 0, .Length = 10000, .Gain = 1000.0f, .ScanWidth = 1000.0f},
+        {.PolyStep = 0, .Length = 300, .Gain = 40.0f, .ScanWidth = 12.0f},
+        {.PolyStep = 94, .Length = 5, .Gain = 2.0f, .ScanWidth = 0.5f},
+        {.PolyStep = 0, .Length = 5, .Gain = 40.0f, .ScanWidth = 12.0f},
         {.PolyStep = 500, .Length = 0, .Gain = 0.0f, .ScanWidth = 0.0f},
-        {.PolyStep = 1, .Length = 999, .Gain = -0.0f, .ScanWidth = 300.5f},
+        {.PolyStep = 1, .Length = 1, .Gain = -0.0f, .ScanWidth = 11.5f},
     };
     for (const TStyleParams& params : cases) {
         TMemoryStream in(StyleFile(params, jpeg));
@@ -475,7 +484,7 @@ TEST(Styles, ManagerLogsAndSkipsAHostileStyleAndLoadsTheRest)
                                                              std::streamsize(bytes.size()));
     };
     TStyleParams slow;
-    slow.Gain = 8337.0f;
+    slow.Gain = 1000.0f;
     write("a.gst", StyleFile(slow, jpeg));
     write("b.gst", StyleFile(TStyleParams{}, WithDeclaredSize(jpeg, 8000, 4000)));
     write("c.gst", StyleFile(TStyleParams{}, jpeg));
@@ -488,5 +497,5 @@ TEST(Styles, ManagerLogsAndSkipsAHostileStyleAndLoadsTheRest)
     std::ifstream log(folder + LogFileName);
     std::string line;
     std::getline(log, line);
-    EXPECT_NE(line.find("Gain 8337 is above 1000"), std::string::npos) << line;
+    EXPECT_NE(line.find("Gain 1000 is above 40"), std::string::npos) << line;
 }
