@@ -148,6 +148,8 @@ private:
     void NewStyle();
     void SaveStyle();
     void SaveStyleAs();
+    std::string WriteStyleFile(TGStyle& style);
+    void SayStyleNotSaved(const std::string& failure);
     void DeleteStyle();
     void ResetStyle();
     void NewPattern();

@@ -249,14 +249,13 @@ void TDomain::SaveStyle()
     TGStyle* style = CurrentStyle();
     const int32_t index = styleManager_->ItemIndex();
     if (!style || index <= 0 || !style->Modified()) return;
-    style->Save(programFolder_);
+    const std::string failure = WriteStyleFile(*style);
     emit OnUpdateStyle(index);
+    SayStyleNotSaved(failure);
 }
 
 // The copy is saved at once under a new numbered file, so that what the
-// command promises ("with a different name") survives the session. A copy
-// that could not be written stays listed, and reads as not saved there
-// (Save stays enabled), so that nobody takes it for a file on the disk.
+// command promises ("with a different name") survives the session.
 void TDomain::SaveStyleAs()
 {
     if (!CurrentStyle()) return;
@@ -265,13 +264,26 @@ void TDomain::SaveStyleAs()
     styleManager_->DuplicateCurrent(*name);
     TGStyle* copy = CurrentStyle();
     copy->SetModified(true);
-    std::string failure;
-    try {
-        copy->Save(programFolder_);
-    } catch (const std::exception& e) {
-        failure = e.what();
-    }
+    const std::string failure = WriteStyleFile(*copy);
     if (mainWindow_) mainWindow_->UpdateStyleFrame(styleManager_->ItemIndex());
+    SayStyleNotSaved(failure);
+}
+
+// A style whose file could not be written stays modified, so that its entry
+// reads as not saved and Save stays enabled: nobody takes it for a file on
+// the disk. Returns the reason, empty when the file was written.
+std::string TDomain::WriteStyleFile(TGStyle& style)
+{
+    try {
+        style.Save(programFolder_);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+void TDomain::SayStyleNotSaved(const std::string& failure)
+{
     if (failure.empty()) return;
     Boxes().ShowMessage("Error saving style", failure, TMessageKind::Error);
     throw SilentAbort();

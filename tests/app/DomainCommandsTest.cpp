@@ -426,6 +426,30 @@ TEST_F(DomainCommandsTest, SaveStyleAsThatCannotWriteKeepsTheCopyListedAsNotSave
         EXPECT_EQ(entry.path().string().find(".gst"), std::string::npos) << entry.path();
 }
 
+TEST_F(DomainCommandsTest, SaveStyleThatCannotWriteSaysWhyAndKeepsTheStyleNotSaved)
+{
+    Start(3, 2, 1);
+    QSignalSpy updates(domain.get(), &TDomain::OnUpdateStyle);
+    domain->StyleManager().SetItemIndex(1);
+    TGStyle* style = domain->CurrentStyle();
+    style->SetGain(style->GetGain() + 1.0f);
+    // A folder where the file was: the new file cannot be renamed into place.
+    const std::string file = style->FileName();
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    EXPECT_THROW(domain->Execute(C::SaveStyle), SilentAbort);
+
+    EXPECT_TRUE(style->Modified());
+    EXPECT_TRUE(Enabled().count(C::SaveStyle));
+    ASSERT_EQ(updates.count(), 1);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Caption, "Error saving style");
+    EXPECT_NE(ui.Messages[0].Text.find(file), std::string::npos) << ui.Messages[0].Text;
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Error);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find(".gst."), std::string::npos) << entry.path();
+}
+
 TEST_F(DomainCommandsTest, SaveResetAndDeleteStyle)
 {
     Start(5, 2, 1);
