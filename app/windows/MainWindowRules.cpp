@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <regex>
+#include <string_view>
 
 std::string StyleEntryText(const std::string& name, bool modified, int32_t index)
 {
@@ -16,21 +16,27 @@ std::string StyleEntryText(const std::string& name, bool modified, int32_t index
 
 std::string EntryTextToQtHtml(const std::string& entryText)
 {
-    static const std::regex colour(R"re(color="(\d+)")re");
+    // color="<decimal BGR>" becomes color="#rrggbb"; only the low 24 bits of
+    // the number count, kept while reading so that no digit string overflows.
+    static constexpr std::string_view open = "color=\"";
     std::string out;
-    auto last = entryText.cbegin();
-    for (std::sregex_iterator it(entryText.begin(), entryText.end(), colour), end; it != end; ++it) {
-        const auto& match = *it;
-        out.append(last, match[0].first);
-        const unsigned long bgr = std::stoul(match[1].str()) & 0xFFFFFFu;
+    size_t done = 0;
+    for (size_t at = entryText.find(open); at != std::string::npos; at = entryText.find(open, at + 1)) {
+        size_t end = at + open.size();
+        unsigned long bgr = 0;
+        while (end < entryText.size() && entryText[end] >= '0' && entryText[end] <= '9')
+            bgr = (bgr * 10 + static_cast<unsigned long>(entryText[end++] - '0')) & 0xFFFFFFu;
+        if (end == at + open.size() || end >= entryText.size() || entryText[end] != '"') continue;
         char rgb[8];
         std::snprintf(rgb, sizeof rgb, "#%02lx%02lx%02lx", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+        out.append(entryText, done, at - done);
         out += "color=\"";
         out += rgb;
         out += "\"";
-        last = match[0].second;
+        done = end + 1;
+        at = end;
     }
-    out.append(last, entryText.cend());
+    out.append(entryText, done, std::string::npos);
     return out;
 }
 

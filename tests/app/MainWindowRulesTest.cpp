@@ -22,6 +22,12 @@ TEST(MainWindowRulesTest, StyleEntryTextMarksModifiedStylesButTheFirst)
               "<i><font color=\"#ff0000\">Ink (not saved) </font></i>");
     EXPECT_EQ(EntryTextToQtHtml("<font color=\"16711680\">b</font>"), "<font color=\"#0000ff\">b</font>");
     EXPECT_EQ(EntryTextToQtHtml("plain"), "plain");
+    // A style may be named anything: numbers too long for any integer keep
+    // their low 24 bits instead of failing the paint, and what is no colour
+    // number stays as it is.
+    EXPECT_EQ(EntryTextToQtHtml(StyleEntryText("color=\"99999999999999999999999\"", true, 1)),
+              "<i><font color=\"#ff0000\">color=\"#ffff7f\" (not saved) </font></i>");
+    EXPECT_EQ(EntryTextToQtHtml("color=\"\" color=\"12 color=\"255\""), "color=\"\" color=\"12 color=\"#ff0000\"");
 }
 
 TEST(MainWindowRulesTest, BorderLimitPercentRoundTripsThroughTheStoredByte)
