@@ -42,6 +42,9 @@ public:
 
     // Moves both before-images to disk.
     void Compress();
+    // Brings both before-images back into memory. A swap file that cannot
+    // be read back raises, naming it; the pixels of the step stay as they were.
+    void Decompress();
     bool IsCompressed() const;
     // Bytes of the before-images held in memory.
     int64_t MemorySize() const;
@@ -127,7 +130,8 @@ public:
     // compacted state holds the drawing itself, not a white image).
     void UndoStep(TBitmap32& featureMap, TBitmap32& dest);
     // Undoes down to the newest marked state, which stays applied; the
-    // destination is signalled once. False when nothing was applied.
+    // destination is signalled once. False when nothing was applied. A step
+    // that cannot be read back raises before any is undone.
     bool UndoToLastSnapshot(TBitmap32& featureMap, TBitmap32& dest);
     void TakeSnapshot();
     bool CanTakeSnapshot() const;
