@@ -218,6 +218,7 @@ void TGStates::Push(std::unique_ptr<TGState> state)
     states_.resize(static_cast<size_t>(current_));
     states_.push_back(std::move(state));
     ++current_;
+    swapFailed_ = false;
 }
 
 void TGStates::Undo(TBitmap32& featureMap, TBitmap32& dest)
@@ -260,12 +261,17 @@ void TGStates::DropTop()
 
 void TGStates::CompressOne()
 {
-    if (Busy()) return;
+    if (Busy() || swapFailed_) return;
     TBusyGuard busy(busy_);
     const int64_t last = std::min<int64_t>(int64_t(Count()) - 1 - keepInMemory_, current_);
     for (int64_t i = 0; i <= last; ++i) {
         if (!states_[i]->IsCompressed()) {
-            states_[i]->Compress();
+            try {
+                states_[i]->Compress();
+            } catch (...) {
+                swapFailed_ = true;
+                throw;
+            }
             return;
         }
     }

@@ -119,6 +119,8 @@ public:
     void DropTop();
     // The idle swapping: moves one old state to disk, keeping the newest
     // KeepInMemory states in memory; does nothing while the stack is busy.
+    // A swap that fails raises and keeps the state in memory; swapping
+    // then rests until the next Push.
     void CompressOne();
 
     // --- What the document forwards to -----------------------------------
@@ -170,4 +172,7 @@ private:
     int32_t keepInMemory_ = 3;
     mutable TBusyFlag busy_;
     bool renderNeeded_ = false;
+    // A swap-out failed (no room, tmp/ gone): trying again at every idle
+    // turn would take a new name and rewrite the list of names each time.
+    bool swapFailed_ = false;
 };

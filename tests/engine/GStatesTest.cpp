@@ -3,6 +3,7 @@
 // round-trips through a project block that is checked before it is trusted.
 #include "engine/GStates.h"
 #include "ScratchTempFolder.h"
+#include "common/FileSizeLimit.h"
 
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
@@ -10,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -294,6 +297,72 @@ TEST_F(GStatesTest, UndoToLastSnapshotThatCannotReadAStepChangesNothing)
         EXPECT_EQ(fresh.Current(), 5);
         EXPECT_EQ(fresh.TotalStrokeCount(), 5);
         EXPECT_FALSE(fresh.Busy());
+    }
+}
+
+// Swapping is done while idle and only saves memory: when no swap file can
+// be written (tmp/ deleted, a full disk) the step stays in memory with every
+// pixel, and the swap is not tried again at every idle turn (each try took a
+// new name and wrote the whole list of names again) but with the next step.
+TEST_F(GStatesTest, IdleSwappingThatCannotWriteKeepsTheStepsAndWaitsForTheNextStep)
+{
+    struct TCase {
+        const char* What;
+        std::function<std::shared_ptr<void>(const std::string& folder)> Break;
+    };
+    const TCase cases[] = {
+        {"tmp/ deleted",
+         [](const std::string& folder) {
+             fs::remove_all(folder + "tmp");
+             return std::shared_ptr<void>(nullptr, [folder](void*) { fs::create_directory(folder + "tmp"); });
+         }},
+        // Room for the list of names, not for a whole picture.
+        {"a full disk", [](const std::string&) { return std::make_shared<FileSizeLimit>(2000); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TGStates fresh;
+        const TBitmap32 f0 = feature, d0 = dest;
+        std::vector<std::pair<TBitmap32, TBitmap32>> after;
+        for (uint32_t i = 0; i < 5; ++i) {
+            auto state = std::make_unique<TGState>(feature, dest);
+            const TBitmap32 paint = NoiseBitmap(W, H, 30 + i);
+            for (int32_t y = 0; y < H; ++y)
+                for (int32_t x = 0; x < W; ++x) {
+                    feature.Pixel(x, y) = paint.Pixel(x, y);
+                    dest.Pixel(x, y) = ~paint.Pixel(x, y);
+                }
+            ASSERT_TRUE(fresh.CloseState(std::move(state), {0, 0, W, H}));
+            after.emplace_back(feature, dest);
+        }
+        size_t names = 0;
+        {
+            const auto broken = c.Break(scratch.Folder());
+            EXPECT_THROW(fresh.CompressOne(), EngineError);
+            names = scratch.Manager().Files().size();
+            for (int i = 0; i < 20; ++i) EXPECT_NO_THROW(fresh.CompressOne());
+            EXPECT_EQ(scratch.Manager().Files().size(), names);
+        }
+        for (int32_t i = 0; i < fresh.Count(); ++i) EXPECT_FALSE(fresh.GetState(i).IsCompressed());
+        EXPECT_EQ(fresh.MemorySize(), 5 * 2 * (W * H * 4 + 54));
+        EXPECT_EQ(scratch.Manager().Files().size(), names);
+
+        // Every step still undoes and redoes to the pixel.
+        for (int i = 4; i > 0; --i) {
+            fresh.Undo(feature, dest);
+            ExpectImages(after[size_t(i) - 1].first, after[size_t(i) - 1].second);
+        }
+        fresh.Undo(feature, dest);
+        ExpectImages(f0, d0);
+        for (int i = 0; i < 5; ++i) fresh.Redo(feature, dest);
+        ExpectImages(after[4].first, after[4].second);
+
+        // With the next step the swapping goes on.
+        auto state = std::make_unique<TGState>(feature, dest);
+        dest.Pixel(0, 0) = clBlack32;
+        ASSERT_TRUE(fresh.CloseState(std::move(state), {0, 0, 1, 1}));
+        fresh.CompressOne();
+        EXPECT_TRUE(fresh.GetState(0).IsCompressed());
     }
 }
 
