@@ -80,6 +80,11 @@ void TCompressedBitmap::DeleteStaleFile()
     staleFile_.clear();
 }
 
+void TCompressedBitmap::Unreadable(const std::string& reason) const
+{
+    throw EngineError("Cannot read file \"" + fileName_ + "\". " + reason);
+}
+
 void TCompressedBitmap::SwapOut()
 {
     DeleteStaleFile();
@@ -99,13 +104,21 @@ void TCompressedBitmap::SwapOut()
 
 void TCompressedBitmap::SwapIn()
 {
+    // A file taken away says so through the stream; one cut short or
+    // overwritten is reported here, since the bitmap reader names no file.
     auto bitmap = std::make_unique<TBitmap32>();
     {
         TFileStream file(fileName_, TFileStream::Mode::OpenRead);
-        bitmap->LoadFromStream(file);
+        if (file.Size() < memSize_) Unreadable("File shorter than the bitmap written to it");
+        try {
+            bitmap->LoadFromStream(file);
+        } catch (const EngineError& e) {
+            if (std::string(e.what()).find(fileName_) != std::string::npos) throw;
+            Unreadable(e.what());
+        }
     }
     if (bitmap->Width() != width_ || bitmap->Height() != height_)
-        throw EngineError("Swap file " + fileName_ + " does not hold the bitmap written to it");
+        Unreadable("File does not hold the bitmap written to it");
     // The pixels change as soon as they are used, so the file is stale from
     // here on; keeping it until the program ends would leave a full copy on
     // disk for every swap.

@@ -31,7 +31,8 @@ public:
     // Replaces the pixels, taking ownership; the result is in memory.
     void SetBitmap(std::unique_ptr<TBitmap32> bitmap);
     // True moves the pixels to a new temporary file, False brings them back.
-    // A failed move leaves everything as it was and raises.
+    // A failed move leaves everything as it was and raises; a swap file that
+    // cannot be read back raises naming the file and the reason.
     void SetCompressed(bool value);
 
     bool Compressed() const { return compressed_; }
@@ -49,6 +50,7 @@ private:
     void SwapIn();
     void Take(std::unique_ptr<TBitmap32> bitmap);
     void DeleteStaleFile();
+    [[noreturn]] void Unreadable(const std::string& reason) const;
 
     bool compressed_ = false;
     int64_t memSize_ = 0;

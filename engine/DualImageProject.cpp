@@ -94,8 +94,10 @@ void TDualImage::Compact()
     }
     merged->Strokes().Release();
     merged->FinishWhole();
-    states_ = std::make_unique<TGStates>();
-    states_->Push(std::move(merged));
+    // The old history goes only once the new one stands.
+    auto compacted = std::make_unique<TGStates>();
+    compacted->Push(std::move(merged));
+    states_ = std::move(compacted);
 }
 
 void TDualImage::RenderAll(TBitmap32& target, double scale)

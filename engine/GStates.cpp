@@ -146,6 +146,12 @@ void TGState::Compress()
     beforeDest_->SetCompressed(true);
 }
 
+void TGState::Decompress()
+{
+    beforeFeature_->SetCompressed(false);
+    beforeDest_->SetCompressed(false);
+}
+
 bool TGState::IsCompressed() const { return beforeFeature_->Compressed() && beforeDest_->Compressed(); }
 
 int64_t TGState::MemorySize() const { return beforeFeature_->Size() + beforeDest_->Size(); }
@@ -212,6 +218,7 @@ void TGStates::Push(std::unique_ptr<TGState> state)
     states_.resize(static_cast<size_t>(current_));
     states_.push_back(std::move(state));
     ++current_;
+    swapFailed_ = false;
 }
 
 void TGStates::Undo(TBitmap32& featureMap, TBitmap32& dest)
@@ -241,10 +248,9 @@ void TGStates::ApplySwap(TBitmap32& featureMap, TBitmap32& dest, TGState& state)
     TBusyGuard busy(busy_);
     // Both images come back from disk before any pixel moves, so a failed
     // read leaves the pictures and the state as they were.
-    TBitmap32& savedFeature = state.BeforeFeature().Bitmap();
-    TBitmap32& savedDest = state.BeforeDest().Bitmap();
-    SwapPixels(featureMap, savedFeature, state.Rect());
-    WithUpdatesHeld(dest, [&] { SwapPixels(dest, savedDest, state.Rect()); });
+    state.Decompress();
+    SwapPixels(featureMap, state.BeforeFeature().Bitmap(), state.Rect());
+    WithUpdatesHeld(dest, [&] { SwapPixels(dest, state.BeforeDest().Bitmap(), state.Rect()); });
 }
 
 void TGStates::DropTop()
@@ -255,12 +261,17 @@ void TGStates::DropTop()
 
 void TGStates::CompressOne()
 {
-    if (Busy()) return;
+    if (Busy() || swapFailed_) return;
     TBusyGuard busy(busy_);
     const int64_t last = std::min<int64_t>(int64_t(Count()) - 1 - keepInMemory_, current_);
     for (int64_t i = 0; i <= last; ++i) {
         if (!states_[i]->IsCompressed()) {
-            states_[i]->Compress();
+            try {
+                states_[i]->Compress();
+            } catch (...) {
+                swapFailed_ = true;
+                throw;
+            }
             return;
         }
     }
@@ -287,9 +298,18 @@ void TGStates::UndoStep(TBitmap32& featureMap, TBitmap32& dest)
 bool TGStates::UndoToLastSnapshot(TBitmap32& featureMap, TBitmap32& dest)
 {
     if (current_ < 1) return false;
+    // The roll-back stops on the first marked step it uncovers.
+    int32_t bottom = current_ - 1;
+    while (bottom > 0 && !states_[bottom - 1]->Marked()) --bottom;
+    // Every step to undo comes back from disk first: one that cannot be read
+    // back then stops the roll-back before any step is undone, rather than
+    // halfway down, at a place no undo of the user's had made.
+    {
+        TBusyGuard busy(busy_);
+        for (int32_t i = current_ - 1; i >= bottom; --i) states_[i]->Decompress();
+    }
     WithUpdatesHeld(dest, [&] {
-        Undo(featureMap, dest);
-        while (CanUndo() && Top() && !Top()->Marked()) Undo(featureMap, dest);
+        while (current_ > bottom) Undo(featureMap, dest);
         // As Undo does: with nothing applied the page is blank, whatever the
         // bottom state saved.
         if (!Top()) dest.Clear(clWhite32);

@@ -42,6 +42,9 @@ public:
 
     // Moves both before-images to disk.
     void Compress();
+    // Brings both before-images back into memory. A swap file that cannot
+    // be read back raises, naming it; the pixels of the step stay as they were.
+    void Decompress();
     bool IsCompressed() const;
     // Bytes of the before-images held in memory.
     int64_t MemorySize() const;
@@ -116,6 +119,8 @@ public:
     void DropTop();
     // The idle swapping: moves one old state to disk, keeping the newest
     // KeepInMemory states in memory; does nothing while the stack is busy.
+    // A swap that fails raises and keeps the state in memory; swapping
+    // then rests until the next Push.
     void CompressOne();
 
     // --- What the document forwards to -----------------------------------
@@ -127,7 +132,8 @@ public:
     // compacted state holds the drawing itself, not a white image).
     void UndoStep(TBitmap32& featureMap, TBitmap32& dest);
     // Undoes down to the newest marked state, which stays applied; the
-    // destination is signalled once. False when nothing was applied.
+    // destination is signalled once. False when nothing was applied. A step
+    // that cannot be read back raises before any is undone.
     bool UndoToLastSnapshot(TBitmap32& featureMap, TBitmap32& dest);
     void TakeSnapshot();
     bool CanTakeSnapshot() const;
@@ -166,4 +172,7 @@ private:
     int32_t keepInMemory_ = 3;
     mutable TBusyFlag busy_;
     bool renderNeeded_ = false;
+    // A swap-out failed (no room, tmp/ gone): trying again at every idle
+    // turn would take a new name and rewrite the list of names each time.
+    bool swapFailed_ = false;
 };

@@ -5,6 +5,7 @@
 #include "app/domain/Domain.h"
 
 #include "app/tools/ToolManager.h"
+#include "app/ui/FailureMessage.h"
 #include "app/ui/IMainWindow.h"
 #include "app/ui/IUi.h"
 #include "engine/DualImage.h"
@@ -29,6 +30,21 @@ QList<QKeySequence> ShortcutsOf(const TCommandInfo& info)
     for (const std::string& key : info.SecondaryShortcuts)
         keys << QKeySequence(QString::fromStdString(key));
     return keys;
+}
+
+// Runs a command that moves through the undo history. A step whose files in
+// tmp/ cannot be read back, or a merge whose strokes cannot be written, stops
+// it with a message naming the file and the reason; the document is left as
+// it was.
+template <typename Work>
+void ReportingHistoryErrors(IDialogs& boxes, const char* caption, Work&& work)
+{
+    try {
+        work();
+    } catch (...) {
+        ShowFailure(boxes, caption, std::current_exception());
+        throw SilentAbort();
+    }
 }
 
 } // namespace
@@ -131,10 +147,10 @@ void TDomain::RunCommand(TCommandId id)
     case TCommandId::Save: SaveImage(destPicture_, 200.0); break;
     case TCommandId::SaveProject: SaveProject(); break;
     case TCommandId::Undo:
-        if (doc && doc->CanUndo()) doc->Undo();
+        if (doc && doc->CanUndo()) ReportingHistoryErrors(Boxes(), "Error undoing", [doc] { doc->Undo(); });
         break;
     case TCommandId::Redo:
-        if (doc && doc->CanRedo()) doc->Redo();
+        if (doc && doc->CanRedo()) ReportingHistoryErrors(Boxes(), "Error redoing", [doc] { doc->Redo(); });
         break;
     case TCommandId::SaveProjectAs: SaveProjectAs(); break;
     case TCommandId::PostScript: ExportPostScript(); break;
@@ -169,12 +185,14 @@ void TDomain::RunCommand(TCommandId id)
         if (doc && doc->CanTakeSnapshot()) doc->TakeSnapshot();
         break;
     case TCommandId::UndoToLastSnapshot:
-        if (doc && doc->CanUndoToLastSnapshot()) doc->UndoToLastSnapshot();
+        if (doc && doc->CanUndoToLastSnapshot())
+            ReportingHistoryErrors(Boxes(), "Error undoing", [doc] { doc->UndoToLastSnapshot(); });
         break;
     case TCommandId::ResetStyle: ResetStyle(); break;
     case TCommandId::SaveStyleAs: SaveStyleAs(); break;
     case TCommandId::Purge:
-        if (doc && doc->CanUndo() && doc->StateCount() > 1) doc->Compact();
+        if (doc && doc->CanUndo() && doc->StateCount() > 1)
+            ReportingHistoryErrors(Boxes(), "Error purging the undo history", [doc] { doc->Compact(); });
         break;
     case TCommandId::ViewNavigator:
         if (mainWindow_) mainWindow_->ShowNavigator();

@@ -3,6 +3,7 @@
 // round-trips through a project block that is checked before it is trusted.
 #include "engine/GStates.h"
 #include "ScratchTempFolder.h"
+#include "common/FileSizeLimit.h"
 
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
@@ -10,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -196,6 +199,171 @@ TEST_F(GStatesTest, ALostSwapFileLeavesImagesAndPositionAsTheyWere)
     EXPECT_EQ(stack.Current(), 2);
     ExpectImages(f, d);
     EXPECT_FALSE(stack.Busy());
+}
+
+namespace {
+
+// Ways a swap file stops holding what was written to it while the program
+// runs, with the reason the failure must give.
+struct TSwapFileDamage {
+    const char* What;
+    void (*Damage)(const std::string& file);
+    const char* Reason;
+};
+
+const TSwapFileDamage SwapFileDamages[] = {
+    {"removed", [](const std::string& f) { fs::remove(f); }, "No such file or directory"},
+    {"cut short", [](const std::string& f) { fs::resize_file(f, fs::file_size(f) / 2); },
+     "File shorter than the bitmap written to it"},
+    {"zeroed", [](const std::string& f) {
+         const auto size = fs::file_size(f);
+         fs::resize_file(f, 0);
+         fs::resize_file(f, size);
+     },
+     "Invalid BMP image"},
+    // 5 x 20 pixels take the bytes of the 10 x 10 written.
+    {"another picture", [](const std::string& f) {
+         TFileStream file(f, TFileStream::Mode::Create);
+         TBitmap32(5, 20).SaveToStream(file);
+         file.Close();
+     },
+     "File does not hold the bitmap written to it"},
+};
+
+} // namespace
+
+// A step on disk whose file cannot be read back fails undo and redo with the
+// file's name and the reason, and changes nothing: the images, the position
+// and the strokes counted stay as they were. A damaged file used to fail
+// with the bitmap reader's text alone, which names no file.
+TEST_F(GStatesTest, UndoAndRedoOfAStepWhoseSwapFileIsDamagedNameItAndChangeNothing)
+{
+    for (const TSwapFileDamage& damage : SwapFileDamages) {
+        for (const bool redo : {false, true}) {
+            for (const bool destFile : {false, true}) {
+                SCOPED_TRACE(std::string(damage.What) + (redo ? ", redo" : ", undo") +
+                             (destFile ? ", destination" : ", feature map"));
+                ASSERT_TRUE(Draw({10, 10, 20, 20}, 7, 2));
+                if (redo) stack.Undo(feature, dest);
+                TGState& state = stack.GetState(stack.Count() - 1);
+                state.Compress();
+                const std::string file = (destFile ? state.BeforeDest() : state.BeforeFeature()).FileName();
+                damage.Damage(file);
+                const TBitmap32 f = feature, d = dest;
+                const int32_t current = stack.Current();
+                const int64_t strokes = stack.TotalStrokeCount();
+                try {
+                    redo ? stack.Redo(feature, dest) : stack.Undo(feature, dest);
+                    ADD_FAILURE() << "no error";
+                } catch (const EngineError& e) {
+                    EXPECT_NE(std::string(e.what()).find("\"" + file + "\""), std::string::npos) << e.what();
+                    EXPECT_NE(std::string(e.what()).find(damage.Reason), std::string::npos) << e.what();
+                }
+                ExpectImages(f, d);
+                EXPECT_EQ(stack.Current(), current);
+                EXPECT_EQ(stack.TotalStrokeCount(), strokes);
+                EXPECT_FALSE(stack.Busy());
+            }
+        }
+    }
+}
+
+// Rolling back to a snapshot takes several steps; one that cannot be read
+// back must not leave the ones above it undone. It used to stop halfway,
+// with a picture and a position that no single undo had made.
+TEST_F(GStatesTest, UndoToLastSnapshotThatCannotReadAStepChangesNothing)
+{
+    struct TCase {
+        int32_t Marked;  // -1: none, the roll-back goes to the bottom
+        int32_t Lost;    // the lowest step it undoes
+    };
+    for (const TCase c : {TCase{1, 2}, TCase{-1, 0}}) {
+        SCOPED_TRACE(c.Marked);
+        TGStates fresh;
+        for (uint32_t i = 0; i < 5; ++i) {
+            auto state = std::make_unique<TGState>(feature, dest);
+            const TBitmap32 paint = NoiseBitmap(W, H, 20 + i);
+            for (int32_t y = 0; y < 10; ++y)
+                for (int32_t x = 0; x < 10; ++x) dest.Pixel(int32_t(i) * 5 + x, y) = paint.Pixel(x, y);
+            state->Strokes().AddStroke(Stroke(int32_t(i)));
+            ASSERT_TRUE(fresh.CloseState(std::move(state), {int32_t(i) * 5, 0, int32_t(i) * 5 + 10, 10}));
+            if (int32_t(i) == c.Marked) fresh.TakeSnapshot();
+        }
+        fresh.GetState(c.Lost).Compress();
+        fs::remove(fresh.GetState(c.Lost).BeforeDest().FileName());
+        const TBitmap32 f = feature, d = dest;
+        EXPECT_THROW(fresh.UndoToLastSnapshot(feature, dest), EngineError);
+        ExpectImages(f, d);
+        EXPECT_EQ(fresh.Current(), 5);
+        EXPECT_EQ(fresh.TotalStrokeCount(), 5);
+        EXPECT_FALSE(fresh.Busy());
+    }
+}
+
+// Swapping is done while idle and only saves memory: when no swap file can
+// be written (tmp/ deleted, a full disk) the step stays in memory with every
+// pixel, and the swap is not tried again at every idle turn (each try took a
+// new name and wrote the whole list of names again) but with the next step.
+TEST_F(GStatesTest, IdleSwappingThatCannotWriteKeepsTheStepsAndWaitsForTheNextStep)
+{
+    struct TCase {
+        const char* What;
+        std::function<std::shared_ptr<void>(const std::string& folder)> Break;
+    };
+    const TCase cases[] = {
+        {"tmp/ deleted",
+         [](const std::string& folder) {
+             fs::remove_all(folder + "tmp");
+             return std::shared_ptr<void>(nullptr, [folder](void*) { fs::create_directory(folder + "tmp"); });
+         }},
+        // Room for the list of names, not for a whole picture.
+        {"a full disk", [](const std::string&) { return std::make_shared<FileSizeLimit>(2000); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TGStates fresh;
+        const TBitmap32 f0 = feature, d0 = dest;
+        std::vector<std::pair<TBitmap32, TBitmap32>> after;
+        for (uint32_t i = 0; i < 5; ++i) {
+            auto state = std::make_unique<TGState>(feature, dest);
+            const TBitmap32 paint = NoiseBitmap(W, H, 30 + i);
+            for (int32_t y = 0; y < H; ++y)
+                for (int32_t x = 0; x < W; ++x) {
+                    feature.Pixel(x, y) = paint.Pixel(x, y);
+                    dest.Pixel(x, y) = ~paint.Pixel(x, y);
+                }
+            ASSERT_TRUE(fresh.CloseState(std::move(state), {0, 0, W, H}));
+            after.emplace_back(feature, dest);
+        }
+        size_t names = 0;
+        {
+            const auto broken = c.Break(scratch.Folder());
+            EXPECT_THROW(fresh.CompressOne(), EngineError);
+            names = scratch.Manager().Files().size();
+            for (int i = 0; i < 20; ++i) EXPECT_NO_THROW(fresh.CompressOne());
+            EXPECT_EQ(scratch.Manager().Files().size(), names);
+        }
+        for (int32_t i = 0; i < fresh.Count(); ++i) EXPECT_FALSE(fresh.GetState(i).IsCompressed());
+        EXPECT_EQ(fresh.MemorySize(), 5 * 2 * (W * H * 4 + 54));
+        EXPECT_EQ(scratch.Manager().Files().size(), names);
+
+        // Every step still undoes and redoes to the pixel.
+        for (int i = 4; i > 0; --i) {
+            fresh.Undo(feature, dest);
+            ExpectImages(after[size_t(i) - 1].first, after[size_t(i) - 1].second);
+        }
+        fresh.Undo(feature, dest);
+        ExpectImages(f0, d0);
+        for (int i = 0; i < 5; ++i) fresh.Redo(feature, dest);
+        ExpectImages(after[4].first, after[4].second);
+
+        // With the next step the swapping goes on.
+        auto state = std::make_unique<TGState>(feature, dest);
+        dest.Pixel(0, 0) = clBlack32;
+        ASSERT_TRUE(fresh.CloseState(std::move(state), {0, 0, 1, 1}));
+        fresh.CompressOne();
+        EXPECT_TRUE(fresh.GetState(0).IsCompressed());
+    }
 }
 
 TEST_F(GStatesTest, NothingIsSwappedWhileAnOperationWorks)
