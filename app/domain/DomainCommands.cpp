@@ -32,21 +32,6 @@ QList<QKeySequence> ShortcutsOf(const TCommandInfo& info)
     return keys;
 }
 
-// Runs a command that moves through the undo history. A step whose files in
-// tmp/ cannot be read back, or a merge whose strokes cannot be written, stops
-// it with a message naming the file and the reason; the document is left as
-// it was.
-template <typename Work>
-void ReportingHistoryErrors(IDialogs& boxes, const char* caption, Work&& work)
-{
-    try {
-        work();
-    } catch (...) {
-        ShowFailure(boxes, caption, std::current_exception());
-        throw SilentAbort();
-    }
-}
-
 } // namespace
 
 void TDomain::CreateCommands()
@@ -147,10 +132,10 @@ void TDomain::RunCommand(TCommandId id)
     case TCommandId::Save: SaveImage(destPicture_, 200.0); break;
     case TCommandId::SaveProject: SaveProject(); break;
     case TCommandId::Undo:
-        if (doc && doc->CanUndo()) ReportingHistoryErrors(Boxes(), "Error undoing", [doc] { doc->Undo(); });
+        if (doc && doc->CanUndo()) ReportingErrors(Boxes(), "Error undoing", [doc] { doc->Undo(); });
         break;
     case TCommandId::Redo:
-        if (doc && doc->CanRedo()) ReportingHistoryErrors(Boxes(), "Error redoing", [doc] { doc->Redo(); });
+        if (doc && doc->CanRedo()) ReportingErrors(Boxes(), "Error redoing", [doc] { doc->Redo(); });
         break;
     case TCommandId::SaveProjectAs: SaveProjectAs(); break;
     case TCommandId::PostScript: ExportPostScript(); break;
@@ -186,13 +171,13 @@ void TDomain::RunCommand(TCommandId id)
         break;
     case TCommandId::UndoToLastSnapshot:
         if (doc && doc->CanUndoToLastSnapshot())
-            ReportingHistoryErrors(Boxes(), "Error undoing", [doc] { doc->UndoToLastSnapshot(); });
+            ReportingErrors(Boxes(), "Error undoing", [doc] { doc->UndoToLastSnapshot(); });
         break;
     case TCommandId::ResetStyle: ResetStyle(); break;
     case TCommandId::SaveStyleAs: SaveStyleAs(); break;
     case TCommandId::Purge:
         if (doc && doc->CanUndo() && doc->StateCount() > 1)
-            ReportingHistoryErrors(Boxes(), "Error purging the undo history", [doc] { doc->Compact(); });
+            ReportingErrors(Boxes(), "Error purging the undo history", [doc] { doc->Compact(); });
         break;
     case TCommandId::ViewNavigator:
         if (mainWindow_) mainWindow_->ShowNavigator();

@@ -7,6 +7,7 @@
 #include "app/domain/ProjectSaver.h"
 #include "app/domain/ResultImage.h"
 #include "app/tools/ToolManager.h"
+#include "app/ui/FailureMessage.h"
 #include "app/ui/IMainWindow.h"
 #include "app/ui/IUi.h"
 #include "engine/BusyCursor.h"
@@ -18,28 +19,6 @@
 
 #include <new>
 #include <stdexcept>
-
-namespace {
-
-// Runs `work`; an error other than a silent abort is shown in a box under
-// `caption` and ends the command silently.
-template <typename Work>
-void ReportingErrors(IDialogs& boxes, const std::string& caption, Work&& work)
-{
-    try {
-        work();
-    } catch (const SilentAbort&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        boxes.ShowMessage(caption, "Not enough memory", TMessageKind::Error);
-        throw SilentAbort();
-    } catch (const std::exception& e) {
-        boxes.ShowMessage(caption, e.what(), TMessageKind::Error);
-        throw SilentAbort();
-    }
-}
-
-} // namespace
 
 void TDomain::ReadPicture(const std::string& fileName, bool fromClipboard, TBitmap32& target)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/Dialogs.h"
+#include "gfx/Errors.h"
 
 #include <exception>
 #include <string>
@@ -16,3 +17,16 @@ inline constexpr const char* StrokeFailureCaption = "Error drawing strokes";
 // failed allocation. A silent abort shows nothing (the user has been told),
 // nor does an error that carries no text.
 void ShowFailure(IDialogs& boxes, const std::string& caption, const std::exception_ptr& error);
+
+// Runs `work`; an error it raises is shown under `caption` (as above) and
+// ends the command as a silent abort, for commands that have nothing to tidy.
+template <typename Work>
+void ReportingErrors(IDialogs& boxes, const std::string& caption, Work&& work)
+{
+    try {
+        work();
+    } catch (...) {
+        ShowFailure(boxes, caption, std::current_exception());
+        throw SilentAbort();
+    }
+}
