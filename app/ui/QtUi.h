@@ -8,6 +8,7 @@
 #include "app/dialogs/HelpWindow.h"
 #include "app/ui/IUi.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -93,4 +94,7 @@ private:
     QPointer<TFApplyAll> applyAll_;
     QPointer<TFResample> resample_;
     QPointer<TFImgSizeDlg> imageSize_;
+    // Receives the clipboard's change signal; its going disconnects it.
+    QObject clipboardWatch_;
+    bool clipboardChangePending_ = false;
 };

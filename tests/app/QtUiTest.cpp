@@ -19,6 +19,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -274,6 +275,41 @@ TEST(QtUiClipboard, ARoundTripKeepsTheColoursAndMakesThemOpaque)
     TBitmap32 untouched(2, 2, 0xFFFFFFFFu);
     EXPECT_FALSE(ui.ClipboardBitmap(untouched));
     EXPECT_EQ(untouched.Width(), 2);
+}
+
+// Other programs offer pictures under their MIME types; one list of the
+// types on offer answers, whatever the picture format.
+TEST(QtUiClipboard, APictureIsSeenUnderAnyTypeTheImageReadersKnow)
+{
+    TQtUi ui(nullptr);
+    struct Case {
+        const char* type;
+        bool picture;
+    };
+    for (const Case& c : {Case{"image/png", true}, Case{"image/bmp", true}, Case{"image/jpeg", true},
+                          Case{"text/plain", false}, Case{"application/octet-stream", false}}) {
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(c.type), QByteArray("bytes"));
+        QGuiApplication::clipboard()->setMimeData(data);
+        EXPECT_EQ(ui.ClipboardHasBitmap(), c.picture) << c.type;
+    }
+}
+
+// The clipboard's changes reach the command module from the event loop, a
+// burst of them as one: each costs a question to the clipboard's owner.
+TEST(QtUiClipboard, ChangesAreToldOnceABurstFromTheEventLoop)
+{
+    TQtUi ui(nullptr);
+    int told = 0;
+    ui.OnClipboardChanged = [&] { ++told; };
+    QGuiApplication::clipboard()->setText("one");
+    QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+    EXPECT_EQ(told, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
+    QGuiApplication::clipboard()->setText("two");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 2);
 }
 
 TEST(QtUiCursor, TheHourglassNestsAndComesBack)
