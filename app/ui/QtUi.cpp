@@ -257,13 +257,10 @@ void TQtUi::ShowFullScreenPreview(const TBitmap32& result)
 void TQtUi::OpenWithDesktop(const std::string& fileName)
 {
     const QFileInfo file(Q(fileName));
-    const bool opened = file.fileName() == ManualFileName ? OpenManual(file.path().toStdString(), Desktop)
+    const std::string folder = file.path().toStdString();
+    const bool opened = file.fileName() == ManualFileName ? OpenManual(folder, Desktop)
                                                           : Desktop.Open(QUrl::fromLocalFile(file.filePath()));
-    if (opened) return;
-    ShowMessage("Help",
-                "The manual could not be opened: this computer has no program to show " + fileName +
-                    " (a CHM viewer such as xchm or kchmviewer) nor a web browser for its help pages.",
-                TMessageKind::Information);
+    if (!opened) ShowMessage("Help", ManualNotOpenedText(folder), TMessageKind::Information);
 }
 
 // One question to the clipboard's owner: QMimeData::hasImage asks again for

@@ -364,3 +364,44 @@ TEST(QtUiHelp, TheManualFallsBackToTheHelpPagesAndSaysWhenNothingOpens)
     }
     QDir(folder).removeRecursively();
 }
+
+// F1 with files missing says which; it blames the computer only for the
+// programs it lacks to show the files that are there.
+TEST(QtUiHelp, AManualThatCannotBeOpenedNamesTheMissingFiles)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/ocra_qtui_help_missing");
+    const QString manual = folder + QStringLiteral("/OcraHelp.chm");
+    const QString contents = folder + QStringLiteral("/Help/index.html");
+    const QString noViewer =
+        "this computer has no program to show " + manual + " (a CHM viewer such as xchm or kchmviewer)";
+    struct Case {
+        bool manualThere, contentsThere;
+        QString text;
+    };
+    for (const Case& c :
+         {Case{false, false, "The manual could not be opened: " + manual + " is missing."},
+          Case{true, false, "The manual could not be opened: " + noViewer + ", and " + contents + " is missing."},
+          Case{false, true,
+               "The manual could not be opened: " + manual + " is missing, and this computer has no web browser to show " +
+                   contents + "."},
+          Case{true, true, "The manual could not be opened: " + noViewer + " nor a web browser for its help pages."}}) {
+        SCOPED_TRACE(testing::Message() << "manual " << c.manualThere << ", contents " << c.contentsThere);
+        QDir(folder).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Help")));
+        for (const auto& [there, name] : {std::pair{c.manualThere, manual}, std::pair{c.contentsThere, contents}}) {
+            QFile file(name);
+            ASSERT_TRUE(!there || file.open(QIODevice::WriteOnly));
+        }
+        TQtUi ui(nullptr);
+        ui.Desktop = {[](const QUrl&) { return false; }, [](const QString&) { return false; }};
+        QString shown;
+        WhenModal<QMessageBox>([&](QMessageBox& box) {
+            shown = box.text();
+            box.accept();
+        });
+        ui.OpenWithDesktop(manual.toStdString());
+        EXPECT_EQ(shown.toStdString(), c.text.toStdString());
+    }
+    QDir(folder).removeRecursively();
+}
