@@ -85,6 +85,25 @@ bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
     return QFileInfo(contents).isFile() && desktop.Open(QUrl::fromLocalFile(contents));
 }
 
+std::string ManualNotOpenedText(const std::string& programFolder)
+{
+    const QString manual = FolderPath(programFolder) + ManualFileName;
+    const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
+    const bool hasManual = QFileInfo(manual).isFile(), hasContents = QFileInfo(contents).isFile();
+    const QString noViewer =
+        QStringLiteral("this computer has no program to show %1 (a CHM viewer such as xchm or kchmviewer)").arg(manual);
+    QString why;
+    if (!hasManual && !hasContents)
+        why = manual + QStringLiteral(" is missing");
+    else if (!hasContents)
+        why = noViewer + QStringLiteral(", and ") + contents + QStringLiteral(" is missing");
+    else if (!hasManual)
+        why = manual + QStringLiteral(" is missing, and this computer has no web browser to show ") + contents;
+    else
+        why = noViewer + QStringLiteral(" nor a web browser for its help pages");
+    return (QStringLiteral("The manual could not be opened: ") + why + QLatin1Char('.')).toStdString();
+}
+
 TFHlpWnd::TFHlpWnd(std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       programFolder_(std::move(programFolder)), viewer_(new QTextBrowser(this)),

@@ -44,6 +44,10 @@ struct TDesktopOpener {
 // handler for it (few desktops read compiled help) or no manual, the help
 // pages' contents page in the desktop's browser. False when neither opened.
 bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop = TDesktopOpener::System());
+// What the user is told when OpenManual opened nothing: which of the manual
+// and the contents page are missing, and for those present, which program
+// this computer lacks.
+std::string ManualNotOpenedText(const std::string& programFolder);
 
 class TFHlpWnd : public QWidget {
     Q_OBJECT

@@ -215,13 +215,18 @@ void TFImgSizeDlg::ChangedBy(QObject* sender)
     }
 }
 
+// A unit is only a way of showing the printed size: the pixels chosen are
+// what is saved, so they stay and the sizes are shown anew from them. With
+// the handlers attached each size written would pull the pixels after it,
+// rounded again at every switch (451 x 300 would turn into 452 x 301 after
+// cm, inches, cm).
 void TFImgSizeDlg::UnitsClick(uint8_t units)
 {
     Units_ = units;
-    // Written with the handlers attached: each write lets the size written
-    // pull the other one and both pixel sizes after it.
-    seHorizInches_->SetValue(SizeFromPixels(seHorizPixels_->value(), PixelsPerUnit()));
-    seVertInches_->SetValue(SizeFromPixels(seVertPixels_->value(), PixelsPerUnit()));
+    {
+        QScopedValueRollback<bool> detached(attached_, false);
+        SizesFromPixels();
+    }
     gbSizeInches_->setTitle(QString::fromStdString(SizeGroupCaption(units)));
 }
 

@@ -159,7 +159,15 @@ void TDomain::CleanTempFolder() const
     }
 }
 
-void TDomain::SetUi(IUi* ui) { ui_ = ui; }
+void TDomain::SetUi(IUi* ui)
+{
+    if (ui_) ui_->OnClipboardChanged = nullptr;
+    ui_ = ui;
+    if (ui_) ui_->OnClipboardChanged = [this] { ClipboardChanged(); };
+    ClipboardChanged();
+}
+
+void TDomain::ClipboardChanged() { clipboardHasBitmap_ = ui_ && ui_->ClipboardHasBitmap(); }
 
 void TDomain::SetMainWindow(IMainWindow* mainWindow) { mainWindow_ = mainWindow; }
 

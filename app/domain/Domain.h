@@ -57,6 +57,7 @@ public:
     ~TDomain() override;
 
     // --- Wiring, done once by start-up and the main window ---------------
+    // Also reads the clipboard once and follows its changes from then on.
     void SetUi(IUi* ui);
     void SetMainWindow(IMainWindow* mainWindow);
     // The main window hands over its two views (ImgSrc, ImgDst). The command
@@ -138,6 +139,8 @@ private:
     void StyleAdded();
     // Selects the current style's renderer without writing back into the style.
     void SelectStyleRenderer();
+    // Reads whether the clipboard holds a picture into clipboardHasBitmap_.
+    void ClipboardChanged();
 
     // DomainCommands.cpp
     void CreateCommands();
@@ -192,6 +195,9 @@ private:
     int32_t applyAllSteps_ = 5000;
     int32_t applyStartStep_ = 1;
     bool hasApplied_ = false;
+    // What New from clipboard's rule reads: asking the clipboard itself can
+    // block for seconds, so it is asked only when its contents change.
+    bool clipboardHasBitmap_ = false;
 
     std::unique_ptr<IStyleEnvironment> styleEnvironment_;
     std::unique_ptr<TTempManager> tempManager_;

@@ -77,8 +77,7 @@ bool TDomain::CommandEnabled(TCommandId id) const
         state.HasProjectFileName = !doc->FileName.empty();
     }
     state.HasApplied = hasApplied_;
-    // Asking the clipboard costs a round trip: only its own command needs it.
-    state.ClipboardHasBitmap = id == TCommandId::NewFromClipboard && ui_ && ui_->ClipboardHasBitmap();
+    state.ClipboardHasBitmap = clipboardHasBitmap_;
     state.HasStyleManager = styleManager_ != nullptr;
     if (const TGStyle* style = CurrentStyle()) {
         state.HasCurrentStyle = true;

@@ -63,7 +63,14 @@ public:
     virtual void OpenWithDesktop(const std::string& fileName) = 0;
 
     // --- Clipboard --------------------------------------------------------
+    // Asks the clipboard whether it holds a picture. On X11 this waits for the
+    // program that owns the clipboard, for seconds when that program does not
+    // answer: ask when OnClipboardChanged says the contents changed, never
+    // on every idle turn.
     virtual bool ClipboardHasBitmap() = 0;
+    // Called, from the event loop, after the clipboard's contents changed
+    // (the program's own copies included).
+    std::function<void()> OnClipboardChanged;
     // Copies the clipboard's picture into `target`; false when there is none.
     virtual bool ClipboardBitmap(TBitmap32& target) = 0;
     virtual void SetClipboardBitmap(const TBitmap32& bitmap) = 0;

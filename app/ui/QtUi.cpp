@@ -1,6 +1,7 @@
 #include "app/ui/QtUi.h"
 
 #include "app/dialogs/ApplyAllDialog.h"
+#include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/ImageSizeDialog.h"
 #include "app/dialogs/ResampleDialog.h"
 #include "app/domain/PictureReader.h"
@@ -115,6 +116,20 @@ TQtUi::TQtUi(QWidget* mainWindow)
     : mainWindow_(mainWindow), applyAll_(new TFApplyAll(mainWindow)), resample_(new TFResample(mainWindow)),
       imageSize_(new TFImgSizeDlg(mainWindow))
 {
+    // Passed on from the event loop, once for a burst of changes: the window
+    // system's own event handling, where the signal comes from, is no place
+    // to wait on the clipboard's owner.
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &clipboardWatch_, [this] {
+        if (clipboardChangePending_) return;
+        clipboardChangePending_ = true;
+        QMetaObject::invokeMethod(
+            &clipboardWatch_,
+            [this] {
+                clipboardChangePending_ = false;
+                if (OnClipboardChanged) GuardedHandler("Clipboard", OnClipboardChanged);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 TQtUi::~TQtUi()
@@ -201,19 +216,24 @@ void TQtUi::ShowFullScreenPreview(const TBitmap32& result)
 void TQtUi::OpenWithDesktop(const std::string& fileName)
 {
     const QFileInfo file(Q(fileName));
-    const bool opened = file.fileName() == ManualFileName ? OpenManual(file.path().toStdString(), Desktop)
+    const std::string folder = file.path().toStdString();
+    const bool opened = file.fileName() == ManualFileName ? OpenManual(folder, Desktop)
                                                           : Desktop.Open(QUrl::fromLocalFile(file.filePath()));
-    if (opened) return;
-    ShowMessage("Help",
-                "The manual could not be opened: this computer has no program to show " + fileName +
-                    " (a CHM viewer such as xchm or kchmviewer) nor a web browser for its help pages.",
-                TMessageKind::Information);
+    if (!opened) ShowMessage("Help", ManualNotOpenedText(folder), TMessageKind::Information);
 }
 
+// One question to the clipboard's owner: QMimeData::hasImage asks again for
+// every picture format the image readers know, and each question to an
+// owner that does not answer waits seconds in vain.
 bool TQtUi::ClipboardHasBitmap()
 {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasImage();
+    if (!data) return false;
+    const QStringList formats = data->formats();
+    if (formats.contains(QStringLiteral("application/x-qt-image"))) return true;
+    for (const QByteArray& type : QImageReader::supportedMimeTypes())
+        if (formats.contains(QString::fromLatin1(type))) return true;
+    return false;
 }
 
 bool TQtUi::ClipboardBitmap(TBitmap32& target)

@@ -9,6 +9,7 @@
 #include "app/ui/IUi.h"
 #include "app/ui/QtDialogs.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -92,4 +93,7 @@ private:
     QPointer<TFApplyAll> applyAll_;
     QPointer<TFResample> resample_;
     QPointer<TFImgSizeDlg> imageSize_;
+    // Receives the clipboard's change signal; its going disconnects it.
+    QObject clipboardWatch_;
+    bool clipboardChangePending_ = false;
 };

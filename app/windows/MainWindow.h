@@ -29,6 +29,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAbstractButton;
@@ -217,6 +218,11 @@ private:
     // Size and Density: the document's value when it differs, then the preview.
     void DocumentGaugeChange(const TNumericGaugeBar& gauge, int32_t (TDualImage::*held)() const,
                              void (TDualImage::*write)(int32_t));
+    // The radius and density the size preview draws: the document's, or the
+    // gauges' without one.
+    std::pair<int32_t, int32_t> SizePreviewValues() const;
+    // Redraws the size preview unless it shows those values already.
+    void SyncSizePreview();
     void cbStopBorderClick();
     void UpdateControlsWithoutDocument();
     // The stroke count and memory texts of "Project info" and the status bar.
@@ -268,6 +274,8 @@ private:
     TBitmap32 imgPreviewStyleBitmap_;
     TBitmap32 imgBrushBitmap_;
     TBitmap32 imgSizeBitmap_;
+    // The radius and density the size preview was last drawn with.
+    std::pair<int32_t, int32_t> sizePreviewShows_{-1, -1};
     QLabel* statusPanel_ = nullptr;
 
     // The floating panels and their gauges.

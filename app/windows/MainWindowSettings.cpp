@@ -91,9 +91,14 @@ void TFMain::DocumentGaugeChange(const TNumericGaugeBar& gauge, int32_t (TDualIm
     TDualImage* document = domain_.Document();
     if (!document) return;
     const int32_t value = Round(gauge.Value());
-    if (value == (document->*held)()) return;
-    (document->*write)(value);
-    DrawSizePreview();
+    if (value != (document->*held)()) {
+        (document->*write)(value);
+        DrawSizePreview();
+    } else {
+        // The wheel and Shift-drag change the radius behind the gauge's back:
+        // a gauge moved to that value shows it for the first time.
+        SyncSizePreview();
+    }
 }
 
 void TFMain::cbStopBorderClick()
@@ -228,6 +233,10 @@ void TFMain::UpdateGauges()
             gaDensity_->SetValue(document->Density());
             DrawSizePreview();
         }
+        // Close leaves the gauges at rest without a preview to draw (it is
+        // hidden), so a new document may hold what the gauges already show
+        // while the preview still shows the old one's brush.
+        SyncSizePreview();
     } catch (...) {
         AttachSettingHandlers();
         throw;
@@ -242,13 +251,23 @@ void TFMain::ShowPreview(QLabel* label, const TBitmap32& bitmap)
     label->setPixmap(QPixmap::fromImage(bitmap.ToImage()));
 }
 
+std::pair<int32_t, int32_t> TFMain::SizePreviewValues() const
+{
+    if (const TDualImage* document = domain_.Document()) return {document->Radius(), document->Density()};
+    return {Round(gaSize_->Value()), Round(gaDensity_->Value())};
+}
+
 void TFMain::DrawSizePreview()
 {
-    const TDualImage* document = domain_.Document();
-    const int32_t radius = document ? document->Radius() : Round(gaSize_->Value());
-    const int32_t density = document ? document->Density() : Round(gaDensity_->Value());
+    sizePreviewShows_ = SizePreviewValues();
+    const auto [radius, density] = sizePreviewShows_;
     ::DrawSizePreview(imgSizeBitmap_, imgSize_->width(), imgSize_->height(), radius, density);
     ShowPreview(imgSize_, imgSizeBitmap_);
+}
+
+void TFMain::SyncSizePreview()
+{
+    if (SizePreviewValues() != sizePreviewShows_) DrawSizePreview();
 }
 
 void TFMain::UpdateStyleFrame(int index)

@@ -76,11 +76,11 @@ TEST_F(DomainCommandsTest, EnablingRulesOverTheDocumentsLife)
                                 C::Help,     C::ContextHelp, C::About, C::NewStyle,   C::SaveStyleAs};
     EXPECT_EQ(Enabled(), always);
 
-    ui.Clipboard = TBitmap32(120, 100, clWhite32);
+    ui.SetClipboard(TBitmap32(120, 100, clWhite32));
     std::set<C> expected = always;
     expected.insert(C::NewFromClipboard);
     EXPECT_EQ(Enabled(), expected);
-    ui.Clipboard.reset();
+    ui.SetClipboard(std::nullopt);
 
     LoadPicture(120, 100);
     const std::set<C> withDocument = {C::Save,          C::SaveProjectAs,  C::RenderAll,  C::Close,

@@ -367,3 +367,37 @@ TEST_F(DomainStartTest, IdleWorkNeverThrows)
     domain->IdleWork();
     EXPECT_EQ(domain->Document()->StateCount(), 3);
 }
+
+// Asking the clipboard waits for the program that owns it, for seconds when
+// that program hangs: New from clipboard's rule reads what the clipboard
+// said when it last changed, and only the command reads the picture.
+TEST_F(DomainStartTest, TheClipboardIsAskedAtStartAndWhenItChangesNeverOnIdleTurns)
+{
+    ui.Clipboard = TBitmap32(120, 100, clWhite32); // there before the start
+    Start();
+    QAction* command = domain->Command(TCommandId::NewFromClipboard);
+    const auto idleTurns = [this] {
+        for (int turn = 0; turn < 50; ++turn) domain->UpdateAllCommands(); // idle turns and menus opening
+    };
+    idleTurns();
+    EXPECT_EQ(ui.ClipboardQueries, 1);
+    EXPECT_TRUE(command->isEnabled());
+
+    ui.SetClipboard(std::nullopt);
+    idleTurns();
+    EXPECT_EQ(ui.ClipboardQueries, 2);
+    EXPECT_FALSE(command->isEnabled());
+    domain->Execute(TCommandId::NewFromClipboard);
+    EXPECT_EQ(domain->Document(), nullptr);
+
+    ui.SetClipboard(TBitmap32(130, 90, clWhite32));
+    idleTurns();
+    domain->Execute(TCommandId::NewFromClipboard);
+    ASSERT_NE(domain->Document(), nullptr);
+    EXPECT_EQ(domain->Document()->Source().Width(), 130);
+    // The program's own copy is a change like any other.
+    domain->Execute(TCommandId::CopyResultToClipboard);
+    idleTurns();
+    EXPECT_EQ(ui.ClipboardQueries, 4);
+    EXPECT_TRUE(command->isEnabled());
+}

@@ -165,14 +165,24 @@ public:
     void OpenWithDesktop(const std::string& fileName) override { Opened.push_back(fileName); }
 
     // --- Clipboard ---
-    bool ClipboardHasBitmap() override { return Clipboard.has_value(); }
+    bool ClipboardHasBitmap() override
+    {
+        ++ClipboardQueries;
+        return Clipboard.has_value();
+    }
     bool ClipboardBitmap(TBitmap32& target) override
     {
         if (!Clipboard) return false;
         target = *Clipboard;
         return true;
     }
-    void SetClipboardBitmap(const TBitmap32& bitmap) override { Clipboard = bitmap; }
+    void SetClipboardBitmap(const TBitmap32& bitmap) override { SetClipboard(bitmap); }
+    // Another program's copy (or none): the clipboard changes and says so.
+    void SetClipboard(std::optional<TBitmap32> picture)
+    {
+        Clipboard = std::move(picture);
+        if (OnClipboardChanged) OnClipboardChanged();
+    }
 
     // --- Event loop ---
     void ProcessEvents() override
@@ -196,7 +206,7 @@ public:
     std::optional<TBitmap32> Clipboard;
     std::function<void()> OnProcessEvents;
     std::vector<std::string> Opened;
-    int AboutShown = 0, PreviewShown = 0, Pumps = 0, Quits = 0;
+    int AboutShown = 0, PreviewShown = 0, Pumps = 0, Quits = 0, ClipboardQueries = 0;
 };
 
 class TFakeMainWindow : public IMainWindow {

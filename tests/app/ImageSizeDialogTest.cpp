@@ -163,6 +163,37 @@ TEST_F(ImageSizeFixture, CentimetresAreKeptBetweenShowingsAndTheResolutionStaysP
     EXPECT_EQ(Px(), 800);
 }
 
+// A unit is a way of showing the printed size: switching it keeps the
+// pixels that will be saved and shows the sizes anew from them.
+TEST_F(ImageSizeFixture, SwitchingUnitsKeepsThePixelsAndShowsTheSizesFromThem)
+{
+    struct Case {
+        int width, height, dpi;
+        const char* units; // 'c' centimetres, 'i' inches, clicked in turn
+        double h, v;       // the printed size shown at the end
+    };
+    for (const Case& c : {Case{451, 300, 200, "cic", 5.73, 3.81}, Case{451, 300, 200, "ci", 2.26, 1.5},
+                          Case{600, 500, 200, "c", 7.62, 6.35}, Case{333, 777, 72, "cici", 4.63, 10.79},
+                          Case{1001, 999, 300, "cic", 8.48, 8.46}, Case{1234, 567, 150, "ci", 8.23, 3.78}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << c.dpi << ", " << c.units);
+        dialog.rbInches()->setChecked(true);
+        ShowFor(c.width, c.height, c.dpi);
+        const std::string estimate = Estimate().toStdString();
+        for (const char* unit = c.units; *unit; ++unit) {
+            (*unit == 'c' ? dialog.rbCentimeters() : dialog.rbInches())->click();
+            EXPECT_EQ(Px(), c.width) << "after " << *unit;
+            EXPECT_EQ(Py(), c.height) << "after " << *unit;
+        }
+        EXPECT_DOUBLE_EQ(H(), c.h);
+        EXPECT_DOUBLE_EQ(V(), c.v);
+        EXPECT_EQ(dialog.GetResolution(), c.dpi);
+        EXPECT_EQ(Estimate().toStdString(), estimate);
+        dialog.btOk()->click();
+        EXPECT_EQ(dialog.GetWidth(), c.width);
+        EXPECT_EQ(dialog.GetHeight(), c.height);
+    }
+}
+
 TEST_F(ImageSizeFixture, AClickOnTheUnitAlreadyChosenChangesNothing)
 {
     // A typed 3.004 in at 200 dpi makes 601 x 500 pixels; running the unit

@@ -13,6 +13,7 @@
 #include "app/windows/HeaderPanel.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/MainWindowRules.h"
+#include "app/windows/MainWindowThumbs.h"
 #include "controls/Bitmap32List.h"
 #include "controls/GaugeTrack.h"
 #include "controls/ImageList.h"
@@ -31,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include <QAbstractButton>
@@ -67,6 +69,30 @@ protected:
 private:
     std::vector<QEvent::Type> types_;
 };
+
+// What the size preview shows: the radius of its circle (the dots lie
+// inside it) and whether it carries the scale label in its top left
+// corner, where neither circle nor dots reach.
+struct TShownSize {
+    double Radius;
+    bool Label;
+};
+
+TShownSize ShownSize(const TBitmap32& preview)
+{
+    const int cx = preview.Width() / 2, cy = preview.Height() / 2;
+    constexpr int labelWidth = 36, labelHeight = 14;
+    TShownSize shown{0, false};
+    for (int y = 0; y < preview.Height(); ++y)
+        for (int x = 0; x < preview.Width(); ++x) {
+            if (preview.Pixel(x, y) == PanelColor32) continue;
+            if (x < labelWidth && y < labelHeight)
+                shown.Label = true;
+            else
+                shown.Radius = std::max(shown.Radius, std::hypot(x - cx, y - cy));
+        }
+    return shown;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -245,6 +271,37 @@ TEST_F(MainWindowTest, SizePreviewFollowsTheDocumentAndDrawsFromTheOneGenerator)
     // A size typed into the gauge reaches the document; 8..500 only.
     Type(*window->gaSize(), "120");
     EXPECT_EQ(domain->Document()->Radius(), 120);
+}
+
+// Whoever set the Size gauge, the preview shows its brush. In a 144 x 102
+// preview a radius up to 51 is drawn as it is, a larger one shrunk to 46
+// with its scale written in the corner (120: "42.5%").
+TEST_F(MainWindowTest, TheSizePreviewShowsTheBrushTheGaugeShowsWhoeverSetIt)
+{
+    Start();
+    LoadPicture();
+    const auto expectShown = [this](int radius, bool label) {
+        const TShownSize shown = ShownSize(window->ImgSizeBitmap());
+        EXPECT_NEAR(shown.Radius, radius, 1.5);
+        EXPECT_EQ(shown.Label, label);
+    };
+    Type(*window->gaSize(), "120");
+    expectShown(46, true);
+
+    // Close puts the gauge at rest; the next picture's brush is that size.
+    domain->Execute(TCommandId::Close);
+    LoadPicture(300, 200);
+    EXPECT_EQ(window->gaSize()->Value(), 50);
+    EXPECT_EQ(domain->Document()->Radius(), 50);
+    expectShown(50, false);
+
+    // The wheel changes the brush behind the gauge; moving the gauge to
+    // that size writes nothing, but shows it.
+    Type(*window->gaSize(), "30");
+    expectShown(30, false);
+    domain->Document()->SetRadius(40);
+    Type(*window->gaSize(), "40");
+    expectShown(40, false);
 }
 
 TEST_F(MainWindowTest, AClickOnAViewCommitsOnlyTheTextTheUserTyped)

@@ -19,6 +19,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -278,6 +279,41 @@ TEST(QtUiClipboard, ARoundTripKeepsTheColoursAndMakesThemOpaque)
     EXPECT_EQ(untouched.Width(), 2);
 }
 
+// Other programs offer pictures under their MIME types; one list of the
+// types on offer answers, whatever the picture format.
+TEST(QtUiClipboard, APictureIsSeenUnderAnyTypeTheImageReadersKnow)
+{
+    TQtUi ui(nullptr);
+    struct Case {
+        const char* type;
+        bool picture;
+    };
+    for (const Case& c : {Case{"image/png", true}, Case{"image/bmp", true}, Case{"image/jpeg", true},
+                          Case{"text/plain", false}, Case{"application/octet-stream", false}}) {
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(c.type), QByteArray("bytes"));
+        QGuiApplication::clipboard()->setMimeData(data);
+        EXPECT_EQ(ui.ClipboardHasBitmap(), c.picture) << c.type;
+    }
+}
+
+// The clipboard's changes reach the command module from the event loop, a
+// burst of them as one: each costs a question to the clipboard's owner.
+TEST(QtUiClipboard, ChangesAreToldOnceABurstFromTheEventLoop)
+{
+    TQtUi ui(nullptr);
+    int told = 0;
+    ui.OnClipboardChanged = [&] { ++told; };
+    QGuiApplication::clipboard()->setText("one");
+    QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+    EXPECT_EQ(told, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
+    QGuiApplication::clipboard()->setText("two");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 2);
+}
+
 TEST(QtUiCursor, TheHourglassNestsAndComesBack)
 {
     TQtBusyCursor cursor;
@@ -327,6 +363,47 @@ TEST(QtUiHelp, TheManualFallsBackToTheHelpPagesAndSaysWhenNothingOpens)
         ui.OpenWithDesktop((folder + QStringLiteral("/OcraHelp.chm")).toStdString());
         EXPECT_EQ(tried, (std::vector<QString>{"OcraHelp.chm", "index.html"}));
         EXPECT_EQ(messaged, c.expectMessage);
+    }
+    QDir(folder).removeRecursively();
+}
+
+// F1 with files missing says which; it blames the computer only for the
+// programs it lacks to show the files that are there.
+TEST(QtUiHelp, AManualThatCannotBeOpenedNamesTheMissingFiles)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/ocra_qtui_help_missing");
+    const QString manual = folder + QStringLiteral("/OcraHelp.chm");
+    const QString contents = folder + QStringLiteral("/Help/index.html");
+    const QString noViewer =
+        "this computer has no program to show " + manual + " (a CHM viewer such as xchm or kchmviewer)";
+    struct Case {
+        bool manualThere, contentsThere;
+        QString text;
+    };
+    for (const Case& c :
+         {Case{false, false, "The manual could not be opened: " + manual + " is missing."},
+          Case{true, false, "The manual could not be opened: " + noViewer + ", and " + contents + " is missing."},
+          Case{false, true,
+               "The manual could not be opened: " + manual + " is missing, and this computer has no web browser to show " +
+                   contents + "."},
+          Case{true, true, "The manual could not be opened: " + noViewer + " nor a web browser for its help pages."}}) {
+        SCOPED_TRACE(testing::Message() << "manual " << c.manualThere << ", contents " << c.contentsThere);
+        QDir(folder).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Help")));
+        for (const auto& [there, name] : {std::pair{c.manualThere, manual}, std::pair{c.contentsThere, contents}}) {
+            QFile file(name);
+            ASSERT_TRUE(!there || file.open(QIODevice::WriteOnly));
+        }
+        TQtUi ui(nullptr);
+        ui.Desktop = {[](const QUrl&) { return false; }, [](const QString&) { return false; }};
+        QString shown;
+        WhenModal<QMessageBox>([&](QMessageBox& box) {
+            shown = box.text();
+            box.accept();
+        });
+        ui.OpenWithDesktop(manual.toStdString());
+        EXPECT_EQ(shown.toStdString(), c.text.toStdString());
     }
     QDir(folder).removeRecursively();
 }
