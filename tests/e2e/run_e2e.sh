@@ -7,25 +7,8 @@
 #   run_e2e.sh <ocrastell> <e2e_project>
 set -euo pipefail
 prog=$1 tool=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
+source "$(dirname "$0")/setup.sh"
 "$tool" make "$work/drawing.ovk" 400 300
-# A program folder of the test's own (the program, its brushes, styles and
-# patterns), and a private runtime and temporary folder: one copy runs per
-# program folder, and a copy the developer is running from the build folder
-# must not take this test's start.
-mkdir "$work/program"
-cp "$prog" "$(dirname "$prog")"/*.srd "$(dirname "$prog")"/*.gst "$(dirname "$prog")"/*.stk "$work/program/"
-prog="$work/program/$(basename "$prog")"
-export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-# Under AddressSanitizer: X's keymap library reads past a string it is given
-# in strndup (a fault of that library, not of this program).
-# Its leak checker is told of the system libraries' own leaks likewise.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}intercept_strndup=0"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp"
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -euo pipefail

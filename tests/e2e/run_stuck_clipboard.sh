@@ -7,16 +7,8 @@
 #   run_stuck_clipboard.sh <ocrastell> <e2e_project> <stuck_owner>
 set -euo pipefail
 prog=$1 tool=$2 owner=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
+source "$(dirname "$0")/setup.sh"
 "$tool" make "$work/drawing.ovk" 400 300
-# A private runtime and temporary folder, as in the end-to-end test.
-export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}intercept_strndup=0"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")/../e2e" && pwd)/lsan.supp"
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -euo pipefail
