@@ -422,16 +422,23 @@ void TDualImage::WithDestinationHeld(const std::function<void()>& work)
     work();
 }
 
+// A step undone or redone makes the drawing differ from its project file, as
+// a step drawn does: closing must ask, or the file keeps what was undone. A
+// move that fails changes nothing, the mark included.
 void TDualImage::Undo()
 {
+    const bool moves = CanUndo();
     WithDestinationHeld([this] { states_->UndoStep(*featureMap_, Destination()); });
+    if (moves) Modified = true;
     RepaintView(sourceView_);
     FireChange();
 }
 
 void TDualImage::Redo()
 {
+    const bool moves = CanRedo();
     states_->Redo(*featureMap_, Destination());
+    if (moves) Modified = true;
     DestinationChanged();
     RepaintView(sourceView_);
     FireChange();
@@ -441,6 +448,7 @@ void TDualImage::UndoToLastSnapshot()
 {
     if (!states_->Top()) return;
     WithDestinationHeld([this] { states_->UndoToLastSnapshot(*featureMap_, Destination()); });
+    Modified = true;
     RepaintView(sourceView_);
     FireChange();
 }

@@ -384,6 +384,37 @@ TEST_F(DocumentTest, RunUndoRedoAndReproducibility)
     EXPECT_TRUE(SameBitmaps(dest, drawn));
 }
 
+// Moving through the history makes the drawing differ from its saved file;
+// a move with nowhere to go, a snapshot and a purge leave the mark alone.
+TEST_F(DocumentTest, UndoRedoAndRollBackMarkTheDocumentModified)
+{
+    TDualImage& d = MakeDocument();
+    DrawRun(50);
+    d.TakeSnapshot();
+    DrawRun(50);
+    struct Case { const char* what; std::function<void()> move; bool marks; };
+    const std::vector<Case> cases = {
+        {"redo with nothing to redo", [&] { d.Redo(); }, false},
+        {"snapshot", [&] { d.TakeSnapshot(); }, false},
+        {"undo", [&] { d.Undo(); }, true},
+        {"redo", [&] { d.Redo(); }, true},
+        {"back to the snapshot", [&] { d.UndoToLastSnapshot(); }, true},
+        {"undo to the bottom", [&] { d.Undo(); }, true},
+        {"undo with nothing to undo", [&] { d.Undo(); }, false},
+        {"redo from the bottom", [&] { d.Redo(); }, true},
+        {"purge", [&] { d.Compact(); }, false},
+    };
+    for (const Case& c : cases) {
+        d.Modified = false;
+        // A move with nowhere to go raises, and changes nothing.
+        try {
+            c.move();
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(d.Modified, c.marks) << c.what;
+    }
+}
+
 // A disk that fills up during a run: the stroke whose record it refuses is
 // neither drawn nor counted, the step keeps what was placed before it, and
 // the picture is exactly what the records draw again.
