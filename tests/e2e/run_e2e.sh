@@ -120,7 +120,7 @@ kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
 wait "$pid"
 DRIVE
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh" "$prog" "$work/drawing.ovk" "$tool"
+xvfb-run -a -s "-noreset -screen 0 1280x1024x24" bash "$work/drive.sh" "$prog" "$work/drawing.ovk" "$tool"
 read -r strokes states < <("$tool" count "$work/drawing.ovk")
 echo "saved project: $strokes strokes in $states undo states"
 # Saving merges the history into one state; the border limit may skip a few points.

@@ -69,5 +69,5 @@ close_box_and_expect_refusal "$blocked" "File access denied"
 echo "program folder without tmp/ refused"
 DRIVE
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh" "$work"
+xvfb-run -a -s "-noreset -screen 0 1280x1024x24" bash "$work/drive.sh" "$work"
 echo "2 passed, 0 failed"

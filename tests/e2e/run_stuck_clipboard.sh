@@ -115,5 +115,5 @@ kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
 wait "$pid"
 DRIVE
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh" "$prog" "$work/drawing.ovk" "$owner" "$work"
+xvfb-run -a -s "-noreset -screen 0 1280x1024x24" bash "$work/drive.sh" "$prog" "$work/drawing.ovk" "$owner" "$work"
 echo "1 passed, 0 failed"
