@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <algorithm>
 
 namespace {
 
@@ -29,8 +29,10 @@ protected:
     std::vector<std::string> StagedProjects() const
     {
         std::vector<std::string> staged;
+        auto digit = [](char c) { return c >= '0' && c <= '9'; };
         for (const std::string& name : temp.TempFiles())
-            if (std::regex_match(name, std::regex("[0-9]{8}\\.ovk"))) staged.push_back(name);
+            if (name.size() == 12 && name.ends_with(".ovk") && std::all_of(name.begin(), name.begin() + 8, digit))
+                staged.push_back(name);
         return staged;
     }
 };
