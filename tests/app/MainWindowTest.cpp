@@ -42,6 +42,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTest>
 #include <QTimer>
@@ -322,10 +323,34 @@ TEST_F(MainWindowTest, AClickOnAViewCommitsOnlyTheTextTheUserTyped)
 TEST_F(MainWindowTest, TheViewsShareTheAreaWithTheOddPixelToTheSource)
 {
     Start();
-    // The designed 1074 pixels less a 6-pixel splitter, halved.
-    EXPECT_EQ(window->width(), 1074);
+    // The test screen (800 x 600) is narrower than the designed 1074 pixels:
+    // the window takes what the screen gives, less a 6-pixel splitter, halved.
     EXPECT_EQ(window->glSplitter()->handleWidth(), 6);
-    EXPECT_EQ(window->glSplitter()->sizes(), (QList<int>{534, 534}));
+    const QList<int> sizes = window->glSplitter()->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    EXPECT_EQ(sizes[0] + sizes[1] + 6, window->glSplitter()->width());
+    EXPECT_TRUE(sizes[0] == sizes[1] || sizes[0] == sizes[1] + 1) << sizes[0] << " " << sizes[1];
+}
+
+TEST_F(MainWindowTest, OnAScreenSmallerThanItsDesignTheWholeWindowFitsAndEveryBarShows)
+{
+    Start();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    const QRect available = window->screen()->availableGeometry();
+    ASSERT_TRUE(available.width() < 1074 || available.height() < 770) << "the test screen holds the design size";
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
+        << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+    // The bottom bar keeps its height, and the status bar lies inside the
+    // window below it.
+    EXPECT_EQ(window->panPanels()->height(), 163);
+    const QWidget* status = window->statusBar();
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_GE(status->mapTo(window.get(), QPoint()).y(),
+              window->panPanels()->mapTo(window.get(), QPoint(0, window->panPanels()->height())).y());
+    EXPECT_LE(status->mapTo(window.get(), QPoint(0, status->height())).y(), window->height());
 }
 
 TEST_F(MainWindowTest, CommandLineOpensOneProjectAndIgnoresTwoArguments)
