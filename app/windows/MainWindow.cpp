@@ -8,6 +8,7 @@
 
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/Navigator.h"
+#include "app/dialogs/ScreenCentre.h"
 #include "app/domain/Domain.h"
 #include "app/tools/ToolManager.h"
 #include "app/windows/ColorPanel.h"
@@ -32,7 +33,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -94,9 +94,7 @@ TFMain::TFMain(TDomain& domain, QStringList arguments, QWidget* parent)
     // they are wider than the window.
     for (QWidget* panel : toolPanels_)
         if (panel != toolPanels_[tpColors]) panel->hide();
-    resize(1074, 770);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    PlaceOnScreen(*this, QSize(1074, 770));
     for (QLayout* l : {layout(), central->layout(), panDual_->layout()}) l->activate();
     SplitViews();
 

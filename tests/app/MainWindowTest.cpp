@@ -39,9 +39,12 @@
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTest>
 #include <QTimer>
@@ -322,10 +325,34 @@ TEST_F(MainWindowTest, AClickOnAViewCommitsOnlyTheTextTheUserTyped)
 TEST_F(MainWindowTest, TheViewsShareTheAreaWithTheOddPixelToTheSource)
 {
     Start();
-    // The designed 1074 pixels less a 6-pixel splitter, halved.
-    EXPECT_EQ(window->width(), 1074);
+    // The test screen (800 x 600) is narrower than the designed 1074 pixels:
+    // the window takes what the screen gives, less a 6-pixel splitter, halved.
     EXPECT_EQ(window->glSplitter()->handleWidth(), 6);
-    EXPECT_EQ(window->glSplitter()->sizes(), (QList<int>{534, 534}));
+    const QList<int> sizes = window->glSplitter()->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    EXPECT_EQ(sizes[0] + sizes[1] + 6, window->glSplitter()->width());
+    EXPECT_TRUE(sizes[0] == sizes[1] || sizes[0] == sizes[1] + 1) << sizes[0] << " " << sizes[1];
+}
+
+TEST_F(MainWindowTest, OnAScreenSmallerThanItsDesignTheWholeWindowFitsAndEveryBarShows)
+{
+    Start();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    const QRect available = window->screen()->availableGeometry();
+    ASSERT_TRUE(available.width() < 1074 || available.height() < 770) << "the test screen holds the design size";
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
+        << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+    // The bottom bar keeps its height, and the status bar lies inside the
+    // window below it.
+    EXPECT_EQ(window->panPanels()->height(), 163);
+    const QWidget* status = window->statusBar();
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_GE(status->mapTo(window.get(), QPoint()).y(),
+              window->panPanels()->mapTo(window.get(), QPoint(0, window->panPanels()->height())).y());
+    EXPECT_LE(status->mapTo(window.get(), QPoint(0, status->height())).y(), window->height());
 }
 
 TEST_F(MainWindowTest, CommandLineOpensOneProjectAndIgnoresTwoArguments)
@@ -618,6 +645,47 @@ TEST_F(MainWindowTest, AnOpenerShowsItsPanelAndAMoveOverAViewHidesItUnlessPinned
     // Closing the document hides every panel.
     domain->Execute(TCommandId::Close);
     EXPECT_FALSE(window->FloatingPanel(TFMain::fpBrushes)->isVisible());
+}
+
+// What the "Size & Density" help page tells of the panel holds: a click on
+// the picture opens nothing, the heading and its arrow open the floating
+// panel, a move over the picture hides it again unless it is pinned.
+TEST_F(MainWindowTest, TheSizePanelOpensFromItsHeadingAndArrowNotFromItsPictureAsItsHelpPageSays)
+{
+    Start();
+    window->show();
+    LoadPicture();
+    domain->Execute(TCommandId::AutoDir);
+    QWidget* sizeTool = window->ToolPanel(TFMain::tpSize);
+    ASSERT_TRUE(sizeTool->isVisible());
+    QWidget* floating = window->FloatingPanel(TFMain::fpSizeDensity);
+    QLabel *heading = nullptr, *picture = nullptr;
+    for (QLabel* label : sizeTool->findChildren<QLabel*>())
+        (label->text() == "Size & Density" ? heading : picture) = label;
+    ASSERT_TRUE(heading && picture);
+    const auto moveOver = [](QWidget* target) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+    };
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(60, 50));
+    EXPECT_FALSE(floating->isVisible()) << "a click on the picture";
+
+    const QList<QToolButton*> arrows = sizeTool->findChildren<QToolButton*>();
+    ASSERT_EQ(arrows.size(), 1);
+    for (QWidget* opener : {static_cast<QWidget*>(heading), static_cast<QWidget*>(arrows.front())}) {
+        QTest::mouseClick(opener, Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_TRUE(floating->isVisible()) << opener->metaObject()->className();
+        moveOver(picture);
+        EXPECT_FALSE(floating->isVisible()) << "a move over the picture";
+    }
+
+    // The page itself: the program's own copy, beside the test program's folder.
+    QFile page(QCoreApplication::applicationDirPath() + "/../Help/size.html");
+    if (!page.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no Help folder beside the program";
+    const QString html = QString::fromUtf8(page.readAll()).simplified();
+    EXPECT_FALSE(html.contains("Click it to open")) << "the page has the picture open the panel";
+    EXPECT_TRUE(html.contains("the <b>Size &amp; Density</b> heading")) << "the page does not name the heading";
 }
 
 TEST_F(MainWindowTest, TheHelpClickOpensTheHelpWindowAndTheNavigatorFollowsTheDocument)
