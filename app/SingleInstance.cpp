@@ -3,10 +3,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,7 +15,14 @@
 
 namespace {
 
-enum class TLockState { Held, Busy, Unavailable };
+enum class TLockState {
+    Held,
+    Busy,
+    // Something that is not this program's own plain file has the name.
+    InTheWay,
+    // No file there and none can be made, or one this start may not open.
+    Unavailable
+};
 
 struct TLock {
     TLockState State = TLockState::Unavailable;
@@ -35,6 +42,42 @@ bool IsPlainFile(int fd)
     return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool NamesSomethingElse(const std::string& name)
+{
+    struct stat info {};
+    return ::lstat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// Opens the lock file `name`, making it when `create` is set and its folder
+// can be written; another user's file is opened only to read. -1 when it
+// cannot, with `inTheWay` set when the name is something else. Nothing but
+// a plain file is opened: a FIFO would keep the start waiting for ever
+// (hence the look before the open, and O_NONBLOCK against a name swapped in
+// between), a device might act on the open, and a symbolic link leads
+// wherever someone else chose.
+int OpenLockName(const std::string& name, bool create, bool& writable, bool& inTheWay)
+{
+    constexpr int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    writable = false;
+    inTheWay = NamesSomethingElse(name);
+    if (inTheWay) return -1;
+    int fd = create ? ::open(name.c_str(), O_RDWR | O_CREAT | flags, 0644) : -1;
+    writable = fd >= 0;
+    if (fd < 0) fd = ::open(name.c_str(), O_RDONLY | flags);
+    if (fd < 0) {
+        inTheWay = NamesSomethingElse(name);
+        return -1;
+    }
+    if (!IsPlainFile(fd)) {
+        inTheWay = true;
+        CloseFd(fd);
+        return -1;
+    }
+    // The lock file is read and written as any plain file from here on.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 // Whether `name` still names the file open on `fd`, and only that name does.
 bool StillNamed(int fd, const std::string& name, bool& foreign)
 {
@@ -46,23 +89,17 @@ bool StillNamed(int fd, const std::string& name, bool& foreign)
     return true;
 }
 
-// Locks the file `name`, making it when `create` is set and its folder can be
-// written; another user's file is locked through a descriptor that only reads.
-// Symbolic links and anything but a plain file are left alone, so that
-// nothing is ever written through a name that someone else planted.
+// Locks the file `name` (see OpenLockName). A lock held by another program
+// is seen through any plain file, a hard link included, so that a name made
+// to look foreign cannot hide a running copy; nothing is ever written through
+// a name that someone else planted.
 TLock LockFile(const std::string& name, bool create)
 {
     for (int attempt = 0; attempt < 16; ++attempt) {
         TLock lock;
-        if (create) {
-            lock.Fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-            lock.Writable = lock.Fd >= 0;
-        }
-        if (lock.Fd < 0) lock.Fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (lock.Fd < 0 || !IsPlainFile(lock.Fd)) {
-            CloseFd(lock.Fd);
-            return {};
-        }
+        bool inTheWay = false;
+        lock.Fd = OpenLockName(name, create, lock.Writable, inTheWay);
+        if (lock.Fd < 0) return {inTheWay ? TLockState::InTheWay : TLockState::Unavailable};
         if (::flock(lock.Fd, LOCK_EX | LOCK_NB) != 0) {
             const bool busy = errno == EWOULDBLOCK;
             CloseFd(lock.Fd);
@@ -74,7 +111,7 @@ TLock LockFile(const std::string& name, bool create)
         if (StillNamed(lock.Fd, name, foreign)) {
             if (foreign) {
                 CloseFd(lock.Fd);
-                return {};
+                return {TLockState::InTheWay};
             }
             // Later starts of other users must be able to see the lock.
             if (lock.Writable) ::fchmod(lock.Fd, 0644);
@@ -97,11 +134,16 @@ bool HeldByAnother(const std::string& name)
 // The server name a lock file gives, once its holder has written it whole.
 QString ServerNameIn(const std::string& lockFile)
 {
-    QFile file(QString::fromStdString(lockFile));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray line = file.readLine(4096);
-    if (!line.endsWith('\n')) return {};
-    return QString::fromUtf8(line.chopped(1));
+    bool writable = false, inTheWay = false;
+    int fd = OpenLockName(lockFile, false, writable, inTheWay);
+    if (fd < 0) return {};
+    char text[4096];
+    const ssize_t size = ::pread(fd, text, sizeof text, 0);
+    CloseFd(fd);
+    const QByteArray contents(text, static_cast<qsizetype>(std::max<ssize_t>(size, 0)));
+    const qsizetype end = contents.indexOf('\n');
+    if (end < 0) return {};
+    return QString::fromUtf8(contents.left(end));
 }
 
 } // namespace
@@ -128,34 +170,100 @@ TSingleInstance::~TSingleInstance()
     Release();
 }
 
+// Of two starts on one folder at most one runs, however their steps
+// interleave. Each takes its own lock - the folder's, or tmp/'s where the
+// folder's name cannot be used - keeps it, and only then looks at the other
+// place's lock, giving way when that one is held. Two starts whose own locks
+// are in the same place are kept apart by that lock itself. With their own
+// locks in the two places, were both to run, each would have found the
+// other's lock free after taking its own; but whichever looked second did so
+// while the other already held its lock, and holds it still as it runs, so
+// it would have found it held. A start that gives way lets go of its lock at
+// once, so a start with no other copy about always runs; two starts at the
+// same moment may both give way, each then handing over or saying the
+// program runs.
 bool TSingleInstance::Acquire()
 {
-    const std::string inFolder = programFolder_ + InstanceLockName;
-    const std::string inTemp = programFolder_ + "tmp/" + InstanceLockName;
-    TLock lock = LockFile(inFolder, true);
-    if (lock.State == TLockState::Unavailable) {
-        lock = LockFile(inTemp, true);
-        if (lock.State == TLockState::Busy) busy_ = inTemp;
-        if (lock.State == TLockState::Held) held_ = inTemp;
-    } else if (lock.State == TLockState::Busy) {
-        busy_ = inFolder;
-    } else {
-        held_ = inFolder;
+    while (Step()) {
     }
-    fd_ = lock.Fd;
-    writable_ = lock.Writable;
-    // A copy that could not write the folder holds its lock in tmp/. Taking
-    // the folder's lock first and looking at tmp/ after, against that copy
-    // taking tmp/'s and looking at the folder's, lets at most one of two
-    // such starts run.
-    if (held_ == inFolder && HeldByAnother(inTemp)) {
-        Release();
-        busy_ = inTemp;
-    }
-    if (!busy_.empty()) return false;
-    Listen();
-    return true;
+    return running_;
 }
+
+bool TSingleInstance::Step()
+{
+    const std::string inFolder = programFolder_ + InstanceLockName;
+    const std::string inTemp = TempFolder() + InstanceLockName;
+    TLock lock;
+    // Its own lock taken, a start looks at the other place's next.
+    const auto hold = [this](const TLock& taken, const std::string& name) {
+        if (taken.State == TLockState::Busy) {
+            busy_ = name;
+            stage_ = TStage::Decided;
+            return false;
+        }
+        held_ = name;
+        fd_ = taken.Fd;
+        writable_ = taken.Writable;
+        stage_ = TStage::Look;
+        return true;
+    };
+    switch (stage_) {
+    case TStage::Folder:
+        lock = LockFile(inFolder, true);
+        if (lock.State == TLockState::InTheWay || lock.State == TLockState::Unavailable) {
+            folderInTheWay_ = lock.State == TLockState::InTheWay;
+            stage_ = TStage::Temp;
+            return true;
+        }
+        return hold(lock, inFolder);
+    case TStage::Temp:
+        // tmp/ is made as the temporary-file manager makes it (a start
+        // without a copy running finds none: the last run removed it), again
+        // when a copy that just ended removed it in between.
+        for (int attempt = 0; attempt < 3 && lock.State == TLockState::Unavailable; ++attempt) {
+            ::mkdir(TempFolder().c_str(), 0777);
+            lock = LockFile(inTemp, true);
+        }
+        if (lock.State == TLockState::InTheWay) return Refuse(inTemp);
+        if (lock.State == TLockState::Unavailable) {
+            if (folderInTheWay_) return Refuse(inFolder);
+            // Neither the folder nor tmp/ can be written: neither can this
+            // program remove anything from tmp/.
+            stage_ = TStage::Decided;
+            Run();
+            return false;
+        }
+        return hold(lock, inTemp);
+    case TStage::Look: {
+        stage_ = TStage::Decided;
+        const std::string other = held_ == inFolder ? inTemp : inFolder;
+        if (HeldByAnother(other)) {
+            Release();
+            busy_ = other;
+            return false;
+        }
+        Run();
+        return false;
+    }
+    case TStage::Decided: break;
+    }
+    return false;
+}
+
+bool TSingleInstance::Refuse(const std::string& inTheWay)
+{
+    inTheWay_ = inTheWay;
+    stage_ = TStage::Decided;
+    return false;
+}
+
+void TSingleInstance::Run()
+{
+    running_ = true;
+    Listen();
+}
+
+std::string TSingleInstance::TempFolder() const { return programFolder_ + "tmp/"; }
 
 void TSingleInstance::Listen()
 {
@@ -175,7 +283,15 @@ void TSingleInstance::Release()
     if (fd_ < 0) return;
     // Removed while still locked: a start waiting on this file finds its name
     // gone and makes a new one.
-    ::unlink(held_.c_str());
+    bool foreign = false;
+    if (StillNamed(fd_, held_, foreign)) ::unlink(held_.c_str());
+    // A run leaves no tmp/ behind: the temporary-file manager, gone before,
+    // could not remove it while it held the lock. A start that gave way
+    // leaves it to the copy that runs, and a linked tmp/ is the user's.
+    struct stat info {};
+    const std::string temp = TempFolder();
+    if (running_ && held_.rfind(temp, 0) == 0 && ::lstat(temp.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        ::rmdir(temp.c_str());
     CloseFd(fd_);
     held_.clear();
 }
@@ -208,6 +324,12 @@ bool TSingleInstance::AskFirstToComeForward()
 TStartDecision ClaimProgramFolder(TSingleInstance& instance, IDialogs& dialogs)
 {
     if (instance.Acquire()) return TStartDecision::Run;
+    if (!instance.InTheWay().empty()) {
+        dialogs.ShowMessage("Ocrastell Pro",
+                            "Ocrastell Pro cannot start: \"" + instance.InTheWay() + "\" is in the way of its lock file.",
+                            TMessageKind::Error);
+        return TStartDecision::Refused;
+    }
     if (instance.AskFirstToComeForward()) return TStartDecision::HandedOver;
     std::string folder = instance.ProgramFolder();
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();

@@ -1,6 +1,7 @@
 // One program per program folder: where the lock lies, what a second start
-// does from the same or another runtime folder, names planted in the folder,
-// and the lock in tmp/ against the start-up cleaning and the exit.
+// does from the same or another runtime folder, names planted in the folder
+// or in tmp/, two starts whose steps interleave, a folder that cannot be
+// written, and the lock in tmp/ against the start-up cleaning and the exit.
 #include "DomainFixture.h"
 
 #include "app/SingleInstance.h"
@@ -9,9 +10,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sched.h>
 #include <sstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 using namespace domaintest;
 namespace fs = std::filesystem;
@@ -38,6 +48,72 @@ bool PumpUntil(const std::function<bool()>& condition, int milliseconds)
 // A program folder that cannot be written, as root sees it too: the lock
 // file's name is taken by a folder.
 void BlockTheFoldersLock(const std::string& folder) { fs::create_directories(folder + InstanceLockName); }
+
+// What a test puts where a lock file or tmp/ goes. Links lead into the
+// folder `outside`, which holds "precious.txt".
+enum class TPlant { None, SymbolicLink, DanglingLink, HardLink, Fifo, Folder, PlainFile, LinkToFolder };
+
+void Plant(TPlant plant, const std::string& name, const std::string& outside)
+{
+    switch (plant) {
+    case TPlant::None: break;
+    case TPlant::SymbolicLink: fs::create_symlink(outside + "precious.txt", name); break;
+    case TPlant::DanglingLink: fs::create_symlink(outside + "nowhere", name); break;
+    case TPlant::HardLink: fs::create_hard_link(outside + "precious.txt", name); break;
+    case TPlant::Fifo: ASSERT_EQ(::mkfifo(name.c_str(), 0644), 0) << std::strerror(errno); break;
+    case TPlant::Folder: fs::create_directory(name); break;
+    case TPlant::PlainFile: std::ofstream(name) << "not a folder"; break;
+    case TPlant::LinkToFolder:
+        fs::create_directory(outside + "elsewhere");
+        fs::create_symlink(outside + "elsewhere", name);
+        break;
+    }
+}
+
+// Every name under `folder` with its kind and, for plain files, contents.
+std::map<std::string, std::string> Listing(const std::string& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const fs::file_status status = entry.symlink_status();
+        std::string& what = entries[entry.path().lexically_relative(folder).string()];
+        what = std::to_string(static_cast<int>(status.type()));
+        if (fs::is_regular_file(status)) what += ':' + Contents(entry.path().string());
+    }
+    return entries;
+}
+
+// `folder` seen through `view`, which cannot be written, root included: a
+// read-only bind mount in a mount namespace of this process alone. With
+// `writableTemp` the view's tmp/ is the folder's tmp/ and can be written.
+class TReadOnlyView {
+public:
+    TReadOnlyView(const std::string& folder, const std::string& view, bool writableTemp) : view_(view)
+    {
+        made_ = ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                ::mount(folder.c_str(), view.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        if (!made_) return;
+        mounted_ = 1;
+        made_ = ::mount(nullptr, view.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        if (made_ && writableTemp) {
+            made_ = ::mount((folder + "tmp").c_str(), (view + "tmp").c_str(), nullptr, MS_BIND, nullptr) == 0;
+            mounted_ += made_;
+        }
+    }
+    ~TReadOnlyView()
+    {
+        if (mounted_ > 1) ::umount2((view_ + "tmp").c_str(), MNT_DETACH);
+        if (mounted_ > 0) ::umount2(view_.c_str(), MNT_DETACH);
+    }
+    TReadOnlyView(const TReadOnlyView&) = delete;
+    TReadOnlyView& operator=(const TReadOnlyView&) = delete;
+    bool Made() const { return made_; }
+
+private:
+    std::string view_;
+    bool made_ = false;
+    int mounted_ = 0;
+};
 
 } // namespace
 
@@ -91,7 +167,7 @@ TEST(SingleInstance, TheLockLiesInTmpOnlyWhenTheFolderCannotBeWritten)
     for (const TCase& c : {TCase{"writable folder", true, false, "Ocrastell.lock"},
                            TCase{"writable folder and tmp/", true, true, "Ocrastell.lock"},
                            TCase{"only tmp/ writable", false, true, "tmp/Ocrastell.lock"},
-                           TCase{"nothing writable", false, false, ""}}) {
+                           TCase{"the folder's name taken, no tmp/", false, false, "tmp/Ocrastell.lock"}}) {
         SCOPED_TRACE(c.Name);
         QTemporaryDir dir, runtime;
         const std::string folder = dir.path().toStdString() + "/";
@@ -107,8 +183,10 @@ TEST(SingleInstance, TheLockLiesInTmpOnlyWhenTheFolderCannotBeWritten)
             TSingleInstance second(folder, runtime.path());
             EXPECT_FALSE(second.Acquire());
         }
-        // Gone with the program, the lock leaves no file behind and the folder is free.
+        // Gone with the program, the lock leaves no file behind (nor an empty
+        // tmp/ that held it) and the folder is free.
         EXPECT_FALSE(fs::exists(folder + c.Lock));
+        EXPECT_EQ(fs::exists(folder + "tmp"), c.FolderWritable && c.TempFolderExists);
         TSingleInstance next(folder, runtime.path());
         EXPECT_TRUE(next.Acquire());
     }
@@ -170,6 +248,164 @@ TEST(SingleInstance, NamesPlantedInTheFolderAreNeverWrittenThrough)
     }
 }
 
+TEST(SingleInstance, NamesInTheWayMoveTheLockToTmpOrStopTheStart)
+{
+    struct TCase {
+        const char* Name;
+        TPlant AtLock, Temp, AtTempLock;
+        bool Runs;
+        const char* Lock; // when it runs the lock held, else the name in the way
+        bool TempStays;
+    };
+    const char* inFolder = "Ocrastell.lock";
+    const char* inTemp = "tmp/Ocrastell.lock";
+    using P = TPlant;
+    for (const TCase& c : {
+             TCase{"symbolic link", P::SymbolicLink, P::None, P::None, true, inTemp, false},
+             TCase{"dangling link", P::DanglingLink, P::None, P::None, true, inTemp, false},
+             TCase{"hard link", P::HardLink, P::None, P::None, true, inTemp, false},
+             TCase{"FIFO", P::Fifo, P::None, P::None, true, inTemp, false},
+             TCase{"folder", P::Folder, P::None, P::None, true, inTemp, false},
+             TCase{"FIFO in tmp/", P::None, P::Folder, P::Fifo, true, inFolder, true},
+             TCase{"folder in tmp/", P::None, P::Folder, P::Folder, true, inFolder, true},
+             TCase{"symbolic link in tmp/", P::None, P::Folder, P::SymbolicLink, true, inFolder, true},
+             TCase{"folder, and FIFO in tmp/", P::Folder, P::Folder, P::Fifo, false, inTemp, true},
+             TCase{"symbolic link, and folder in tmp/", P::SymbolicLink, P::Folder, P::Folder, false, inTemp, true},
+             TCase{"FIFO, and symbolic link in tmp/", P::Fifo, P::Folder, P::SymbolicLink, false, inTemp, true},
+             TCase{"symbolic link, and tmp a plain file", P::SymbolicLink, P::PlainFile, P::None, false, inFolder,
+                   true},
+             TCase{"hard link, and tmp/ linked to a folder elsewhere", P::HardLink, P::LinkToFolder, P::None, true,
+                   inTemp, true}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir, outsideDir, firstRuntime, secondRuntime;
+        const std::string folder = dir.path().toStdString() + "/";
+        const std::string outside = outsideDir.path().toStdString() + "/";
+        std::ofstream(outside + "precious.txt") << "keep me";
+        Plant(c.AtLock, folder + InstanceLockName, outside);
+        Plant(c.Temp, folder + "tmp", outside);
+        Plant(c.AtTempLock, folder + "tmp/" + InstanceLockName, outside);
+        const auto outsideBefore = Listing(outside);
+        const auto plantedBefore = Listing(folder);
+        const std::string lock = folder + c.Lock;
+        const fake::TFakeUi::TMessage refusal{
+            "Ocrastell Pro", "Ocrastell Pro cannot start: \"" + lock + "\" is in the way of its lock file.",
+            TMessageKind::Error};
+        {
+            fake::TFakeUi ui;
+            TSingleInstance first(folder, firstRuntime.path());
+            ASSERT_EQ(ClaimProgramFolder(first, ui), c.Runs ? TStartDecision::Run : TStartDecision::Refused);
+            EXPECT_EQ(first.LockFileName(), c.Runs ? lock : "");
+            EXPECT_EQ(fs::is_regular_file(fs::symlink_status(lock)), c.Runs);
+            TSingleInstance second(folder, secondRuntime.path());
+            EXPECT_EQ(ClaimProgramFolder(second, ui), c.Runs ? TStartDecision::HandedOver : TStartDecision::Refused);
+            EXPECT_EQ(second.LockFileName(), "");
+            ASSERT_EQ(ui.Messages.size(), c.Runs ? 0u : 2u);
+            for (const auto& message : ui.Messages) {
+                EXPECT_EQ(message.Caption, refusal.Caption);
+                EXPECT_EQ(message.Text, refusal.Text);
+                EXPECT_EQ(message.Kind, refusal.Kind);
+            }
+        }
+        // Whatever was planted is as it was; a run took its lock file and
+        // the tmp/ made for it away.
+        EXPECT_EQ(Listing(outside), outsideBefore);
+        auto plantedAfter = plantedBefore;
+        if (!c.TempStays) plantedAfter.erase("tmp");
+        EXPECT_EQ(Listing(folder), plantedAfter);
+        TSingleInstance next(folder, firstRuntime.path());
+        EXPECT_EQ(next.Acquire(), c.Runs);
+    }
+}
+
+TEST(SingleInstance, OfTwoStartsOnOneFolderOneRunsHoweverTheirStepsInterleave)
+{
+    // A start that cannot write the folder but can write tmp/ is played by
+    // one that meets a folder in the way when it tries the folder's lock;
+    // the folder is gone again after that step, so that the other start may
+    // make its lock file there. Where the other's lock file is there already,
+    // such a start opens it as any start does.
+    struct TStart {
+        const char* Name;
+        bool WritesTheFolder;
+    };
+    const TStart writer{"writes the folder", true}, reader{"writes only tmp/", false};
+    std::vector<std::string> schedules;
+    std::string schedule = "XXXYYY";
+    do schedules.push_back(schedule);
+    while (std::next_permutation(schedule.begin(), schedule.end()));
+    ASSERT_EQ(schedules.size(), 20u);
+    for (const auto& [x, y] : {std::pair{writer, writer}, std::pair{writer, reader}, std::pair{reader, writer},
+                               std::pair{reader, reader}}) {
+        for (const std::string& steps : schedules) {
+            SCOPED_TRACE(std::string("X ") + x.Name + ", Y " + y.Name + ", steps " + steps);
+            QTemporaryDir dir, runtime;
+            const std::string folder = dir.path().toStdString() + "/";
+            fs::create_directory(folder + "tmp");
+            TSingleInstance startX(folder, runtime.path()), startY(folder, runtime.path());
+            bool firstStepTaken[2] = {false, false};
+            for (const char who : steps) {
+                const int i = who == 'X' ? 0 : 1;
+                const bool blocked = !(i == 0 ? x : y).WritesTheFolder && !firstStepTaken[i] &&
+                                     !fs::exists(fs::symlink_status(folder + InstanceLockName));
+                if (blocked) BlockTheFoldersLock(folder);
+                (i == 0 ? startX : startY).Step();
+                if (blocked) fs::remove(folder + InstanceLockName);
+                firstStepTaken[i] = true;
+            }
+            // Steps taken one after another never meet at the same moment:
+            // one of the two runs.
+            const bool xRuns = startX.Acquire(), yRuns = startY.Acquire();
+            EXPECT_NE(xRuns, yRuns);
+        }
+    }
+    // A start of either kind alone runs.
+    for (const TStart& start : {writer, reader}) {
+        SCOPED_TRACE(start.Name);
+        QTemporaryDir dir, runtime;
+        const std::string folder = dir.path().toStdString() + "/";
+        fs::create_directory(folder + "tmp");
+        if (!start.WritesTheFolder) BlockTheFoldersLock(folder);
+        TSingleInstance alone(folder, runtime.path());
+        EXPECT_TRUE(alone.Acquire());
+    }
+}
+
+TEST(SingleInstance, AStartThatCannotWriteTheFolderSeesTheLocksAndRunsLocklessOnlyWhereNothingIsWritable)
+{
+    // V starts through a view of the folder that cannot be written, W through
+    // the folder itself; each step of theirs in the order given.
+    struct TCase {
+        const char* Name;
+        bool TempFolder;
+        TPlant AtLock;
+        const char* Steps;
+        bool VRuns, WRuns;
+        const char* VLock; // when V runs the lock it holds, else the name in the way, if any
+    };
+    for (const TCase& c : {
+             TCase{"W runs first", false, TPlant::None, "WWWVVV", false, true, ""},
+             TCase{"V runs first", true, TPlant::None, "VVVWWW", true, false, "tmp/Ocrastell.lock"},
+             TCase{"W's lock made while V looks away", true, TPlant::None, "VVWVWW", false, true, ""},
+             TCase{"nothing can be written", false, TPlant::None, "VVV", true, false, ""},
+             TCase{"a name in the way, nothing can be written", false, TPlant::SymbolicLink, "VVV", false, false,
+                   "Ocrastell.lock"}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir, viewDir, outside, runtime;
+        const std::string folder = dir.path().toStdString() + "/", view = viewDir.path().toStdString() + "/";
+        std::ofstream(outside.path().toStdString() + "/precious.txt") << "keep me";
+        if (c.TempFolder) fs::create_directory(folder + "tmp");
+        Plant(c.AtLock, folder + InstanceLockName, outside.path().toStdString() + "/");
+        const TReadOnlyView readOnly(folder, view, c.TempFolder);
+        if (!readOnly.Made()) GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+        TSingleInstance v(view, runtime.path()), w(folder, runtime.path());
+        for (const char* step = c.Steps; *step; ++step) (*step == 'V' ? v : w).Step();
+        EXPECT_EQ(v.Acquire(), c.VRuns);
+        EXPECT_EQ(std::strchr(c.Steps, 'W') && w.Acquire(), c.WRuns);
+        EXPECT_EQ(c.VRuns ? v.LockFileName() : v.InTheWay(), *c.VLock ? view + c.VLock : "");
+        EXPECT_EQ(fs::exists(folder + "tmp"), c.TempFolder);
+    }
+}
+
 class SingleInstanceDomainTest : public DomainFixture {};
 
 TEST_F(SingleInstanceDomainTest, TheLockInTmpOutlivesTheStartUpCleaningAndTheExit)
@@ -194,4 +430,5 @@ TEST_F(SingleInstanceDomainTest, TheLockInTmpOutlivesTheStartUpCleaningAndTheExi
     EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
     instance.reset();
     EXPECT_FALSE(fs::exists(lock));
+    EXPECT_FALSE(fs::exists(folder + "tmp"));
 }
