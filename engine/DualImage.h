@@ -179,6 +179,9 @@ private:
     // Runs the work with the destination view's repaints held back, then repaints it.
     void WithDestinationHeld(const std::function<void()>& work);
     void FireChange();
+    // RenderAll, with Target cleared to white once every record is known to
+    // be readable.
+    void Replay(TBitmap32& target, double scale, bool clearFirst);
 
     bool needsRender_ = false;
     int32_t cellsX_ = 0, cellsY_ = 0;

@@ -100,7 +100,9 @@ void TDualImage::Compact()
     states_ = std::move(compacted);
 }
 
-void TDualImage::RenderAll(TBitmap32& target, double scale)
+void TDualImage::RenderAll(TBitmap32& target, double scale) { Replay(target, scale, false); }
+
+void TDualImage::Replay(TBitmap32& target, double scale, bool clearFirst)
 {
     TProgressScope progress(needsRender_ ? "It is necessary to render again the destination image..."
                                          : "Rendering Image...",
@@ -108,12 +110,14 @@ void TDualImage::RenderAll(TBitmap32& target, double scale)
     TBusyCursorScope busy;
     int64_t total = 0;
     for (int32_t i = 0; i < StateCount(); ++i) total += states_->GetState(i).Strokes().Count();
+    // The target is drawn over in place (the destination itself when the
+    // drawing is rendered again): a damaged list must fail before it is
+    // cleared or the first stroke lands, not leave a half-drawn picture.
+    for (int32_t i = 0; i < StateCount(); ++i) states_->GetState(i).Strokes().CheckRecords();
+    if (clearFirst) target.Clear(clWhite32);
     int64_t k = 0;
-    TStrokeRecord stroke;
     for (int32_t i = 0; i < StateCount(); ++i) {
-        TStrokes& strokes = states_->GetState(i).Strokes();
-        strokes.Rewind();
-        while (strokes.ReadStroke(stroke)) {
+        states_->GetState(i).Strokes().ForEachStroke([&](TStrokeRecord& stroke) {
             ScaleOutline(stroke.Left, scale);
             ScaleOutline(stroke.Right, scale);
             TAbstractStrokeRenderer& renderer = RendererFor(RendererManager, stroke.RendererID);
@@ -122,17 +126,14 @@ void TDualImage::RenderAll(TBitmap32& target, double scale)
             renderer.Render(stroke.Left, stroke.Right, target);
             if (k % 10 == 0 && total > 0) progress.SetPosition(Round(double(k) * 100.0 / double(total)));
             ++k;
-        }
+        });
     }
     needsRender_ = false;
 }
 
 void TDualImage::Rerender()
 {
-    WithDestinationHeld([this] {
-        Destination().Clear(clWhite32);
-        RenderAll(Destination(), 1.0);
-    });
+    WithDestinationHeld([this] { Replay(Destination(), 1.0, true); });
 }
 
 void TDualImage::ExportPostScript(const std::string& fileName)

@@ -64,14 +64,11 @@ void TGStates::ExportPostScript(const std::string& fileName, int32_t width, int3
     out.WriteLine(PostScriptNumbers(page.TX, page.TY) + " translate");
 
     const int32_t applied = StateCount();
-    TStrokeRecord stroke;
     for (int32_t i = 0; i < applied; ++i) {
         Progress().SetPosition(Round(100.0 * i / applied));
-        TStrokes& strokes = GetState(i).Strokes();
-        strokes.Rewind();
-        while (strokes.ReadStroke(stroke)) {
+        GetState(i).Strokes().ForEachStroke([&](const TStrokeRecord& stroke) {
             // A path needs a point to start from; an empty outline has none.
-            if (stroke.Left.empty() || stroke.Right.empty()) continue;
+            if (stroke.Left.empty() || stroke.Right.empty()) return;
             out.WriteLine("newpath");
             out.WriteLine(page.Point(stroke.Left.front()) + " moveto");
             for (size_t p = 1; p < stroke.Left.size(); ++p) out.WriteLine(page.Point(stroke.Left[p]) + " lineto");
@@ -81,7 +78,7 @@ void TGStates::ExportPostScript(const std::string& fileName, int32_t width, int3
             out.WriteLine(".1 setlinewidth");
             out.WriteLine("closepath");
             out.WriteLine("fill");
-        }
+        });
     }
     out.WriteLine("showpage");
     out.Close();

@@ -164,52 +164,74 @@ void TStrokes::Write(const TArrayOfFixedPoint& left, const TArrayOfFixedPoint& r
     ++count_;
 }
 
-void TStrokes::Rewind() { readPos_ = 0; }
+void TStrokes::Rewind()
+{
+    readPos_ = 0;
+    readLeft_ = count_;
+    readEnd_ = end_;
+}
 
 bool TStrokes::ReadStroke(TStrokeRecord& stroke)
 {
-    if (readPos_ >= end_) {
-        // The replay is over: no handle is needed until the next one.
-        try {
-            Release();
-        } catch (const EngineError&) {
-            // Records already read stay valid; a replay reports no write errors.
-        }
-        return false;
-    }
     try {
+        if (readLeft_ == 0) {
+            // A record whose outline count was lowered leaves bytes behind
+            // the last counted record.
+            if (readPos_ != readEnd_) Damaged();
+            // The replay is over: no handle is needed until the next one.
+            try {
+                Release();
+            } catch (const EngineError&) {
+                // Records already read stay valid; a replay reports no write errors.
+            }
+            return false;
+        }
         TFileStream& file = File();
         if (file.Position() != readPos_) file.SetPosition(readPos_);
         ReadStrokeAt(file, stroke);
         readPos_ = file.Position();
+        --readLeft_;
         return true;
     } catch (const EngineError&) {
-        // A record this list wrote cannot be read back (its file was taken
-        // away, cut short or damaged). A replay that went on without it would
-        // draw, export or save less than the document holds, so it fails;
-        // the next one starts with a new handle.
-        readPos_ = end_;
+        // The next replay starts with a new handle.
+        readPos_ = readEnd_;
+        readLeft_ = 0;
         file_.reset();
         throw;
     }
 }
 
+void TStrokes::ForEachStroke(const std::function<void(TStrokeRecord&)>& visit)
+{
+    TStrokeRecord stroke;
+    Rewind();
+    while (ReadStroke(stroke)) visit(stroke);
+}
+
+void TStrokes::CheckRecords()
+{
+    ForEachStroke([](TStrokeRecord&) {});
+}
+
+// Reads one record that must lie wholly before the replay's end: a record
+// whose outline count was raised runs past it, or swallows the records
+// after it so that the data ends before the count is reached.
 void TStrokes::ReadStrokeAt(TFileStream& file, TStrokeRecord& stroke)
 {
     TMemoryStream& rec = *buffer_;
     const auto fill = [&](int64_t count) {
         if (!Fill(rec, file, count)) Unreadable("File shorter than the strokes written to it");
     };
-    const int64_t left = end_ - file.Position();
-    if (left < MinRecordSize) Unreadable("Damaged stroke record");
+    const int64_t left = readEnd_ - file.Position();
+    if (left < MinRecordSize) Damaged();
     fill(TailSize + 4);
     ReadTail(rec, stroke);
     const int32_t nLeft = rec.ReadInt32();
-    if (nLeft < 0 || nLeft * PointSize + 4 > left - TailSize - 4) Unreadable("Damaged stroke record");
+    if (nLeft < 0 || nLeft * PointSize + 4 > left - TailSize - 4) Damaged();
     fill(nLeft * PointSize + 4);
     ReadPoints(rec, nLeft, stroke.Left);
     const int32_t nRight = rec.ReadInt32();
-    if (nRight < 0 || nRight * PointSize > end_ - file.Position()) Unreadable("Damaged stroke record");
+    if (nRight < 0 || nRight * PointSize > readEnd_ - file.Position()) Damaged();
     fill(nRight * PointSize);
     ReadPoints(rec, nRight, stroke.Right);
 }
@@ -219,22 +241,22 @@ void TStrokes::Unreadable(const char* reason) const
     throw EngineError("Cannot read file \"" + fileName_ + "\". " + reason);
 }
 
+void TStrokes::Damaged() const { Unreadable("Damaged stroke record"); }
+
 void TStrokes::SaveToStream(TStream& stream)
 {
     // N is known only once the repeats are found: write it last, in place.
     const int64_t countAt = stream.Position();
     stream.WriteInt32(0);
     int32_t written = 0;
-    TStrokeRecord stroke, last;
-    Rewind();
-    for (int32_t i = 0; i < count_ && ReadStroke(stroke); ++i) {
-        if (written > 0 && stroke == last) continue;
+    TStrokeRecord last;
+    ForEachStroke([&](TStrokeRecord& stroke) {
+        if (written > 0 && stroke == last) return;
         WriteBlockRecord(stream, stroke);
         std::swap(last, stroke);
         ++written;
         Progress().Step();
-    }
-    Release();
+    });
     const int64_t endAt = stream.Position();
     stream.SetPosition(countAt);
     stream.WriteInt32(written);
@@ -243,12 +265,17 @@ void TStrokes::SaveToStream(TStream& stream)
 
 void TStrokes::AppendFrom(TStrokes& other)
 {
-    const int32_t n = other.count_;
-    TStrokeRecord stroke;
-    other.Rewind();
-    // Flushed once, by whoever closes this list; a merge draws nothing.
-    for (int32_t i = 0; i < n && other.ReadStroke(stroke); ++i) Write(stroke, false);
-    other.Release();
+    const int32_t count = count_;
+    const int64_t end = end_;
+    try {
+        // Flushed once, by whoever closes this list; a merge draws nothing.
+        other.ForEachStroke([this](TStrokeRecord& stroke) { Write(stroke, false); });
+    } catch (...) {
+        // The copies made so far are taken back: the next record goes over them.
+        count_ = count;
+        end_ = end;
+        throw;
+    }
 }
 
 void TStrokes::Release()

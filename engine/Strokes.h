@@ -8,6 +8,7 @@
 #include "gfx/Geometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,19 +52,34 @@ public:
     {
         AddStroke(stroke.Left, stroke.Right, stroke.Color, stroke.Opacity, stroke.RendererID);
     }
-    // Replays from the first record.
+    // Starts a replay from the first record. It covers the records written
+    // so far: records appended while it runs (a list copied onto itself)
+    // are not part of it.
     void Rewind();
-    // The next record; false after the last. A record that cannot be read
-    // back (a file taken away, cut short or damaged) raises EngineError
-    // naming the file and the reason, and ends the replay.
+    // The next record of the replay; false once every counted record is read
+    // and the data written ends exactly there. Anything else means a record's
+    // outline count no longer matches the bytes written (the file was changed
+    // behind the list's back), and a replay that went on would draw, export,
+    // merge or save a different number of strokes than the list holds: it
+    // raises EngineError "Cannot read file "<name>". Damaged stroke record".
+    // A file taken away or cut short raises naming the file and the reason.
+    // Each error ends the replay.
     bool ReadStroke(TStrokeRecord& stroke);
+    // The one way to replay a list: Rewind, then hands every record in order
+    // to `visit`, which may change it. Raises where ReadStroke does, after
+    // the records before the damage were visited.
+    void ForEachStroke(const std::function<void(TStrokeRecord&)>& visit);
+    // Reads every record without using it and raises where a replay would:
+    // for callers that must not start work they could not finish.
+    void CheckRecords();
 
     // Writes one project stroke block, leaving out each record equal to the
     // one written before it; steps the progress window per record written.
     // Raises where ReadStroke does, so no block holds fewer strokes than the list.
     void SaveToStream(TStream& stream);
-    // Copies the records of `other` in order; raises where ReadStroke does.
-    // The copies are flushed when this list is released.
+    // Copies the records of `other` in order; raises where ReadStroke does,
+    // and then this list holds what it held before. The copies are flushed
+    // when this list is released.
     void AppendFrom(TStrokes& other);
     // Closes the file handle until the list is next read or appended to.
     // A history of many steps must not hold a handle per step: desktop
@@ -89,6 +105,7 @@ private:
     }
     void ReadStrokeAt(TFileStream& file, TStrokeRecord& stroke);
     [[noreturn]] void Unreadable(const char* reason) const;
+    [[noreturn]] void Damaged() const;
 
     std::string fileName_;
     std::unique_ptr<TFileStream> file_;  // none while released
@@ -100,4 +117,8 @@ private:
     int64_t end_ = 0;
     // Where the next ReadStroke starts; reads and appends may interleave.
     int64_t readPos_ = 0;
+    // The replay's records still to read and where its data ends, both taken
+    // at Rewind.
+    int32_t readLeft_ = 0;
+    int64_t readEnd_ = 0;
 };

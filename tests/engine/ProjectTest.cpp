@@ -3,6 +3,7 @@
 #include "engine/DualImage.h"
 
 #include "SmallDrawing.h"
+#include "common/StrokeFileDamage.h"
 #include "engine/GStates.h"
 #include "engine/Progress.h"
 #include "engine/Strokes.h"
@@ -13,6 +14,10 @@
 #include "gfx/Stream.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 namespace {
 
@@ -287,4 +292,78 @@ TEST_F(ProjectTest, DroppedStrokesAskForOneRenderUnderItsOwnCaption)
     EXPECT_EQ(progress.starts,
               std::vector<std::string>{"It is necessary to render again the destination image... 0..100"});
     EXPECT_FALSE(read->NeedsRender());
+}
+
+namespace {
+
+// Two steps of strokes, an earlier export at the PostScript target, and a
+// bitmap to render into.
+struct TReplayScene : TSmallDrawing {
+    TReplayScene()
+    {
+        Step(30);
+        Step(30);
+        std::ofstream(Exported()) << "earlier export";
+    }
+    std::string Exported() { return temp.Folder() + "drawing.ps"; }
+    std::string ExportedBytes()
+    {
+        std::ifstream in(Exported(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    TBitmap32 target{80, 60, Color32(10, 20, 30)};
+    TMemoryStream project;
+};
+
+} // namespace
+
+// A stroke list whose file was changed behind its back so that its outline
+// counts no longer frame the records written. Every replay of the document
+// (drawing, the PostScript export, the project writer, the merge of a save
+// or purge) used to stop at the end of the bytes with fewer strokes than the
+// history holds, or read what was left over as more; each must fail with the
+// list's own message and change nothing it was given.
+TEST(DamagedStrokeRecords, EveryReplayFailsWithTheListsMessageAndChangesNothing)
+{
+    const std::pair<const char*, std::function<void(TStrokeFileDamage&)>> damages[] = {
+        {"the first record swallows the next eight and ends inside the file",
+         [](TStrokeFileDamage& f) { f.AddToRightCount(0, f.SwallowingRaise(0, 8)); }},
+        {"the last record one point short, its last bytes left over",
+         [](TStrokeFileDamage& f) { f.AddToRightCount(f.Records() - 1, -1); }},
+        {"the first record runs past the end of the file",
+         [](TStrokeFileDamage& f) { f.AddToRightCount(0, int32_t(f.Size() / 8)); }},
+    };
+    const std::pair<const char*, std::function<void(TReplayScene&)>> replays[] = {
+        {"RenderAll", [](TReplayScene& s) { s.doc->RenderAll(s.target, 1.0); }},
+        {"Rerender", [](TReplayScene& s) { s.doc->Rerender(); }},
+        {"ExportPostScript", [](TReplayScene& s) { s.doc->ExportPostScript(s.Exported()); }},
+        {"SaveToStream", [](TReplayScene& s) { s.doc->SaveToStream(s.project); }},
+        {"Compact", [](TReplayScene& s) { s.doc->Compact(); }},
+    };
+    for (const auto& [damageName, damage] : damages) {
+        for (const auto& [replayName, replay] : replays) {
+            SCOPED_TRACE(std::string(replayName) + ", " + damageName);
+            TReplayScene s;
+            const std::string tsk = s.doc->States().GetState(0).Strokes().FileName();
+            TStrokeFileDamage file(tsk);
+            ASSERT_GE(file.Records(), 10);
+            damage(file);
+            const TBitmap32 dest = s.dest;
+            const auto tempFiles = s.temp.TempFiles();
+            const int64_t strokes = s.doc->StrokeCount();
+            try {
+                replay(s);
+                ADD_FAILURE() << "the replay went on";
+            } catch (const EngineError& e) {
+                EXPECT_EQ(std::string(e.what()), "Cannot read file \"" + tsk + "\". Damaged stroke record");
+            }
+            EXPECT_TRUE(SameBitmaps(s.target, TBitmap32(80, 60, Color32(10, 20, 30))));
+            EXPECT_TRUE(SameBitmaps(s.dest, dest));
+            EXPECT_EQ(s.ExportedBytes(), "earlier export");
+            EXPECT_EQ(s.doc->StateCount(), 2);
+            EXPECT_EQ(s.doc->StrokeCount(), strokes);
+            EXPECT_EQ(s.temp.TempFiles(), tempFiles);
+            EXPECT_TRUE(s.doc->Modified);
+        }
+    }
 }

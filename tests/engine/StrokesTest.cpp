@@ -286,6 +286,46 @@ TEST_F(StrokesTest, ARecordThatCannotBeReadBackFailsTheReplayNamingTheFile)
     }
 }
 
+// Outline counts that no longer frame the records written: one raised so
+// that the first record swallows the eight after it and ends exactly where
+// the tenth starts, one lowered so that bytes are left after the last
+// counted record. Reading as far as the bytes go would replay, save or copy
+// a different number of strokes than the list holds; each fails, and a merge
+// takes back what it copied.
+TEST_F(StrokesTest, CountsThatNoLongerFrameTheRecordsFailAndTheMergeCopiesNothing)
+{
+    // Eight records of two points a side take 8 x 49 bytes: 49 points more.
+    const std::pair<const char*, std::function<void(const std::string&)>> damages[] = {
+        {"raised", [](const std::string& file) { Overwrite(file, 13 + 16, 2 + 49); }},
+        {"lowered", [](const std::string& file) { Overwrite(file, 9 * kRecordSize + 13 + 16, 1); }},
+    };
+    const auto failure = [](const std::function<void()>& work) -> std::string {
+        try {
+            work();
+        } catch (const EngineError& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    for (const auto& [what, damage] : damages) {
+        SCOPED_TRACE(what);
+        auto list = NewList();
+        for (int seed = 1; seed <= 10; ++seed) list->AddStroke(Stroke(seed));
+        list->Release();
+        damage(list->FileName());
+        const std::string message = "Cannot read file \"" + list->FileName() + "\". Damaged stroke record";
+        EXPECT_EQ(failure([&] { ReadAll(*list); }), message);
+        TMemoryStream block;
+        EXPECT_EQ(failure([&] { list->SaveToStream(block); }), message);
+        auto merged = NewList();
+        merged->AddStroke(Stroke(20));
+        EXPECT_EQ(failure([&] { merged->AppendFrom(*list); }), message);
+        EXPECT_EQ(merged->Count(), 1);
+        merged->AddStroke(Stroke(21));
+        EXPECT_EQ(ReadAll(*merged), (std::vector<TStrokeRecord>{Stroke(20), Stroke(21)}));
+    }
+}
+
 TEST_F(StrokesTest, AfterADamagedRecordAppendsStillGoAtTheEnd)
 {
     auto a = NewList();
