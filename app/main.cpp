@@ -2,6 +2,7 @@
 // windows and the command module in their fixed order, the idle work, the
 // message loop, and a shutdown that frees the document while its views still
 // exist.
+#include "app/DesktopSession.h"
 #include "app/GlobalConfig.h"
 #include "app/SingleInstance.h"
 #include "app/dialogs/AboutBox.h"
@@ -29,7 +30,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 
-#include <cstring>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -54,12 +55,9 @@ public:
 // unless the user chose a platform: the floating panels place themselves at
 // the pointer, which a Wayland client may not do. A desktop without any X
 // server still starts, on Wayland.
-void UseXcbUnlessChosen(int argc, char** argv)
+void UseXcbUnlessChosen(const TDisplayEnvironment& environment)
 {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) return;
-    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+    if (!PlatformChosen(environment)) qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
 // The idle work runs when the event loop is about to wait, never inside a
@@ -192,8 +190,18 @@ int Run(TApplication& app, IDialogs& startupDialogs)
 
 int main(int argc, char** argv)
 {
-    UseXcbUnlessChosen(argc, argv);
+    // Without a desktop Qt aborts with a text that blames the installation:
+    // say what is missing instead, before anything is made in the program
+    // folder. The probes' X connection lasts until Qt has its own.
+    const TDisplayEnvironment environment = TDisplayEnvironment::Current(argc, argv);
+    auto probes = std::make_unique<TSystemDisplayProbes>();
+    if (!DesktopReachable(environment, probes->Probes())) {
+        std::fprintf(stderr, "%s\n", NoDesktopSessionText);
+        return 1;
+    }
+    UseXcbUnlessChosen(environment);
     TApplication app(argc, argv);
+    probes.reset();
     QApplication::setApplicationName("Ocrastell Pro");
     // Boxes from the start: a program folder where tmp/ cannot be made is
     // told before any window exists.

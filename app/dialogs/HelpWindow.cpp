@@ -73,7 +73,9 @@ TDesktopOpener TDesktopOpener::System()
                     return true;
                 }
                 return !query.readAllStandardOutput().trimmed().isEmpty();
-            }};
+            },
+            // What Qt hands files to outside a desktop's own session.
+            [] { return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty(); }};
 }
 
 bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
@@ -85,22 +87,34 @@ bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
     return QFileInfo(contents).isFile() && desktop.Open(QUrl::fromLocalFile(contents));
 }
 
-std::string ManualNotOpenedText(const std::string& programFolder)
+// Blames only what this computer can be seen to lack: without xdg-open no
+// viewer or browser is reached, whether installed or not.
+std::string ManualNotOpenedText(const std::string& programFolder, const TDesktopOpener& desktop)
 {
     const QString manual = FolderPath(programFolder) + ManualFileName;
     const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
     const bool hasManual = QFileInfo(manual).isFile(), hasContents = QFileInfo(contents).isFile();
-    const QString noViewer =
-        QStringLiteral("this computer has no program to show %1 (a CHM viewer such as xchm or kchmviewer)").arg(manual);
+    // `failure` names what keeps the files that are there from opening.
+    const auto notOpened = [&](const QString& failure) {
+        if (!hasContents) return failure + manual + QStringLiteral(", and ") + contents + QStringLiteral(" is missing");
+        if (!hasManual) return manual + QStringLiteral(" is missing, and ") + failure + contents;
+        return failure + manual + QStringLiteral(" or ") + contents;
+    };
     QString why;
-    if (!hasManual && !hasContents)
+    if (!hasManual && !hasContents) {
         why = manual + QStringLiteral(" is missing");
-    else if (!hasContents)
-        why = noViewer + QStringLiteral(", and ") + contents + QStringLiteral(" is missing");
-    else if (!hasManual)
+    } else if (!desktop.HasOpener()) {
+        why = notOpened(QStringLiteral("this computer has no xdg-open (package xdg-utils) to open "));
+    } else if (!hasManual) {
         why = manual + QStringLiteral(" is missing, and this computer has no web browser to show ") + contents;
-    else
-        why = noViewer + QStringLiteral(" nor a web browser for its help pages");
+    } else if (desktop.HasHandler(manual)) {
+        why = notOpened(QStringLiteral("xdg-open could not open "));
+    } else {
+        why = QStringLiteral("this computer has no program to show %1 (a CHM viewer such as xchm or kchmviewer)")
+                  .arg(manual) +
+              (hasContents ? QStringLiteral(" nor a web browser for its help pages")
+                           : QStringLiteral(", and ") + contents + QStringLiteral(" is missing"));
+    }
     return (QStringLiteral("The manual could not be opened: ") + why + QLatin1Char('.')).toStdString();
 }
 

@@ -33,11 +33,13 @@ QString HelpFolder(const std::string& programFolder);
 // an empty one. A topic that could name a file outside the help folder (a
 // path separator or "..") names none: the result is empty.
 QString HelpTopicPath(const std::string& programFolder, const QString& topic);
-// What the manual is opened with: the desktop's file opener, and whether the
-// desktop has a program for a file's type.
+// What the manual is opened with: the desktop's file opener, whether the
+// desktop has a program for a file's type, and whether the opener itself
+// (xdg-open) is there.
 struct TDesktopOpener {
     std::function<bool(const QUrl&)> Open;
     std::function<bool(const QString&)> HasHandler;
+    std::function<bool()> HasOpener = [] { return true; };
     static TDesktopOpener System();
 };
 // Opens the compiled manual with the desktop's handler; where there is no
@@ -47,7 +49,8 @@ bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop 
 // What the user is told when OpenManual opened nothing: which of the manual
 // and the contents page are missing, and for those present, which program
 // this computer lacks.
-std::string ManualNotOpenedText(const std::string& programFolder);
+std::string ManualNotOpenedText(const std::string& programFolder,
+                                const TDesktopOpener& desktop = TDesktopOpener::System());
 
 class TFHlpWnd : public QWidget {
     Q_OBJECT

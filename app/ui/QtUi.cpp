@@ -219,7 +219,7 @@ void TQtUi::OpenWithDesktop(const std::string& fileName)
     const std::string folder = file.path().toStdString();
     const bool opened = file.fileName() == ManualFileName ? OpenManual(folder, Desktop)
                                                           : Desktop.Open(QUrl::fromLocalFile(file.filePath()));
-    if (!opened) ShowMessage("Help", ManualNotOpenedText(folder), TMessageKind::Information);
+    if (!opened) ShowMessage("Help", ManualNotOpenedText(folder, Desktop), TMessageKind::Information);
 }
 
 // One question to the clipboard's owner: QMimeData::hasImage asks again for

@@ -223,6 +223,54 @@ TEST(HelpWindow, MoreHelpOpensTheManualOrElseTheContentsPage)
     EXPECT_TRUE(opened.isEmpty());
 }
 
+// The desktop as the program finds it on the PATH: xdg-open opens files;
+// xdg-mime tells whether a program is set for the manual's type, and where
+// it is missing there is no telling, so the manual is tried.
+TEST(DesktopOpener, FindsTheOpenerAndAsksForAHandlerOfCompiledHelp)
+{
+    QTemporaryDir bin;
+    const QString log = bin.path() + QStringLiteral("/asked");
+    const auto tool = [&](const QString& name, const QString& body) {
+        QFile file(bin.path() + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    };
+    struct TRestorePath {
+        QByteArray Path = qgetenv("PATH");
+        ~TRestorePath() { qputenv("PATH", Path); }
+    } restorePath;
+    qputenv("PATH", bin.path().toLocal8Bit());
+    const TDesktopOpener desktop = TDesktopOpener::System();
+    const QString manual = QStringLiteral("/opt/ocra/") + ManualFileName;
+    struct Case {
+        const char* what;
+        QString opener, query;   // the tools' scripts; empty: no such tool
+        bool hasOpener, hasHandler;
+    };
+    for (const Case& c : {
+             Case{"no xdg-utils", {}, {}, false, true},
+             Case{"xdg-utils without a CHM viewer", QStringLiteral("exit 0"),
+                  QStringLiteral("echo \"$*\" > '%1'").arg(log), true, false},
+             Case{"xdg-utils and a CHM viewer", QStringLiteral("exit 0"),
+                  QStringLiteral("echo \"$*\" > '%1'; echo xchm.desktop").arg(log), true, true},
+         }) {
+        SCOPED_TRACE(c.what);
+        for (const QString& name : {QStringLiteral("xdg-open"), QStringLiteral("xdg-mime"), log})
+            QFile::remove(name.startsWith(QLatin1Char('/')) ? name : bin.path() + QLatin1Char('/') + name);
+        if (!c.opener.isEmpty()) tool(QStringLiteral("xdg-open"), c.opener);
+        if (!c.query.isEmpty()) tool(QStringLiteral("xdg-mime"), c.query);
+        EXPECT_EQ(desktop.HasOpener(), c.hasOpener);
+        EXPECT_EQ(desktop.HasHandler(manual), c.hasHandler);
+        if (!c.query.isEmpty()) {
+            QFile asked(log);
+            ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+            EXPECT_EQ(asked.readAll().trimmed(), QByteArray("query default application/vnd.ms-htmlhelp"));
+        }
+    }
+}
+
 // The pages the build puts beside the program (the test program lives one
 // folder below it): one for every topic the main window asks for, and no
 // link between them that leads nowhere.

@@ -367,27 +367,60 @@ TEST(QtUiHelp, TheManualFallsBackToTheHelpPagesAndSaysWhenNothingOpens)
     QDir(folder).removeRecursively();
 }
 
-// F1 with files missing says which; it blames the computer only for the
-// programs it lacks to show the files that are there.
-TEST(QtUiHelp, AManualThatCannotBeOpenedNamesTheMissingFiles)
+// F1 that opens nothing says why: the files that are missing, and for those
+// present the one program the computer lacks - xdg-open, without which no
+// viewer or browser is reached; else the CHM viewer (the desktop knows no
+// program for the manual) and the browser. Where the pieces are there, the
+// manual opens and nothing is said.
+TEST(QtUiHelp, AManualThatCannotBeOpenedNamesWhatIsMissing)
 {
     const QString folder = QDir::tempPath() + QStringLiteral("/ocra_qtui_help_missing");
     const QString manual = folder + QStringLiteral("/OcraHelp.chm");
     const QString contents = folder + QStringLiteral("/Help/index.html");
     const QString noViewer =
         "this computer has no program to show " + manual + " (a CHM viewer such as xchm or kchmviewer)";
+    const QString noOpener = QStringLiteral("this computer has no xdg-open (package xdg-utils) to open ");
     struct Case {
         bool manualThere, contentsThere;
-        QString text;
+        bool opener;        // xdg-open on the PATH
+        bool chmHandler;    // the desktop knows a program for .chm
+        bool opens;         // what the desktop's opener answers
+        QString text;       // the box's text; empty: no box
     };
-    for (const Case& c :
-         {Case{false, false, "The manual could not be opened: " + manual + " is missing."},
-          Case{true, false, "The manual could not be opened: " + noViewer + ", and " + contents + " is missing."},
-          Case{false, true,
-               "The manual could not be opened: " + manual + " is missing, and this computer has no web browser to show " +
-                   contents + "."},
-          Case{true, true, "The manual could not be opened: " + noViewer + " nor a web browser for its help pages."}}) {
-        SCOPED_TRACE(testing::Message() << "manual " << c.manualThere << ", contents " << c.contentsThere);
+    for (const Case& c : {
+             // Files missing.
+             Case{false, false, true, false, false, "The manual could not be opened: " + manual + " is missing."},
+             Case{false, false, false, true, false, "The manual could not be opened: " + manual + " is missing."},
+             // xdg-open there, no CHM viewer, and the browser fails too.
+             Case{true, false, true, false, false,
+                  "The manual could not be opened: " + noViewer + ", and " + contents + " is missing."},
+             Case{false, true, true, false, false,
+                  "The manual could not be opened: " + manual +
+                      " is missing, and this computer has no web browser to show " + contents + "."},
+             Case{true, true, true, false, false,
+                  "The manual could not be opened: " + noViewer + " nor a web browser for its help pages."},
+             // No xdg-open (nor xdg-mime, so any handler is assumed): the
+             // viewer may well be there.
+             Case{true, true, false, true, false,
+                  "The manual could not be opened: " + noOpener + manual + " or " + contents + "."},
+             Case{true, false, false, true, false,
+                  "The manual could not be opened: " + noOpener + manual + ", and " + contents + " is missing."},
+             Case{false, true, false, true, false,
+                  "The manual could not be opened: " + manual + " is missing, and " + noOpener + contents + "."},
+             // Everything there, yet xdg-open fails.
+             Case{true, true, true, true, false,
+                  "The manual could not be opened: xdg-open could not open " + manual + " or " + contents + "."},
+             Case{true, false, true, true, false,
+                  "The manual could not be opened: xdg-open could not open " + manual + ", and " + contents +
+                      " is missing."},
+             // Everything there: the manual opens; without a CHM viewer the
+             // contents page in the browser.
+             Case{true, true, true, true, true, {}},
+             Case{true, true, true, false, true, {}},
+         }) {
+        SCOPED_TRACE(testing::Message() << "manual " << c.manualThere << ", contents " << c.contentsThere
+                                        << ", xdg-open " << c.opener << ", CHM handler " << c.chmHandler
+                                        << ", opens " << c.opens);
         QDir(folder).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(folder));
         ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Help")));
@@ -396,14 +429,24 @@ TEST(QtUiHelp, AManualThatCannotBeOpenedNamesTheMissingFiles)
             ASSERT_TRUE(!there || file.open(QIODevice::WriteOnly));
         }
         TQtUi ui(nullptr);
-        ui.Desktop = {[](const QUrl&) { return false; }, [](const QString&) { return false; }};
+        QStringList opened;
+        ui.Desktop = {[&](const QUrl& url) {
+                          if (c.opens) opened << url.toLocalFile();
+                          return c.opens;
+                      },
+                      [&](const QString& file) { return !file.endsWith(QStringLiteral(".chm")) || c.chmHandler; },
+                      [&] { return c.opener; }};
         QString shown;
-        WhenModal<QMessageBox>([&](QMessageBox& box) {
-            shown = box.text();
-            box.accept();
-        });
+        if (!c.text.isEmpty())
+            WhenModal<QMessageBox>([&](QMessageBox& box) {
+                shown = box.text();
+                box.accept();
+            });
         ui.OpenWithDesktop(manual.toStdString());
         EXPECT_EQ(shown.toStdString(), c.text.toStdString());
+        if (c.text.isEmpty()) {
+            EXPECT_EQ(opened, QStringList{c.chmHandler ? manual : contents});
+        }
     }
     QDir(folder).removeRecursively();
 }
