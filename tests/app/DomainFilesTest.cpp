@@ -70,6 +70,21 @@ TEST_F(DomainFilesTest, SaveResultChoosesTheWriterByExtension)
     EXPECT_TRUE(ui.Messages.empty());
 }
 
+// Every writer gives the system's reason when its file cannot be created.
+TEST_F(DomainFilesTest, ResultThatCannotBeCreatedSaysWhyWhateverTheType)
+{
+    for (const char* name : {"r.jpg", "r.bmp", "r.tif"}) {
+        SCOPED_TRACE(name);
+        const std::string fileName = folder + "no such folder/" + name;
+        ui.Messages.clear();
+        ui.SaveImageNames = {fileName};
+        EXPECT_THROW(domain->Execute(TCommandId::Save), SilentAbort);
+        ASSERT_EQ(ui.Messages.size(), 1u);
+        EXPECT_EQ(ui.Messages[0].Caption, "Error saving image");
+        EXPECT_EQ(ui.Messages[0].Text, "Could not open " + fileName + " for writing: No such file or directory");
+    }
+}
+
 // Nothing is written, so the drawing still counts as unsaved.
 TEST_F(DomainFilesTest, UnsupportedResultTypeIsRefused)
 {
