@@ -29,18 +29,18 @@ void TPersistentObjectManager::LoadFolder()
             obj->LoadFromFile(fileName);
             list_.push_back(std::move(obj));
         } catch (const std::exception& e) {
-            LogLoadFailure(e);
+            LogLoadFailure(fileName, e);
         } catch (...) {
-            LogLoadFailure(EngineError("Unknown error"));
+            LogLoadFailure(fileName, EngineError("Unknown error"));
         }
     }
 }
 
-void TPersistentObjectManager::LogLoadFailure(const std::exception& e) const
+void TPersistentObjectManager::LogLoadFailure(const std::string& fileName, const std::exception& e) const
 {
     // The log is a courtesy: not being able to write it must not cost the other files.
     try {
-        LogException(e);
+        LogException(fileName, e);
     } catch (...) {
     }
 }

@@ -17,8 +17,9 @@ public:
     using TNotifyEvent = std::function<void(TPersistentObjectManager& sender)>;
 
     // Loads every file of the kind in the program folder (which ends with
-    // "/"), in name order. A file that fails to load is logged in the
-    // folder's "ocra.log" and skipped; a log that cannot be written is ignored.
+    // "/"), in name order. A file that fails to load (anything but a plain
+    // file included) is skipped and logged as "<path>: <message>" in the
+    // current folder's "ocra.log"; a log that cannot be written is ignored.
     TPersistentObjectManager(TPersistentClass itemClass, std::string programFolder);
     ~TPersistentObjectManager();
     TPersistentObjectManager(const TPersistentObjectManager&) = delete;
@@ -80,7 +81,7 @@ public:
 
 private:
     void LoadFolder();
-    void LogLoadFailure(const std::exception& e) const;
+    void LogLoadFailure(const std::string& fileName, const std::exception& e) const;
     TPersistentObject* ObjectAt(int32_t index) const;
     TPersistentObject& RequireCurrent() const;
     void Remove(const TPersistentObject* obj);

@@ -317,16 +317,22 @@ void WriteAll(int fd, const std::string& text, const std::string& fileName)
 void AppendLog(const std::string& fileName, const std::string& line)
 {
     // The log may be held open by someone else for a moment; never wait for ever.
+    // Opening a FIFO for writing would wait for a reader: without blocking,
+    // one that nobody reads is refused like a log that cannot be opened.
     int fd = -1;
     for (int attempt = 1; fd < 0; ++attempt) {
-        fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
         if (fd >= 0) break;
         if (attempt >= LogAttempts)
             throw EngineError("Cannot open \"" + fileName + "\". " + std::strerror(errno));
         std::this_thread::sleep_for(LogRetryPause);
     }
+    if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     WriteAll(fd, line + "\r\n", fileName);
     if (::close(fd) != 0) throw EngineError("Cannot write \"" + fileName + "\". " + std::strerror(errno));
 }
 
-void LogException(const std::exception& e) { AppendLog(LogFileName, e.what()); }
+void LogException(const std::string& fileName, const std::exception& e)
+{
+    AppendLog(LogFileName, fileName + ": " + e.what());
+}

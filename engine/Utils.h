@@ -83,5 +83,7 @@ inline constexpr const char* LogFileName = "ocra.log";
 // file when missing. A file that cannot be opened is tried a few times; then
 // EngineError.
 void AppendLog(const std::string& fileName, const std::string& line);
-// Appends the exception's message, as it stands, as one line to the log.
-void LogException(const std::exception& e);
+// Appends one line to the log for a file that failed to load: its path, ": "
+// and the exception's message as it stands, so that a user with many files
+// can tell which one it was.
+void LogException(const std::string& fileName, const std::exception& e);

@@ -10,7 +10,9 @@
 #include <cstring>
 #include <limits>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,21 +119,58 @@ void TMemoryStream::SetSize(int64_t size)
 
 // ---- TFileStream -----------------------------------------------------------
 
+EFileStreamError::EFileStreamError(std::string fileName, const std::string& message)
+    : EngineError(message), fileName_(std::move(fileName))
+{
+}
+
+namespace {
+
+[[noreturn]] void CannotOpen(const char* what, const std::string& fileName, const std::string& reason)
+{
+    throw EFileStreamError(fileName, std::string(what) + " \"" + fileName + "\". " + reason);
+}
+
+// Reading never waits: opening a FIFO blocks until a writer comes, so the
+// file is opened without blocking and anything but a plain file (a FIFO, a
+// folder, a device) is refused before a byte is read. No reader of the
+// program wants any of those: every file it reads has a size and can seek.
+std::FILE* OpenPlainFileForReading(const std::string& fileName)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) CannotOpen("Cannot open file", fileName, std::strerror(errno));
+    const auto refuse = [&](const std::string& reason) {
+        ::close(fd);
+        CannotOpen("Cannot open file", fileName, reason);
+    };
+    struct stat info {};
+    if (fstat(fd, &info) != 0) refuse(std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) refuse("Not a regular file");
+    // The flag has done its work: cleared, the stream reads as any other.
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) refuse(std::strerror(errno));
+    std::FILE* file = fdopen(fd, "rb");
+    if (!file) refuse(std::strerror(errno));
+    return file;
+}
+
+} // namespace
+
 TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fileName)
 {
-    const char* how = mode == Mode::OpenRead ? "rb" : mode == Mode::Create ? "w+b" : "r+b";
-    file_ = std::fopen(fileName.c_str(), how);
-    if (!file_) {
-        const int err = errno;
-        throw EngineError(std::string(mode == Mode::Create ? "Cannot create file \"" : "Cannot open file \"") +
-                          fileName + "\". " + std::strerror(err));
+    if (mode == Mode::OpenRead) {
+        file_ = OpenPlainFileForReading(fileName);
+    } else {
+        file_ = std::fopen(fileName.c_str(), mode == Mode::Create ? "w+b" : "r+b");
+        if (!file_)
+            CannotOpen(mode == Mode::Create ? "Cannot create file" : "Cannot open file", fileName, std::strerror(errno));
     }
     struct stat info {};
     if (fstat(fileno(file_), &info) != 0) {
         const int err = errno;
         std::fclose(file_);
         file_ = nullptr;
-        throw EngineError("Cannot open file \"" + fileName + "\". " + std::strerror(err));
+        CannotOpen("Cannot open file", fileName, std::strerror(err));
     }
     size_ = static_cast<int64_t>(info.st_size);
 }
@@ -144,13 +183,15 @@ TFileStream::~TFileStream()
 void TFileStream::Fail(const char* action) const
 {
     const int err = errno;
-    throw EngineError(std::string("Error ") + action + " file \"" + fileName_ + "\". " +
-                      (err ? std::strerror(err) : "Unknown error"));
+    throw EFileStreamError(fileName_, std::string("Error ") + action + " file \"" + fileName_ + "\". " +
+                                          (err ? std::strerror(err) : "Unknown error"));
 }
+
+void TFileStream::Closed() const { throw EFileStreamError(fileName_, "File \"" + fileName_ + "\" is closed"); }
 
 void TFileStream::Prepare(LastOp next)
 {
-    if (!file_) throw EngineError("File \"" + fileName_ + "\" is closed");
+    if (!file_) Closed();
     if (lastOp_ != LastOp::None && lastOp_ != next && fseeko(file_, 0, SEEK_CUR) != 0) Fail("seeking in");
     lastOp_ = next;
 }
@@ -181,7 +222,7 @@ int64_t TFileStream::Position() const { return file_ ? position_ : 0; }
 
 void TFileStream::SetPosition(int64_t position)
 {
-    if (!file_) throw EngineError("File \"" + fileName_ + "\" is closed");
+    if (!file_) Closed();
     if (position < 0) throw EngineError("Invalid stream position");
     if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) Fail("seeking in");
     position_ = position;
@@ -192,7 +233,7 @@ int64_t TFileStream::Size() const { return size_; }
 
 void TFileStream::Flush()
 {
-    if (!file_) throw EngineError("File \"" + fileName_ + "\" is closed");
+    if (!file_) Closed();
     errno = 0;
     if (std::fflush(file_) != 0) Fail("writing");
     // A flushed stream may turn from writing to reading without a seek.

@@ -3,6 +3,8 @@
 // padding: each field is read and written explicitly, never as a struct dump.
 #pragma once
 
+#include "gfx/Errors.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -76,8 +78,22 @@ private:
     int64_t pos_ = 0;
 };
 
+// A failure of one file stream (opening, reading, writing, seeking, closing),
+// naming its file: a caller that works with several files at once can tell
+// which of them failed.
+class EFileStreamError : public EngineError {
+public:
+    EFileStreamError(std::string fileName, const std::string& message);
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+};
+
 // A stream over a file. Modes: open for reading, create (truncate) for
-// writing, or open for reading and writing. Failures raise EngineError with
+// writing, or open for reading and writing. Reading takes plain files only
+// and never waits: a FIFO, a folder or a device is refused with "Cannot open
+// file "<name>". Not a regular file". Failures raise EFileStreamError with
 // the system's message.
 class TFileStream : public TStream {
 public:
@@ -107,6 +123,7 @@ private:
 
     void Prepare(LastOp next);
     [[noreturn]] void Fail(const char* action) const;
+    [[noreturn]] void Closed() const;
 
     std::string fileName_;
     std::FILE* file_ = nullptr;

@@ -114,11 +114,17 @@ void TDomain::LoadProject(const std::string& fileName)
         TFileStream file(fileName, TFileStream::Mode::OpenRead);
         // The reader speaks of the part it choked on (a bitmap, a stroke
         // list); the user needs to hear which file it was and what it is.
+        // Reading also writes the stroke lists into the temporary files: a
+        // failure of another file than the project (tmp/ gone, full or not
+        // writable) says nothing about the project, which must not be called
+        // unreadable, or a user might throw a sound file away.
+        const std::string opening = "Cannot open project \"" + fileName + "\": ";
         try {
             loaded = TDualImage::CreateFromStream(file, *imgSrc_, *imgDst_, 1.0f);
         } catch (const EngineError& e) {
-            throw EngineError("Cannot open project \"" + fileName + "\": it is not a readable project file (" +
-                              e.what() + ")");
+            const auto* fileError = dynamic_cast<const EFileStreamError*>(&e);
+            if (fileError && fileError->FileName() != file.FileName()) throw EngineError(opening + e.what());
+            throw EngineError(opening + "it is not a readable project file (" + e.what() + ")");
         }
     }
     toolManager_.reset();

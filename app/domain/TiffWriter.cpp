@@ -108,12 +108,8 @@ void TMultiPageTiff::Check(bool ok, const std::string& what) const
 
 void TMultiPageTiff::Open(const std::string& fileName)
 {
-    const std::string openError = "Could not open " + fileName + " for writing";
-    try {
-        out_ = std::make_unique<TSaveFileStream>(fileName);
-    } catch (const EngineError&) {
-        throw EngineError(openError);
-    }
+    // The stream's refusal carries the system's reason, as JPEG and BMP give it.
+    out_ = std::make_unique<TSaveFileStream>(fileName);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, &TTiffCallbacks::Error, this);
     TIFFOpenOptionsSetWarningHandlerExtR(options, &TTiffCallbacks::Warning, this);
@@ -123,7 +119,8 @@ void TMultiPageTiff::Open(const std::string& fileName)
     TIFFOpenOptionsFree(options);
     if (!handle_) {
         out_.reset();
-        throw EngineError(openError);
+        throw EngineError("Could not open " + fileName + " for writing: " +
+                          (lastError_.empty() ? std::string("the TIFF library refused the file") : lastError_));
     }
 }
 

@@ -51,8 +51,9 @@ public:
 
     // Writes the bitmap as the file's one page. The file appears complete or
     // not at all: an existing file of that name is only replaced once every
-    // byte is written. Raises EngineError "Could not open <name> for writing"
-    // when the file cannot be created and "Could not write <name>: <reason>"
+    // byte is written. Raises EngineError "Could not open <name> for writing:
+    // <reason>" when the file cannot be created (the system's reason, or
+    // libtiff's when it cannot start the file) and "Could not write <name>: <reason>"
     // for an empty or oversized bitmap and for any failure of the library.
     void SaveBitmap(const TBitmap32& bitmap, const std::string& fileName);
     // One directory with its twelve tags and the buffer as strip 0, flushed.

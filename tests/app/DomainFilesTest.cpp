@@ -70,6 +70,21 @@ TEST_F(DomainFilesTest, SaveResultChoosesTheWriterByExtension)
     EXPECT_TRUE(ui.Messages.empty());
 }
 
+// Every writer gives the system's reason when its file cannot be created.
+TEST_F(DomainFilesTest, ResultThatCannotBeCreatedSaysWhyWhateverTheType)
+{
+    for (const char* name : {"r.jpg", "r.bmp", "r.tif"}) {
+        SCOPED_TRACE(name);
+        const std::string fileName = folder + "no such folder/" + name;
+        ui.Messages.clear();
+        ui.SaveImageNames = {fileName};
+        EXPECT_THROW(domain->Execute(TCommandId::Save), SilentAbort);
+        ASSERT_EQ(ui.Messages.size(), 1u);
+        EXPECT_EQ(ui.Messages[0].Caption, "Error saving image");
+        EXPECT_EQ(ui.Messages[0].Text, "Could not open " + fileName + " for writing: No such file or directory");
+    }
+}
+
 // Nothing is written, so the drawing still counts as unsaved.
 TEST_F(DomainFilesTest, UnsupportedResultTypeIsRefused)
 {
@@ -271,6 +286,71 @@ TEST_F(DomainFilesTest, ProjectsThatCannotBeReadLeaveTheOpenDocument)
     }
     // The command line's path raises, so its caller reports it.
     EXPECT_THROW(domain->LoadProject(folder + "missing.ovk"), EngineError);
+}
+
+// Opening a project also writes its stroke records into tmp/. When that
+// fails the project file is sound, and the box must not call it unreadable:
+// a user might throw a good file away.
+TEST_F(DomainFilesTest, ProjectsThatFailInTheTemporaryFilesAreNotCalledUnreadable)
+{
+    ui.SaveProjectNames = {folder + "p.ovk"};
+    domain->Execute(TCommandId::SaveProjectAs);
+    TDualImage* doc = domain->Document();
+    doc->Modified = false;
+    const auto destBefore = Pixels(doc->Destination());
+    // The next name the manager hands out: tmp/ is gone or no folder, so no
+    // file of that name stands in its way.
+    const auto nextStrokeList = [] {
+        char digits[32];
+        std::snprintf(digits, sizeof digits, "%08lld", static_cast<long long>(TempManager().Counter()));
+        return TempManager().TempFolder() + digits + ".tsk";
+    };
+    struct TCase {
+        const char* What;
+        std::function<void()> Break, Mend;
+        std::function<std::string()> Text;
+    };
+    const std::string opening = "Cannot open project \"" + folder + "p.ovk\": ";
+    const TCase cases[] = {
+        {"tmp/ deleted", [&] { fs::remove_all(folder + "tmp"); }, [&] { fs::create_directory(folder + "tmp"); },
+         [&] { return opening + "Cannot create file \"" + nextStrokeList() + "\". No such file or directory"; }},
+        {"a file named tmp",
+         [&] {
+             fs::remove_all(folder + "tmp");
+             WriteFileBytes(folder + "tmp", "");
+         },
+         [&] {
+             fs::remove(folder + "tmp");
+             fs::create_directory(folder + "tmp");
+         },
+         [&] { return opening + "Cannot create file \"" + nextStrokeList() + "\". Not a directory"; }},
+        {"the list of temporary files is a folder",
+         [&] {
+             fs::remove(folder + "TempManager.log");
+             fs::create_directory(folder + "TempManager.log");
+         },
+         [&] { fs::remove(folder + "TempManager.log"); },
+         [&] { return opening + "Cannot create file \"" + folder + "TempManager.log\". Is a directory"; }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        ui.Messages.clear();
+        ui.OpenProjectNames = {folder + "p.ovk"};
+        c.Break();
+        const std::string expected = c.Text();
+        EXPECT_THROW(domain->Execute(TCommandId::OpenProject), SilentAbort);
+        c.Mend();
+        ASSERT_EQ(ui.Messages.size(), 1u);
+        EXPECT_EQ(ui.Messages[0].Caption, "Error loading file");
+        EXPECT_EQ(ui.Messages[0].Text, expected);
+        EXPECT_EQ(domain->Document(), doc);
+        EXPECT_EQ(Pixels(doc->Destination()), destBefore);
+    }
+    // Mended, the same file opens.
+    ui.OpenProjectNames = {folder + "p.ovk"};
+    domain->Execute(TCommandId::OpenProject);
+    EXPECT_NE(domain->Document(), doc);
+    EXPECT_EQ(domain->Document()->FileName, folder + "p.ovk");
 }
 
 // The document takes the chosen name only once the project is written there,

@@ -143,7 +143,7 @@ TEST(TiffWriter, RefusalsNameTheFileAndLeaveNothingBehind)
     TScratchFolder dir;
     const std::string missing = dir.Path("no/such/folder/x.tif");
     EXPECT_EQ(ErrorOf([&] { SaveBitmapAsTiff(TwoPixels(), missing, 200.0); }),
-              "Could not open " + missing + " for writing");
+              "Could not open " + missing + " for writing: No such file or directory");
 
     const std::string kept = dir.Path("kept.tif");
     WriteFileBytes(kept, "earlier picture");

@@ -1,7 +1,10 @@
 #include "CurrentFolderScope.h"
 #include "engine/PersistentObjectManager.h"
 
+#include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/Dialogs.h"
+#include "engine/Patterns.h"
+#include "engine/Styles.h"
 #include "engine/Utils.h"
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
@@ -156,14 +159,37 @@ TEST_F(ManagerTest, BadFilesAreLoggedAndSkippedButNeverDeleted)
     ASSERT_EQ(m->Count(), 1);
     EXPECT_EQ(Note(*m, 0).Name(), "good");
 
-    // One line per bad file, in the current folder: the reader's message as
-    // it stands (a read error of the folder names it, a short read does not).
-    const std::string log = ReadAll(Dir() + LogFileName);
-    const std::string expected = "Stream read error\r\nInvalid string length in stream\r\nError reading file \"" + Dir() + "d.nte\"";
-    EXPECT_EQ(log.substr(0, expected.size()), expected);
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
-    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+    // One line per bad file, in the current folder: the file's full path,
+    // then the reader's message as it stands.
+    EXPECT_EQ(ReadAll(Dir() + LogFileName),
+              Dir() + "b.nte: Stream read error\r\n" +
+              Dir() + "c.nte: Invalid string length in stream\r\n" +
+              Dir() + "d.nte: Cannot open file \"" + Dir() + "d.nte\". Not a regular file\r\n");
     EXPECT_TRUE(fs::exists(Dir() + "b.nte"));
+}
+
+// With many style, pattern and brush files beside the program, the log must
+// say which one was skipped.
+TEST_F(ManagerTest, DamagedStylePatternAndBrushFilesAreLoggedByFullPath)
+{
+    struct TCase {
+        const TPersistentClass* Kind;
+        std::string File, Bytes, Message;
+    };
+    const TCase cases[] = {
+        {&TGStyle::StyleClass(), "damaged.gst", std::string("\x64\0\0\0ab", 6),
+         "Invalid style file: the name is longer than the file"},
+        {&TPattern::StaticClass(), "damaged.stk", std::string("\x03\0\0\0\x01\0", 6), "Pattern file is truncated"},
+        {&TBitmapBrushStrokeRenderer::BrushClass(), "damaged.srd", "bad", "Invalid brush file"},
+    };
+    std::string expected;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.File);
+        WriteFile(c.File, c.Bytes);
+        EXPECT_EQ(TPersistentObjectManager(*c.Kind, Dir()).Count(), 0);
+        expected += Dir() + c.File + ": " + c.Message + "\r\n";
+        EXPECT_EQ(ReadAll(Dir() + LogFileName), expected);
+    }
 }
 
 TEST_F(ManagerTest, LogThatCannotBeWrittenDoesNotStopTheLoading)

@@ -330,7 +330,7 @@ TEST(Styles, ManagerSkipsDamagedFilesAndDuplicatesKeepTheOriginalsResetPoint)
     std::ifstream log(folder + LogFileName);
     std::string line;
     std::getline(log, line);
-    EXPECT_EQ(line, "Invalid style file: the parameter block is incomplete\r");
+    EXPECT_EQ(line, folder + "b.gst: Invalid style file: the parameter block is incomplete\r");
 
     auto& original = dynamic_cast<TGStyle&>(*styles.Current());
     original.UpdateLock = true;

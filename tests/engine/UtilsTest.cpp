@@ -181,12 +181,12 @@ TEST_F(LogTest, LogThatCannotBeOpenedGivesUpWithAnError)
     EXPECT_THROW(AppendLog(Dir() + "missing/ocra.log", "line"), EngineError);
 }
 
-TEST_F(LogTest, LogExceptionAppendsTheMessageAsItStandsInTheCurrentFolder)
+TEST_F(LogTest, LogExceptionAppendsTheFileAndTheMessageAsItStandsInTheCurrentFolder)
 {
     const TCurrentFolderScope cwd(Dir());
-    LogException(EngineError("Stream read error"));
-    LogException(EngineError("bad\ndata"));
-    EXPECT_EQ(ReadAll(Dir() + LogFileName), "Stream read error\r\nbad\ndata\r\n");
+    LogException("/opt/ocra/a.gst", EngineError("Stream read error"));
+    LogException("/opt/ocra/b c.stk", EngineError("bad\ndata"));
+    EXPECT_EQ(ReadAll(Dir() + LogFileName), "/opt/ocra/a.gst: Stream read error\r\n/opt/ocra/b c.stk: bad\ndata\r\n");
 }
 
 // --- Bezier arrays ------------------------------------------------------------------
