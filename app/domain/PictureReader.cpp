@@ -60,6 +60,9 @@ void CheckPictureFileSize(const std::string& fileName, int64_t maxPixels)
 
 void ReadPictureFile(const std::string& fileName, TBitmap32& target)
 {
+    // The readers below would wait for a writer of a FIFO chosen in the open
+    // dialog; the stream refuses anything but a plain file at once.
+    TFileStream(fileName, TFileStream::Mode::OpenRead).Close();
     const int64_t maxPixels = std::min(MaxBitmapFilePixels, MaxPixelsInMemory());
     CheckPictureFileSize(fileName, maxPixels);
     const TBitmap32 picture =

@@ -6,6 +6,7 @@
 #include "FileTestSupport.h"
 #include "LargePictureFiles.h"
 #include "app/domain/TiffWriter.h"
+#include "common/FifoWatch.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Stream.h"
 
@@ -14,6 +15,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+
+#include <filesystem>
 
 namespace {
 
@@ -127,10 +130,19 @@ TEST(PictureReader, FailuresCarryTheReadersMessageAndLeaveTheTargetAlone)
         {"cut.bmp", "Invalid BMP image: pixel data truncated"},
         {"noise.png", "noise.png"},
         {"missing.jpg", "missing.jpg"},
+        // Chosen in the open dialog, a FIFO or a folder named like a picture
+        // is refused at once: the readers would wait for a writer.
+        {"pipe.jpg", "pipe.jpg\". Not a regular file"},
+        {"pipe.bmp", "pipe.bmp\". Not a regular file"},
+        {"folder.png", "folder.png\". Not a regular file"},
     };
+    MakeFifo(dir.Path("pipe.jpg"));
+    MakeFifo(dir.Path("pipe.bmp"));
+    std::filesystem::create_directory(dir.Path("folder.png"));
     for (const auto& [name, expected] : cases) {
         ViewBitmap view;
-        const std::string error = ErrorOf([&] { ReadPictureFile(dir.Path(name), view.bitmap); });
+        std::string error;
+        WithoutWaitingFor(dir.Path(name), [&] { error = ErrorOf([&] { ReadPictureFile(dir.Path(name), view.bitmap); }); });
         EXPECT_NE(error.find(expected), std::string::npos) << name << ": " << error;
         view.ExpectUntouched();
     }

@@ -3,6 +3,7 @@
 // one as its list of temporary files, or as a style, pattern or brush, would
 // never show a window. Every read refuses them at once instead.
 #include "CurrentFolderScope.h"
+#include "common/FifoWatch.h"
 #include "engine/BitmapBrushStrokeRenderer.h"
 #include "engine/Patterns.h"
 #include "engine/PersistentObjectManager.h"
@@ -16,40 +17,14 @@
 
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <future>
 #include <iterator>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void MakeFifo(const std::string& name) { ASSERT_EQ(::mkfifo(name.c_str(), 0666), 0) << name; }
-
-// Runs a step that may open the FIFO. Should it still wait after a long
-// minute, a reader and a writer come and go, which ends the wait of either
-// side (a reader sees an empty file): the test then fails instead of holding
-// up the whole suite.
-void WithoutWaitingFor(const std::string& fifo, const std::function<void()>& step)
-{
-    std::future<void> done = std::async(std::launch::async, step);
-    if (done.wait_for(std::chrono::seconds(60)) == std::future_status::timeout) {
-        ADD_FAILURE() << "waited for a writer of " << fifo;
-        const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        for (int fd : {writer, reader})
-            if (fd >= 0) ::close(fd);
-    }
-    done.get();
-}
 
 std::string ReadAll(const std::string& fileName)
 {
