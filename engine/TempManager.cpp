@@ -78,7 +78,7 @@ TTempManager::TTempManager(std::string programFolder)
 {
     if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_ += '/';
     tempFolder_ = programFolder_ + "tmp/";
-    logName_ = programFolder_ + "TempManager.log";
+    logName_ = programFolder_ + TempListName;
     if (NameTaken(logName_)) {
         LoadList();
         Cleanup();
@@ -120,9 +120,9 @@ void TTempManager::Cleanup()
         if (IsTempName(name)) DeleteFileQuietly(name);
     DeleteFileQuietly(logName_);
     DeleteFileQuietly(StagedListName(logName_));
-    std::error_code ec;
-    if (fs::is_directory(fs::path(tempFolder_), ec) && fs::is_empty(fs::path(tempFolder_), ec))
-        fs::remove(fs::path(tempFolder_), ec);
+    // Only an empty, real folder goes: a tmp/ linked elsewhere stays, and so
+    // does the folder it names.
+    ::rmdir((programFolder_ + "tmp").c_str());
 }
 
 bool TTempManager::IsTempName(const std::string& name) const
