@@ -53,6 +53,18 @@ int CreateOwnFile(const std::string& name)
 // The name the list is written under before it takes the list's place.
 std::string StagedListName(const std::string& logName) { return logName + ".new"; }
 
+// Whether a list can be written under `logName`, found by trying.
+bool CanCreateList(const std::string& logName)
+{
+    const std::string staged = StagedListName(logName);
+    ::unlink(staged.c_str());
+    const int fd = CreateOwnFile(staged);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(staged.c_str());
+    return true;
+}
+
 // 0, or the reason the whole text could not be written.
 int WriteAll(int fd, const std::string& text)
 {
@@ -78,12 +90,18 @@ TTempManager::TTempManager(std::string programFolder)
 {
     if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_ += '/';
     tempFolder_ = programFolder_ + "tmp/";
-    logName_ = programFolder_ + TempListName;
-    if (NameTaken(logName_)) {
+    const std::string inFolder = programFolder_ + TempListName, inTemp = tempFolder_ + TempListName;
+    // A run that ended without cleaning up left its list in one of the two places.
+    for (const std::string& list : {inFolder, inTemp}) {
+        if (!NameTaken(list)) continue;
+        logName_ = list;
         LoadList();
         Cleanup();
     }
     CreateFolder();
+    // In a program folder that cannot be written (installed for all users,
+    // a read-only medium) the list goes beside the files it names.
+    logName_ = CanCreateList(inFolder) || !CanCreateList(inTemp) ? inFolder : inTemp;
 }
 
 TTempManager::~TTempManager()

@@ -1,21 +1,23 @@
 // The process-wide owner of temporary files: numbered names in the "tmp"
 // folder of the program folder, a list of every name handed out kept in
 // "TempManager.log" so that a run that crashed is cleaned up by the next.
-// Only names of the manager's own form, in tmp/, are ever deleted, so a tmp/
-// linked to a folder elsewhere loses nothing else.
+// The list lies in the program folder, or in tmp/ when the program folder
+// cannot be written. Only names of the manager's own form, in tmp/, are ever
+// deleted, so a tmp/ linked to a folder elsewhere loses nothing else.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The list's name, in the program folder.
+// The list's name, in the program folder or in its tmp/; the cleaning of
+// tmp/ at start leaves it alone.
 inline constexpr char TempListName[] = "TempManager.log";
 
 class TTempManager {
 public:
     // `programFolder` ends with "/". Cleans up after a previous run that left
-    // its list behind, then creates the temporary folder;
+    // its list behind (in either place), then creates the temporary folder;
     // when that fails, shows "File access denied" and raises SilentAbort.
     explicit TTempManager(std::string programFolder);
     // Cleanup.
@@ -33,6 +35,8 @@ public:
     void Cleanup();
 
     const std::vector<std::string>& Files() const { return files_; }
+    // Where the list lives: program folder + "TempManager.log", or
+    // program folder + "tmp/TempManager.log" when only tmp/ can be written.
     const std::string& LogName() const { return logName_; }
     const std::string& TempFolder() const { return tempFolder_; }
     int64_t Counter() const { return counter_; }

@@ -144,10 +144,10 @@ void TDomain::CreateManagers()
 }
 
 // Files a previous run left in tmp/ are dropped; folders inside are kept,
-// and so is the lock by which this program holds its folder. Only a real
-// folder is cleaned: a tmp/ linked elsewhere (a larger disk, the system's
-// temporary folder) holds files of others, and this program's own leftovers
-// there go through its list.
+// and so are the lock by which this program holds its folder and the list of
+// temporary files when it lies there. Only a real folder is cleaned: a tmp/
+// linked elsewhere (a larger disk, the system's temporary folder) holds files
+// of others, and this program's own leftovers there go through its list.
 void TDomain::CleanTempFolder() const
 {
     const int fd = ::open((programFolder_ + "tmp").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -159,7 +159,7 @@ void TDomain::CleanTempFolder() const
     }
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name == "." || name == ".." || name == InstanceLockName) continue;
+        if (name == "." || name == ".." || name == InstanceLockName || name == TempListName) continue;
         // Never a folder: unlinkat without AT_REMOVEDIR refuses them.
         ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }

@@ -1,8 +1,9 @@
 // The program as a process: a second start on the same program folder ends at
 // once and leaves the running program's temporary files alone, from whatever
 // session it comes; the screen warnings. The command module's start and end
-// over a tmp/ linked elsewhere.
+// over a tmp/ linked elsewhere and over a program folder that cannot be written.
 #include "DomainFixture.h"
+#include "engine/ScratchTempFolder.h"
 
 #include "app/domain/SystemRequirements.h"
 
@@ -176,4 +177,32 @@ TEST_F(DomainTempFolderTest, ALinkedTmpIsUsedButNeverCleanedThrough)
     EXPECT_TRUE(fs::is_symlink(folder + "tmp"));
     EXPECT_EQ(Entries(linked), (std::set<std::string>{"holiday.jpg", "notes.txt"}));
     EXPECT_EQ(Text(linked + "notes.txt"), "notes");
+}
+
+// A program folder that cannot be written with a tmp/ that can: the list
+// lives in tmp/, the start's cleaning spares it so that a crash's list there
+// is read, and the program draws.
+TEST_F(DomainTempFolderTest, AReadOnlyProgramFolderWithAWritableTmpDraws)
+{
+    WriteBrushes(folder, 3);
+    WritePatterns(folder, 1);
+    const std::string picture = WritePicture(folder, "picture.png", 160, 120);
+    fs::create_directories(folder + "tmp");
+    const std::string left = folder + "tmp/00000002.bmp", list = folder + "tmp/TempManager.log";
+    std::ofstream(left) << "a swapped step of a crashed run";
+    std::ofstream(list) << left << "\r\n";
+    {
+        TReadOnlyProgramFolder readOnly(folder);
+        if (!readOnly.Made()) GTEST_SKIP() << "cannot make a read-only folder here: " << readOnly.Reason();
+        StartOnly();
+        domain->LoadImage(picture, false);
+        domain->Document()->SetAutoMode(true);
+        EXPECT_GT(ApplyThreeSteps(), 0);
+        for (const auto& message : ui.Messages) ADD_FAILURE() << message.Caption << ": " << message.Text;
+        EXPECT_FALSE(fs::exists(left));
+        EXPECT_EQ(Text(list).rfind(left + "\r\n" + folder + "tmp/00000000.tsk\r\n", 0), 0u) << Text(list);
+        EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+        domain.reset();
+        EXPECT_FALSE(fs::exists(list));
+    }
 }

@@ -254,6 +254,53 @@ TEST(TempManager, ALinkedTempFolderLosesOnlyTheManagersOwnFiles)
     }
 }
 
+// Lists left by a crash in either place, the program folder or tmp/, are both
+// read: their files go and their names are carried into the new list.
+TEST(TempManager, CrashListsInBothPlacesAreCleanedAndCarried)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    fs::create_directories(folder + "tmp");
+    const std::string inFolder = folder + "tmp/00000003.tsk", inTemp = folder + "tmp/00000004.bmp";
+    Touch(inFolder);
+    Touch(inTemp);
+    Touch(folder + "TempManager.log", inFolder + "\r\n");
+    Touch(folder + "tmp/TempManager.log", inTemp + "\r\n");
+    TTempManager manager(folder);
+    EXPECT_EQ(Entries(folder), std::set<std::string>{"tmp"});
+    EXPECT_EQ(Entries(folder + "tmp"), std::set<std::string>{});
+    const std::string name = manager.NewTempFileName("tsk");
+    EXPECT_EQ(manager.LogName(), folder + "TempManager.log");
+    EXPECT_EQ(ReadText(folder + "TempManager.log"), inFolder + "\r\n" + inTemp + "\r\n" + name + "\r\n");
+}
+
+// A program folder that cannot be written with a tmp/ that can: the list
+// lives in tmp/, is read from there after a crash and goes at the end.
+TEST(TempManager, TheListLivesInTmpWhenTheProgramFolderCannotBeWritten)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    fs::create_directories(folder + "tmp");
+    const std::string left = folder + "tmp/00000002.bmp";
+    Touch(left);
+    Touch(folder + "tmp/TempManager.log", left + "\r\n");
+    TReadOnlyProgramFolder readOnly(folder);
+    if (!readOnly.Made()) GTEST_SKIP() << "cannot make a read-only folder here: " << readOnly.Reason();
+    std::string name;
+    {
+        TTempManager manager(folder);
+        EXPECT_FALSE(fs::exists(left));
+        EXPECT_EQ(manager.LogName(), folder + "tmp/TempManager.log");
+        name = manager.NewTempFileName("tsk");
+        EXPECT_EQ(name, folder + "tmp/00000000.tsk");
+        WriteAsACallerDoes(name);
+        EXPECT_EQ(ReadText(folder + "tmp/TempManager.log"), left + "\r\n" + name + "\r\n");
+        EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+    }
+    EXPECT_FALSE(fs::exists(name));
+    EXPECT_FALSE(fs::exists(folder + "tmp/TempManager.log"));
+}
+
 TEST(TempManager, FolderThatCannotBeMadeShowsABoxAndAbortsSilently)
 {
     QTemporaryDir dir;
