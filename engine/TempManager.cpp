@@ -53,15 +53,22 @@ int CreateOwnFile(const std::string& name)
 // The name the list is written under before it takes the list's place.
 std::string StagedListName(const std::string& logName) { return logName + ".new"; }
 
-// Whether a list can be written under `logName`, found by trying.
-bool CanCreateList(const std::string& logName)
+// A new file for the list under its staged name; one that a crash left
+// there goes first. -1 with errno set when it cannot be made.
+int CreateStagedList(const std::string& logName)
 {
     const std::string staged = StagedListName(logName);
     ::unlink(staged.c_str());
-    const int fd = CreateOwnFile(staged);
+    return CreateOwnFile(staged);
+}
+
+// Whether a list can be written under `logName`, found by trying.
+bool CanCreateList(const std::string& logName)
+{
+    const int fd = CreateStagedList(logName);
     if (fd < 0) return false;
     ::close(fd);
-    ::unlink(staged.c_str());
+    ::unlink(StagedListName(logName).c_str());
     return true;
 }
 
@@ -183,11 +190,10 @@ void TTempManager::SaveList() const
     for (const std::string& name : files_) text += name + "\r\n";
     // Written whole under a name of its own, then renamed over the list: the
     // rename replaces whatever has the list's name (a link, a FIFO) and never
-    // writes what a link names. A staged list left by a crash goes first.
-    const std::string staged = StagedListName(logName_);
-    ::unlink(staged.c_str());
-    const int fd = CreateOwnFile(staged);
+    // writes what a link names.
+    const int fd = CreateStagedList(logName_);
     if (fd < 0) CannotCreate(logName_, errno);
+    const std::string staged = StagedListName(logName_);
     int error = WriteAll(fd, text);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(staged.c_str(), logName_.c_str()) != 0) error = errno;

@@ -12,6 +12,8 @@
 
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -157,7 +159,9 @@ TEST(TempManager, NothingIsWrittenThroughPlantedLinks)
                            TCase{"the next name a dangling link", "tmp/00000000.tsk", "made.tsk", false, "00000001"},
                            TCase{"the next name linked to a file elsewhere", "tmp/00000000.tsk", "kept.txt", false,
                                  "00000001"},
-                           TCase{"a later name a dangling link", "tmp/00000001.bmp", "made.bmp", true, "00000000"}}) {
+                           TCase{"a later name a dangling link", "tmp/00000001.bmp", "made.bmp", true, "00000000"},
+                           TCase{"a staged list left behind, linked elsewhere", "TempManager.log.new", "kept.txt",
+                                 false, "00000000"}}) {
         SCOPED_TRACE(c.Name);
         QTemporaryDir dir, elsewhere;
         const std::string folder = dir.path().toStdString() + "/", outside = elsewhere.path().toStdString() + "/";
@@ -187,6 +191,33 @@ TEST(TempManager, NothingIsWrittenThroughPlantedLinks)
         EXPECT_EQ(Entries(outside), std::set<std::string>{"kept.txt"});
         EXPECT_EQ(ReadText(outside + "kept.txt"), "precious");
         for (const auto& name : names) EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << name;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "TempManager.log.new")));
+    }
+}
+
+// A FIFO as the list, made before the start or while the program runs: no
+// step opens it (opening one waits for a writer), and the list written
+// afterwards takes its place.
+TEST(TempManager, AFifoAsTheListIsNeverOpened)
+{
+    for (const bool whileRunning : {false, true}) {
+        SCOPED_TRACE(whileRunning ? "while running" : "before the start");
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/", list = folder + "TempManager.log";
+        auto plant = [&] {
+            fs::remove(list);
+            ASSERT_EQ(::mkfifo(list.c_str(), 0644), 0);
+        };
+        if (!whileRunning) plant();
+        {
+            TTempManager manager(folder);
+            const std::string first = manager.NewTempFileName("tsk");
+            if (whileRunning) plant();
+            const std::string second = manager.NewTempFileName("bmp");
+            EXPECT_TRUE(IsPlainFile(list));
+            EXPECT_EQ(ReadText(list), first + "\r\n" + second + "\r\n");
+        }
+        EXPECT_FALSE(fs::exists(fs::symlink_status(list)));
     }
 }
 
