@@ -107,11 +107,13 @@ TStrokes::~TStrokes()
 
 std::unique_ptr<TStrokes> TStrokes::CreateFromStream(TStream& stream, std::string fileName)
 {
+    // Made first: the file the name was handed out with goes with the list
+    // when the block turns out damaged.
+    auto list = std::make_unique<TStrokes>(std::move(fileName));
     stream.RequireBytes(1, 4, "Invalid project file: damaged stroke list");
     const int32_t n = stream.ReadInt32();
     if (n < 0 || n * MinRecordSize > stream.Remaining()) InvalidBlock();
 
-    auto list = std::make_unique<TStrokes>(std::move(fileName));
     TProgressScope progress(WaitText, 0, n);
     TStrokeRecord stroke, kept;
     for (int32_t i = 0; i < n; ++i) {

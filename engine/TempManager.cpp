@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -22,16 +26,63 @@ std::string CounterText(int64_t counter)
     return text;
 }
 
-bool FileExists(const std::string& name)
+// Whether anything at all has the name, a dangling link included; opens nothing.
+bool NameTaken(const std::string& name)
 {
     std::error_code ec;
-    return fs::exists(fs::path(name), ec);
+    return fs::exists(fs::symlink_status(fs::path(name), ec));
 }
 
-void DeleteFileQuietly(const std::string& name)
+// Removes the name itself, never what a link names nor a folder.
+void DeleteFileQuietly(const std::string& name) { ::unlink(name.c_str()); }
+
+[[noreturn]] void CannotCreate(const std::string& name, int error)
 {
-    std::error_code ec;
-    if (fs::is_regular_file(fs::path(name), ec)) fs::remove(fs::path(name), ec);
+    throw EngineError("Cannot create file \"" + name + "\". " + std::strerror(error));
+}
+
+// A new, empty file of this process's own under `name`: made here and now,
+// never through a link and never over anything that has the name already,
+// so that nothing planted in the folder is ever written. -1 with errno set
+// when it cannot be made (EEXIST: the name is taken, in whatever form).
+int CreateOwnFile(const std::string& name)
+{
+    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
+// The name the list is written under before it takes the list's place.
+std::string StagedListName(const std::string& logName) { return logName + ".new"; }
+
+// A new file for the list under its staged name; one that a crash left
+// there goes first. -1 with errno set when it cannot be made.
+int CreateStagedList(const std::string& logName)
+{
+    const std::string staged = StagedListName(logName);
+    ::unlink(staged.c_str());
+    return CreateOwnFile(staged);
+}
+
+// Whether a list can be written under `logName`, found by trying.
+bool CanCreateList(const std::string& logName)
+{
+    const int fd = CreateStagedList(logName);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(StagedListName(logName).c_str());
+    return true;
+}
+
+// 0, or the reason the whole text could not be written.
+int WriteAll(int fd, const std::string& text)
+{
+    for (size_t written = 0; written < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        // A file that takes no byte without saying why has no room left.
+        if (n <= 0) return n < 0 ? errno : ENOSPC;
+        written += static_cast<size_t>(n);
+    }
+    return 0;
 }
 
 bool AllOf(const std::string& text, size_t from, size_t to, int (*test)(int))
@@ -46,12 +97,18 @@ TTempManager::TTempManager(std::string programFolder)
 {
     if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_ += '/';
     tempFolder_ = programFolder_ + "tmp/";
-    logName_ = programFolder_ + "TempManager.log";
-    if (FileExists(logName_)) {
+    const std::string inFolder = programFolder_ + TempListName, inTemp = tempFolder_ + TempListName;
+    // A run that ended without cleaning up left its list in one of the two places.
+    for (const std::string& list : {inFolder, inTemp}) {
+        if (!NameTaken(list)) continue;
+        logName_ = list;
         LoadList();
         Cleanup();
     }
     CreateFolder();
+    // In a program folder that cannot be written (installed for all users,
+    // a read-only medium) the list goes beside the files it names.
+    logName_ = CanCreateList(inFolder) || !CanCreateList(inTemp) ? inFolder : inTemp;
 }
 
 TTempManager::~TTempManager()
@@ -62,11 +119,19 @@ TTempManager::~TTempManager()
 
 std::string TTempManager::NewTempFileName(const std::string& extension)
 {
+    // The file is made as its name is handed out: a name taken in any form,
+    // a planted link included, is passed over like a used one.
     std::string name;
-    do {
+    for (;;) {
         name = tempFolder_ + CounterText(counter_) + "." + extension;
         ++counter_;
-    } while (FileExists(name));
+        const int fd = CreateOwnFile(name);
+        if (fd >= 0) {
+            ::close(fd);
+            break;
+        }
+        if (errno != EEXIST) CannotCreate(name, errno);
+    }
     files_.push_back(name);
     SaveList();
     return name;
@@ -79,9 +144,10 @@ void TTempManager::Cleanup()
     for (const std::string& name : files_)
         if (IsTempName(name)) DeleteFileQuietly(name);
     DeleteFileQuietly(logName_);
-    std::error_code ec;
-    if (fs::is_directory(fs::path(tempFolder_), ec) && fs::is_empty(fs::path(tempFolder_), ec))
-        fs::remove(fs::path(tempFolder_), ec);
+    DeleteFileQuietly(StagedListName(logName_));
+    // Only an empty, real folder goes: a tmp/ linked elsewhere stays, and so
+    // does the folder it names.
+    ::rmdir((programFolder_ + "tmp").c_str());
 }
 
 bool TTempManager::IsTempName(const std::string& name) const
@@ -95,6 +161,9 @@ bool TTempManager::IsTempName(const std::string& name) const
 
 void TTempManager::LoadList()
 {
+    // Anything but a file (a FIFO, a device) is never opened: it could block.
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::path(logName_), ec)) return;
     try {
         TFileStream file(logName_, TFileStream::Mode::OpenRead);
         std::string text(static_cast<size_t>(file.Size()), '\0');
@@ -119,9 +188,18 @@ void TTempManager::SaveList() const
     // One name a line, each ended as the platform's string lists end theirs.
     std::string text;
     for (const std::string& name : files_) text += name + "\r\n";
-    TFileStream file(logName_, TFileStream::Mode::Create);
-    file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
-    file.Close();
+    // Written whole under a name of its own, then renamed over the list: the
+    // rename replaces whatever has the list's name (a link, a FIFO) and never
+    // writes what a link names.
+    const int fd = CreateStagedList(logName_);
+    if (fd < 0) CannotCreate(logName_, errno);
+    const std::string staged = StagedListName(logName_);
+    int error = WriteAll(fd, text);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(staged.c_str(), logName_.c_str()) != 0) error = errno;
+    if (error == 0) return;
+    ::unlink(staged.c_str());
+    CannotCreate(logName_, error);
 }
 
 void TTempManager::CreateFolder() const

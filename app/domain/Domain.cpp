@@ -25,9 +25,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-
-namespace fs = std::filesystem;
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 // What styles and their previews read from the command module.
 class TDomainStyleEnvironment final : public IStyleEnvironment {
@@ -144,19 +144,26 @@ void TDomain::CreateManagers()
 }
 
 // Files a previous run left in tmp/ are dropped; folders inside are kept,
-// and so is the lock by which this program holds its folder.
+// and so are the lock by which this program holds its folder and the list of
+// temporary files when it lies there. Only a real folder is cleaned: a tmp/
+// linked elsewhere (a larger disk, the system's temporary folder) holds files
+// of others, and this program's own leftovers there go through its list.
 void TDomain::CleanTempFolder() const
 {
-    std::error_code ec;
-    const fs::path folder = fs::path(programFolder_) / "tmp";
-    fs::directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::error_code statusError;
-        if (fs::is_directory(it->symlink_status(statusError))) continue;
-        if (it->path().filename() == InstanceLockName) continue;
-        std::error_code removeError;
-        fs::remove(it->path(), removeError);
+    const int fd = ::open((programFolder_ + "tmp").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
     }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == ".." || name == InstanceLockName || name == TempListName) continue;
+        // Never a folder: unlinkat without AT_REMOVEDIR refuses them.
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 void TDomain::SetUi(IUi* ui)

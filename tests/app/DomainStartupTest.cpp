@@ -1,6 +1,10 @@
 // The program as a process: a second start on the same program folder ends at
 // once and leaves the running program's temporary files alone, from whatever
-// session it comes; the screen warnings.
+// session it comes; the screen warnings. The command module's start and end
+// over a tmp/ linked elsewhere and over a program folder that cannot be written.
+#include "DomainFixture.h"
+#include "engine/ScratchTempFolder.h"
+
 #include "app/domain/SystemRequirements.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +20,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <set>
 
 namespace fs = std::filesystem;
+using namespace domaintest;
 
 namespace {
 
@@ -119,4 +126,83 @@ TEST(DomainStartupTest, ScreenWarnings)
                        "resolution in Monitor Control Panel.");
     EXPECT_EQ(both[1], "The number of colors of the screen should be equal to 65536 colors or higher. Change "
                        "screen colors in Monitor Control Panel.");
+}
+
+namespace {
+
+class DomainTempFolderTest : public DomainFixture {
+protected:
+    static std::set<std::string> Entries(const std::string& folder)
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+        return names;
+    }
+    static std::string Text(const std::string& name)
+    {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Three steps of the apply run; the strokes it placed.
+    int64_t ApplyThreeSteps()
+    {
+        ui.Apply.Script = [](fake::TFakeApplyDialog& d) {
+            d.SetStepsFromSpin(3);
+            d.ClickStart();
+        };
+        const int64_t before = domain->Document()->StrokeCount();
+        domain->Execute(TCommandId::ApplyWithCurrentSettings);
+        return domain->Document()->StrokeCount() - before;
+    }
+};
+
+} // namespace
+
+// A user who links tmp/ to a larger disk or to the system's temporary folder
+// keeps every file there: the start cleans nothing through the link, and the
+// end removes only the program's own files, never the link or its folder.
+TEST_F(DomainTempFolderTest, ALinkedTmpIsUsedButNeverCleanedThrough)
+{
+    QTemporaryDir elsewhere;
+    const std::string linked = elsewhere.path().toStdString() + "/";
+    std::ofstream(linked + "notes.txt") << "notes";
+    std::ofstream(linked + "holiday.jpg") << "a picture";
+    fs::create_directory_symlink(linked, folder + "tmp");
+    Start(3, 0, 1);
+    EXPECT_EQ(Entries(linked), (std::set<std::string>{"holiday.jpg", "notes.txt"}));
+    LoadPicture(160, 120);
+    EXPECT_GT(ApplyThreeSteps(), 0);
+    EXPECT_TRUE(ui.Messages.empty());
+    domain.reset();
+    EXPECT_TRUE(fs::is_symlink(folder + "tmp"));
+    EXPECT_EQ(Entries(linked), (std::set<std::string>{"holiday.jpg", "notes.txt"}));
+    EXPECT_EQ(Text(linked + "notes.txt"), "notes");
+}
+
+// A program folder that cannot be written with a tmp/ that can: the list
+// lives in tmp/, the start's cleaning spares it so that a crash's list there
+// is read, and the program draws.
+TEST_F(DomainTempFolderTest, AReadOnlyProgramFolderWithAWritableTmpDraws)
+{
+    WriteBrushes(folder, 3);
+    WritePatterns(folder, 1);
+    const std::string picture = WritePicture(folder, "picture.png", 160, 120);
+    fs::create_directories(folder + "tmp");
+    const std::string left = folder + "tmp/00000002.bmp", list = folder + "tmp/TempManager.log";
+    std::ofstream(left) << "a swapped step of a crashed run";
+    std::ofstream(list) << left << "\r\n";
+    {
+        TReadOnlyProgramFolder readOnly(folder);
+        if (!readOnly.Made()) GTEST_SKIP() << "cannot make a read-only folder here: " << readOnly.Reason();
+        StartOnly();
+        domain->LoadImage(picture, false);
+        domain->Document()->SetAutoMode(true);
+        EXPECT_GT(ApplyThreeSteps(), 0);
+        for (const auto& message : ui.Messages) ADD_FAILURE() << message.Caption << ": " << message.Text;
+        EXPECT_FALSE(fs::exists(left));
+        EXPECT_EQ(Text(list).rfind(left + "\r\n" + folder + "tmp/00000000.tsk\r\n", 0), 0u) << Text(list);
+        EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+        domain.reset();
+        EXPECT_FALSE(fs::exists(list));
+    }
 }

@@ -11,8 +11,13 @@
 
 #include <QTemporaryDir>
 
-#include <algorithm>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -44,6 +49,50 @@ private:
     QTemporaryDir dir_;
     std::string folder_;
     std::unique_ptr<TTempManager> manager_;
+};
+
+// Keeps a program folder from being written, root included, while its tmp/
+// can be: for root a read-only bind mount of the folder in a mount namespace
+// of this process alone (tmp/ bound again, writable, beneath it), for others
+// the folder's permissions. Made() is false (Reason() says why) when neither
+// is possible. Goes before the folder does.
+class TReadOnlyProgramFolder {
+public:
+    explicit TReadOnlyProgramFolder(const std::string& folder)
+        : folder_(folder.substr(0, folder.find_last_not_of('/') + 1)), temp_(folder_ + "/tmp")
+    {
+        std::filesystem::create_directories(temp_);
+        if (::geteuid() != 0) {
+            made_ = ::chmod(folder_.c_str(), 0555) == 0;
+            byPermissions_ = made_;
+        } else {
+            // tmp/ is a mount of its own first, so that the recursive bind of
+            // the folder carries it along writable when the folder turns read-only.
+            made_ = ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                    ::mount(temp_.c_str(), temp_.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                    ::mount(folder_.c_str(), folder_.c_str(), nullptr, MS_BIND | MS_REC, nullptr) == 0 &&
+                    ::mount(nullptr, folder_.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        }
+        if (!made_) reason_ = std::strerror(errno);
+    }
+    ~TReadOnlyProgramFolder()
+    {
+        if (byPermissions_) {
+            ::chmod(folder_.c_str(), 0755);
+        } else {
+            ::umount2(folder_.c_str(), MNT_DETACH);
+            ::umount2(temp_.c_str(), MNT_DETACH);
+        }
+    }
+    TReadOnlyProgramFolder(const TReadOnlyProgramFolder&) = delete;
+    TReadOnlyProgramFolder& operator=(const TReadOnlyProgramFolder&) = delete;
+
+    bool Made() const { return made_; }
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string folder_, temp_, reason_;
+    bool made_ = false, byPermissions_ = false;
 };
 
 // A bitmap of random pixels, alpha included, from a fixed seed.

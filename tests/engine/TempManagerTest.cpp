@@ -12,8 +12,12 @@
 
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -31,6 +35,23 @@ std::string ReadText(const std::string& name)
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::set<std::string> Entries(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool IsPlainFile(const std::string& name) { return fs::symlink_status(name).type() == fs::file_type::regular; }
+
+// What a caller does with a name: writes its file.
+void WriteAsACallerDoes(const std::string& name)
+{
+    TFileStream file(name, TFileStream::Mode::Create);
+    file.WriteBuffer("data", 4);
+    file.Close();
 }
 
 class TRecordingDialogs final : public IDialogs {
@@ -117,6 +138,198 @@ TEST(TempManager, CrashCleanupDeletesOnlyNumberedNamesOfTheFolder)
     EXPECT_EQ(name, folder + "tmp/00000000.tsk");
     EXPECT_EQ(ReadText(folder + "TempManager.log"),
               left + "\r\n" + bigger + "\r\n" + folder + "tmp/00000006.tsk\r\n" + name + "\r\n");
+}
+
+// Names someone else put in the program folder or tmp/: symbolic links as the
+// list or as the next temporary name, dangling or naming a file elsewhere.
+// Nothing is ever written through them.
+TEST(TempManager, NothingIsWrittenThroughPlantedLinks)
+{
+    struct TCase {
+        const char* Name;
+        const char* Planted;  // under the program folder
+        const char* Target;   // in the folder elsewhere; "kept.txt" exists there
+        bool WhileRunning;    // planted after the first name, else before the start
+        const char* FirstName;
+    };
+    for (const TCase& c : {TCase{"the list linked to a file elsewhere", "TempManager.log", "kept.txt", true, "00000000"},
+                           TCase{"the list a dangling link", "TempManager.log", "made.txt", false, "00000000"},
+                           TCase{"the list a dangling link, while running", "TempManager.log", "made.txt", true,
+                                 "00000000"},
+                           TCase{"the next name a dangling link", "tmp/00000000.tsk", "made.tsk", false, "00000001"},
+                           TCase{"the next name linked to a file elsewhere", "tmp/00000000.tsk", "kept.txt", false,
+                                 "00000001"},
+                           TCase{"a later name a dangling link", "tmp/00000001.bmp", "made.bmp", true, "00000000"},
+                           TCase{"a staged list left behind, linked elsewhere", "TempManager.log.new", "kept.txt",
+                                 false, "00000000"}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir, elsewhere;
+        const std::string folder = dir.path().toStdString() + "/", outside = elsewhere.path().toStdString() + "/";
+        Touch(outside + "kept.txt", "precious");
+        fs::create_directories(folder + "tmp");
+        auto plant = [&] {
+            fs::remove(folder + c.Planted);
+            fs::create_symlink(outside + c.Target, folder + c.Planted);
+        };
+        if (!c.WhileRunning) plant();
+        std::vector<std::string> names;
+        {
+            TTempManager manager(folder);
+            names.push_back(manager.NewTempFileName("tsk"));
+            WriteAsACallerDoes(names.back());
+            if (c.WhileRunning) plant();
+            names.push_back(manager.NewTempFileName("bmp"));
+            WriteAsACallerDoes(names.back());
+
+            EXPECT_EQ(names[0], folder + "tmp/" + c.FirstName + ".tsk");
+            for (const auto& name : names) EXPECT_TRUE(IsPlainFile(name)) << name;
+            EXPECT_TRUE(IsPlainFile(folder + "TempManager.log"));
+            EXPECT_EQ(ReadText(folder + "TempManager.log"), names[0] + "\r\n" + names[1] + "\r\n");
+            EXPECT_EQ(Entries(outside), std::set<std::string>{"kept.txt"});
+            EXPECT_EQ(ReadText(outside + "kept.txt"), "precious");
+        }
+        EXPECT_EQ(Entries(outside), std::set<std::string>{"kept.txt"});
+        EXPECT_EQ(ReadText(outside + "kept.txt"), "precious");
+        for (const auto& name : names) EXPECT_FALSE(fs::exists(fs::symlink_status(name))) << name;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "TempManager.log.new")));
+    }
+}
+
+// A FIFO as the list, made before the start or while the program runs: no
+// step opens it (opening one waits for a writer), and the list written
+// afterwards takes its place.
+TEST(TempManager, AFifoAsTheListIsNeverOpened)
+{
+    for (const bool whileRunning : {false, true}) {
+        SCOPED_TRACE(whileRunning ? "while running" : "before the start");
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/", list = folder + "TempManager.log";
+        auto plant = [&] {
+            fs::remove(list);
+            ASSERT_EQ(::mkfifo(list.c_str(), 0644), 0);
+        };
+        if (!whileRunning) plant();
+        {
+            TTempManager manager(folder);
+            const std::string first = manager.NewTempFileName("tsk");
+            if (whileRunning) plant();
+            const std::string second = manager.NewTempFileName("bmp");
+            EXPECT_TRUE(IsPlainFile(list));
+            EXPECT_EQ(ReadText(list), first + "\r\n" + second + "\r\n");
+        }
+        EXPECT_FALSE(fs::exists(fs::symlink_status(list)));
+    }
+}
+
+// A name that cannot be made or a list that cannot be written fails with the
+// file and the system's reason, and leaves nothing half-made beside the list.
+TEST(TempManager, FailuresNameTheFileAndTheReason)
+{
+    struct TCase {
+        const char* Name;
+        std::function<void(const std::string& folder)> Break;
+        const char* Message;  // after "Cannot create file \"<folder>"
+        std::set<std::string> Left;
+    };
+    for (const TCase& c :
+         {TCase{"tmp/ deleted", [](const std::string& f) { fs::remove_all(f + "tmp"); },
+                "tmp/00000001.tsk\". No such file or directory", {"TempManager.log"}},
+          TCase{"the list a folder",
+                [](const std::string& f) {
+                    fs::remove(f + "TempManager.log");
+                    fs::create_directory(f + "TempManager.log");
+                },
+                "TempManager.log\". Is a directory", {"TempManager.log", "tmp"}}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/";
+        TTempManager manager(folder);
+        manager.NewTempFileName("tsk");
+        c.Break(folder);
+        try {
+            manager.NewTempFileName("tsk");
+            ADD_FAILURE() << "no error";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + folder + c.Message);
+        }
+        EXPECT_EQ(Entries(folder), c.Left);
+    }
+}
+
+// A tmp/ linked to a folder elsewhere (a larger disk, the system's temporary
+// folder) is used, but only the manager's own names are deleted there: after
+// a crash those its list names, at the end those it handed out. The link and
+// the folder stay.
+TEST(TempManager, ALinkedTempFolderLosesOnlyTheManagersOwnFiles)
+{
+    for (const bool othersFiles : {true, false}) {
+        SCOPED_TRACE(othersFiles ? "with files of others" : "empty");
+        QTemporaryDir dir, elsewhere;
+        const std::string folder = dir.path().toStdString() + "/", linked = elsewhere.path().toStdString() + "/";
+        std::set<std::string> others;
+        if (othersFiles) others = {"holiday.jpg", "notes.txt"};
+        for (const auto& name : others) Touch(linked + name);
+        fs::create_directory_symlink(linked, folder + "tmp");
+        Touch(linked + "00000005.bmp");
+        Touch(folder + "TempManager.log", folder + "tmp/00000005.bmp\r\n");
+        {
+            TTempManager manager(folder);
+            EXPECT_EQ(Entries(linked), others);
+            const std::string name = manager.NewTempFileName("tsk");
+            EXPECT_EQ(name, folder + "tmp/00000000.tsk");
+            EXPECT_TRUE(IsPlainFile(linked + "00000000.tsk"));
+        }
+        EXPECT_TRUE(fs::is_symlink(folder + "tmp"));
+        EXPECT_EQ(Entries(linked), others);
+        EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+    }
+}
+
+// Lists left by a crash in either place, the program folder or tmp/, are both
+// read: their files go and their names are carried into the new list.
+TEST(TempManager, CrashListsInBothPlacesAreCleanedAndCarried)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    fs::create_directories(folder + "tmp");
+    const std::string inFolder = folder + "tmp/00000003.tsk", inTemp = folder + "tmp/00000004.bmp";
+    Touch(inFolder);
+    Touch(inTemp);
+    Touch(folder + "TempManager.log", inFolder + "\r\n");
+    Touch(folder + "tmp/TempManager.log", inTemp + "\r\n");
+    TTempManager manager(folder);
+    EXPECT_EQ(Entries(folder), std::set<std::string>{"tmp"});
+    EXPECT_EQ(Entries(folder + "tmp"), std::set<std::string>{});
+    const std::string name = manager.NewTempFileName("tsk");
+    EXPECT_EQ(manager.LogName(), folder + "TempManager.log");
+    EXPECT_EQ(ReadText(folder + "TempManager.log"), inFolder + "\r\n" + inTemp + "\r\n" + name + "\r\n");
+}
+
+// A program folder that cannot be written with a tmp/ that can: the list
+// lives in tmp/, is read from there after a crash and goes at the end.
+TEST(TempManager, TheListLivesInTmpWhenTheProgramFolderCannotBeWritten)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    fs::create_directories(folder + "tmp");
+    const std::string left = folder + "tmp/00000002.bmp";
+    Touch(left);
+    Touch(folder + "tmp/TempManager.log", left + "\r\n");
+    TReadOnlyProgramFolder readOnly(folder);
+    if (!readOnly.Made()) GTEST_SKIP() << "cannot make a read-only folder here: " << readOnly.Reason();
+    std::string name;
+    {
+        TTempManager manager(folder);
+        EXPECT_FALSE(fs::exists(left));
+        EXPECT_EQ(manager.LogName(), folder + "tmp/TempManager.log");
+        name = manager.NewTempFileName("tsk");
+        EXPECT_EQ(name, folder + "tmp/00000000.tsk");
+        WriteAsACallerDoes(name);
+        EXPECT_EQ(ReadText(folder + "tmp/TempManager.log"), left + "\r\n" + name + "\r\n");
+        EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
+    }
+    EXPECT_FALSE(fs::exists(name));
+    EXPECT_FALSE(fs::exists(folder + "tmp/TempManager.log"));
 }
 
 TEST(TempManager, FolderThatCannotBeMadeShowsABoxAndAbortsSilently)
