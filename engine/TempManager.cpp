@@ -36,9 +36,11 @@ bool NameTaken(const std::string& name)
 // Removes the name itself, never what a link names nor a folder.
 void DeleteFileQuietly(const std::string& name) { ::unlink(name.c_str()); }
 
+// A file stream's failure, so that a caller reading another file (a project
+// being opened) can tell that the temporary file failed, not its own.
 [[noreturn]] void CannotCreate(const std::string& name, int error)
 {
-    throw EngineError("Cannot create file \"" + name + "\". " + std::strerror(error));
+    RaiseFileError("Cannot create file", name, std::strerror(error));
 }
 
 // A new, empty file of this process's own under `name`: made here and now,

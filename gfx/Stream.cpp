@@ -124,12 +124,12 @@ EFileStreamError::EFileStreamError(std::string fileName, const std::string& mess
 {
 }
 
-namespace {
-
-[[noreturn]] void CannotOpen(const char* what, const std::string& fileName, const std::string& reason)
+void RaiseFileError(const std::string& what, const std::string& fileName, const std::string& reason)
 {
-    throw EFileStreamError(fileName, std::string(what) + " \"" + fileName + "\". " + reason);
+    throw EFileStreamError(fileName, what + " \"" + fileName + "\". " + reason);
 }
+
+namespace {
 
 // Reading never waits: opening a FIFO blocks until a writer comes, so the
 // file is opened without blocking and anything but a plain file (a FIFO, a
@@ -138,10 +138,10 @@ namespace {
 std::FILE* OpenPlainFileForReading(const std::string& fileName)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) CannotOpen("Cannot open file", fileName, std::strerror(errno));
+    if (fd < 0) RaiseFileError("Cannot open file", fileName, std::strerror(errno));
     const auto refuse = [&](const std::string& reason) {
         ::close(fd);
-        CannotOpen("Cannot open file", fileName, reason);
+        RaiseFileError("Cannot open file", fileName, reason);
     };
     struct stat info {};
     if (fstat(fd, &info) != 0) refuse(std::strerror(errno));
@@ -163,14 +163,14 @@ TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fil
     } else {
         file_ = std::fopen(fileName.c_str(), mode == Mode::Create ? "w+b" : "r+b");
         if (!file_)
-            CannotOpen(mode == Mode::Create ? "Cannot create file" : "Cannot open file", fileName, std::strerror(errno));
+            RaiseFileError(mode == Mode::Create ? "Cannot create file" : "Cannot open file", fileName, std::strerror(errno));
     }
     struct stat info {};
     if (fstat(fileno(file_), &info) != 0) {
         const int err = errno;
         std::fclose(file_);
         file_ = nullptr;
-        CannotOpen("Cannot open file", fileName, std::strerror(err));
+        RaiseFileError("Cannot open file", fileName, std::strerror(err));
     }
     size_ = static_cast<int64_t>(info.st_size);
 }

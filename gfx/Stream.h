@@ -90,6 +90,11 @@ private:
     std::string fileName_;
 };
 
+// Raises EFileStreamError reading `<what> "<file>". <reason>`, the form of
+// every failure to open or make a file ("Cannot create file", "Cannot open
+// file"), whoever opens it.
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& fileName, const std::string& reason);
+
 // A stream over a file. Modes: open for reading, create (truncate) for
 // writing, or open for reading and writing. Reading takes plain files only
 // and never waits: a FIFO, a folder or a device is refused with "Cannot open

@@ -16,22 +16,17 @@ prog=$1 work=$2
 folder=$(cd "$(dirname "$prog")" && pwd -P)
 pid=
 fail() { echo "fifo files: $*" >&2; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+source "$E2E_KEYS"
 # Starts the program in the current folder, waits for its main window and
 # quits it with Ctrl+Q.
 start_and_quit() {
-  local what=$1 win status=0
+  local what=$1 win
   "$prog" &
   pid=$!
   win=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name "Ocrastell Pro" | head -1) ||
     fail "$what: no main window"
-  xdotool windowfocus --sync "$win"
-  sleep 0.5
-  xdotool key --clearmodifiers ctrl+q
-  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "$what: Ctrl+Q did not end the program"
-  wait "$pid" || status=$?
+  quit_with_ctrl_q "$pid" "$win" "$what"
   pid=
-  [ "$status" -eq 0 ] || fail "$what: the program ended with status $status"
 }
 
 mkdir "$work/cwd1" "$work/cwd2"

@@ -26,6 +26,7 @@ prog=$1 project=$2 work=$3
 linked=$work/elsewhere folder=$(dirname "$prog")
 pid=
 fail() { echo "linked tmp: $*" >&2; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+source "$E2E_KEYS"
 others_intact() {
   [ "$(cat "$linked/notes.txt" 2>/dev/null)" = notes ] && [ "$(cat "$linked/holiday.jpg" 2>/dev/null)" = "a picture" ] ||
     fail "$1: the files of others in the linked folder are gone"
@@ -64,12 +65,7 @@ pid=$!
 win=$(main_window) || fail "no main window at the second start"
 [ -z "$(own_files)" ] || fail "the second start left the first run's files: $(own_files)"
 others_intact "at the second start"
-xdotool windowfocus --sync "$win"
-sleep 0.5
-xdotool key --clearmodifiers ctrl+q
-for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not quit"
-wait "$pid" || fail "the program ended with status $?"
+quit_with_ctrl_q "$pid" "$win" "Ctrl+Q"
 pid=
 others_intact "after Ctrl+Q"
 [ "$(find "$linked" -mindepth 1 -printf '%f\n' | sort | tr '\n' ' ')" = "holiday.jpg notes.txt " ] ||

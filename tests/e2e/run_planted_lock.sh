@@ -19,6 +19,7 @@ set -euo pipefail
 work=$1 name=$(basename "$2")
 pids=()
 fail() { echo "planted lock: $*" >&2; kill "${pids[@]}" 2>/dev/null || true; exit 1; }
+source "$E2E_KEYS"
 # A program folder of its own for each case, copied from the prepared one.
 new_folder() {
   rm -rf "$work/$1"
@@ -62,15 +63,9 @@ second_start_gives_way() {
 }
 # Ctrl+Q in the first copy's window; it must end with status 0.
 close_first() {
-  local win status=0
+  local win
   win=$(xdotool search --onlyvisible --pid "$first" | head -1) || fail "$1: the window is gone"
-  xdotool windowfocus --sync "$win"
-  sleep 0.3
-  xdotool key --clearmodifiers ctrl+q
-  for _ in $(seq 200); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$first" 2>/dev/null && fail "$1: the program did not end"
-  wait "$first" || status=$?
-  [ "$status" -eq 0 ] || fail "$1: the program ended with status $status"
+  quit_with_ctrl_q "$first" "$win" "$1"
 }
 
 echo "keep me" > "$work/precious.txt"

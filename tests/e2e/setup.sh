@@ -20,3 +20,5 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # Its leak checker is told of the system libraries' own leaks likewise.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}intercept_strndup=0"
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lsan.supp"
+# What the drive scripts share, for the scripts run under xvfb-run.
+export E2E_KEYS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/keys.sh"
