@@ -152,6 +152,8 @@ public:
     // Merges the applied history into one step.
     void Compact();
     // Draws every recorded stroke of the applied steps into Target, scaled.
+    // A stroke list that cannot be read back raises part way through, with
+    // Target drawn in part: callers draw into a bitmap they can drop.
     void RenderAll(TBitmap32& target, double scale);
     // White destination, then every stroke again at scale 1.
     void Rerender();
@@ -179,9 +181,6 @@ private:
     // Runs the work with the destination view's repaints held back, then repaints it.
     void WithDestinationHeld(const std::function<void()>& work);
     void FireChange();
-    // RenderAll, with Target cleared to white once every record is known to
-    // be readable.
-    void Replay(TBitmap32& target, double scale, bool clearFirst);
 
     bool needsRender_ = false;
     int32_t cellsX_ = 0, cellsY_ = 0;

@@ -13,6 +13,8 @@
 #include "gfx/Rounding.h"
 #include "gfx/Stream.h"
 
+#include <algorithm>
+
 namespace {
 
 // Renderer for a recorded identifier: the one that has it, else the one at
@@ -100,9 +102,7 @@ void TDualImage::Compact()
     states_ = std::move(compacted);
 }
 
-void TDualImage::RenderAll(TBitmap32& target, double scale) { Replay(target, scale, false); }
-
-void TDualImage::Replay(TBitmap32& target, double scale, bool clearFirst)
+void TDualImage::RenderAll(TBitmap32& target, double scale)
 {
     TProgressScope progress(needsRender_ ? "It is necessary to render again the destination image..."
                                          : "Rendering Image...",
@@ -110,11 +110,6 @@ void TDualImage::Replay(TBitmap32& target, double scale, bool clearFirst)
     TBusyCursorScope busy;
     int64_t total = 0;
     for (int32_t i = 0; i < StateCount(); ++i) total += states_->GetState(i).Strokes().Count();
-    // The target is drawn over in place (the destination itself when the
-    // drawing is rendered again): a damaged list must fail before it is
-    // cleared or the first stroke lands, not leave a half-drawn picture.
-    for (int32_t i = 0; i < StateCount(); ++i) states_->GetState(i).Strokes().CheckRecords();
-    if (clearFirst) target.Clear(clWhite32);
     int64_t k = 0;
     for (int32_t i = 0; i < StateCount(); ++i) {
         states_->GetState(i).Strokes().ForEachStroke([&](TStrokeRecord& stroke) {
@@ -133,7 +128,19 @@ void TDualImage::Replay(TBitmap32& target, double scale, bool clearFirst)
 
 void TDualImage::Rerender()
 {
-    WithDestinationHeld([this] { Replay(Destination(), 1.0, true); });
+    WithDestinationHeld([this] {
+        // A damaged stroke list fails part way through: the picture comes
+        // back as it was rather than half drawn. Kept aside rather than
+        // checked first, which would read every record twice.
+        const TBitmap32 before = Destination();
+        Destination().Clear(clWhite32);
+        try {
+            RenderAll(Destination(), 1.0);
+        } catch (...) {
+            std::copy_n(before.Bits(), size_t(before.Width()) * size_t(before.Height()), Destination().Bits());
+            throw;
+        }
+    });
 }
 
 void TDualImage::ExportPostScript(const std::string& fileName)

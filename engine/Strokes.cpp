@@ -210,11 +210,6 @@ void TStrokes::ForEachStroke(const std::function<void(TStrokeRecord&)>& visit)
     while (ReadStroke(stroke)) visit(stroke);
 }
 
-void TStrokes::CheckRecords()
-{
-    ForEachStroke([](TStrokeRecord&) {});
-}
-
 // Reads one record that must lie wholly before the replay's end: a record
 // whose outline count was raised runs past it, or swallows the records
 // after it so that the data ends before the count is reached.

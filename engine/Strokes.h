@@ -69,9 +69,6 @@ public:
     // to `visit`, which may change it. Raises where ReadStroke does, after
     // the records before the damage were visited.
     void ForEachStroke(const std::function<void(TStrokeRecord&)>& visit);
-    // Reads every record without using it and raises where a replay would:
-    // for callers that must not start work they could not finish.
-    void CheckRecords();
 
     // Writes one project stroke block, leaving out each record equal to the
     // one written before it; steps the progress window per record written.

@@ -140,3 +140,23 @@ TEST_F(DamagedRecordTest, PurgeStopsAndKeepsTheHistory)
     }
     EXPECT_TRUE(domain->Document()->CanUndo());
 }
+
+// Save at different size draws every stroke again into a bitmap of its own:
+// it stops with the list's message before a file is written, and the picture
+// on screen stays as it was.
+TEST_F(DamagedRecordTest, SaveAtDifferentSizeWritesNothing)
+{
+    NewDrawing();
+    Step(60);
+    const std::string message = DamageFirstRecord();
+    const TBitmap32 shown = Doc().Destination();
+    const std::string result = folder + "large.bmp";
+    ui.ImageSizeAnswers = {TImageSizeAnswer{320, 240, 300.0}};
+    ui.SaveImageNames = {result};
+    ui.Messages.clear();
+    EXPECT_THROW(domain->Execute(C::RenderAll), SilentAbort);
+    ExpectOneError("Error saving image", message);
+    EXPECT_FALSE(std::filesystem::exists(result));
+    EXPECT_TRUE(std::equal(shown.Bits(), shown.Bits() + 160 * 120, Doc().Destination().Bits()));
+    EXPECT_TRUE(Doc().Modified);
+}
