@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "gfx/Stream.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,7 +76,7 @@ int OpenLockName(const std::string& name, bool create, bool& writable, bool& inT
         return -1;
     }
     // The lock file is read and written as any plain file from here on.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    EndNonBlocking(fd);
     return fd;
 }
 

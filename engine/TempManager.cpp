@@ -74,19 +74,6 @@ bool CanCreateList(const std::string& logName)
     return true;
 }
 
-// 0, or the reason the whole text could not be written.
-int WriteAll(int fd, const std::string& text)
-{
-    for (size_t written = 0; written < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        // A file that takes no byte without saying why has no room left.
-        if (n <= 0) return n < 0 ? errno : ENOSPC;
-        written += static_cast<size_t>(n);
-    }
-    return 0;
-}
-
 bool AllOf(const std::string& text, size_t from, size_t to, int (*test)(int))
 {
     return std::all_of(text.begin() + from, text.begin() + to, [test](unsigned char c) { return test(c) != 0; });
@@ -163,9 +150,8 @@ bool TTempManager::IsTempName(const std::string& name) const
 
 void TTempManager::LoadList()
 {
-    // Anything but a file (a FIFO, a device) is never opened: it could block.
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::path(logName_), ec)) return;
+    // The stream refuses anything but a plain file (a FIFO, a device)
+    // without waiting on it: such a list counts as unreadable.
     try {
         TFileStream file(logName_, TFileStream::Mode::OpenRead);
         std::string text(static_cast<size_t>(file.Size()), '\0');
@@ -196,7 +182,7 @@ void TTempManager::SaveList() const
     const int fd = CreateStagedList(logName_);
     if (fd < 0) CannotCreate(logName_, errno);
     const std::string staged = StagedListName(logName_);
-    int error = WriteAll(fd, text);
+    int error = WriteWhole(fd, text);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(staged.c_str(), logName_.c_str()) != 0) error = errno;
     if (error == 0) return;

@@ -299,16 +299,9 @@ constexpr std::chrono::milliseconds LogRetryPause{20};
 
 void WriteAll(int fd, const std::string& text, const std::string& fileName)
 {
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = errno;
-            ::close(fd);
-            throw EngineError("Cannot write \"" + fileName + "\". " + std::strerror(n < 0 ? err : ENOSPC));
-        }
-        written += static_cast<size_t>(n);
+    if (const int error = WriteWhole(fd, text)) {
+        ::close(fd);
+        throw EngineError("Cannot write \"" + fileName + "\". " + std::strerror(error));
     }
 }
 
@@ -327,7 +320,7 @@ void AppendLog(const std::string& fileName, const std::string& line)
             throw EngineError("Cannot open \"" + fileName + "\". " + std::strerror(errno));
         std::this_thread::sleep_for(LogRetryPause);
     }
-    if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    EndNonBlocking(fd);
     WriteAll(fd, line + "\r\n", fileName);
     if (::close(fd) != 0) throw EngineError("Cannot write \"" + fileName + "\". " + std::strerror(errno));
 }

@@ -129,6 +129,23 @@ void RaiseFileError(const std::string& what, const std::string& fileName, const 
     throw EFileStreamError(fileName, what + " \"" + fileName + "\". " + reason);
 }
 
+int WriteWhole(int fd, const std::string& text)
+{
+    for (size_t written = 0; written < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : ENOSPC;
+        written += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+bool EndNonBlocking(int fd)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
 namespace {
 
 // Reading never waits: opening a FIFO blocks until a writer comes, so the
@@ -146,9 +163,7 @@ std::FILE* OpenPlainFileForReading(const std::string& fileName)
     struct stat info {};
     if (fstat(fd, &info) != 0) refuse(std::strerror(errno));
     if (!S_ISREG(info.st_mode)) refuse("Not a regular file");
-    // The flag has done its work: cleared, the stream reads as any other.
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) refuse(std::strerror(errno));
+    if (!EndNonBlocking(fd)) refuse(std::strerror(errno));
     std::FILE* file = fdopen(fd, "rb");
     if (!file) refuse(std::strerror(errno));
     return file;

@@ -95,6 +95,14 @@ private:
 // file"), whoever opens it.
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& fileName, const std::string& reason);
 
+// Writes all of `text` to the descriptor, again after an interruption:
+// 0, or the reason it could not (a file that takes no byte without saying
+// why has no room left).
+int WriteWhole(int fd, const std::string& text);
+// Clears O_NONBLOCK once an open that must not wait (a FIFO would) is done,
+// so the descriptor reads and writes as any other; false when it cannot.
+bool EndNonBlocking(int fd);
+
 // A stream over a file. Modes: open for reading, create (truncate) for
 // writing, or open for reading and writing. Reading takes plain files only
 // and never waits: a FIFO, a folder or a device is refused with "Cannot open

@@ -49,8 +49,7 @@ bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop 
 // What the user is told when OpenManual opened nothing: which of the manual
 // and the contents page are missing, and for those present, which program
 // this computer lacks.
-std::string ManualNotOpenedText(const std::string& programFolder,
-                                const TDesktopOpener& desktop = TDesktopOpener::System());
+std::string ManualNotOpenedText(const std::string& programFolder, const TDesktopOpener& desktop);
 
 class TFHlpWnd : public QWidget {
     Q_OBJECT

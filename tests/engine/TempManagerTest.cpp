@@ -196,9 +196,9 @@ TEST(TempManager, NothingIsWrittenThroughPlantedLinks)
 }
 
 // A FIFO as the list, made before the start or while the program runs: no
-// step opens it (opening one waits for a writer), and the list written
-// afterwards takes its place.
-TEST(TempManager, AFifoAsTheListIsNeverOpened)
+// step waits on it for a writer, and the list written afterwards takes its
+// place.
+TEST(TempManager, AFifoAsTheListHoldsNothingUp)
 {
     for (const bool whileRunning : {false, true}) {
         SCOPED_TRACE(whileRunning ? "while running" : "before the start");
