@@ -51,5 +51,13 @@ bench: build
 run: program
 	@$(BUILD_DIR)/ocrastell $(ARGS)
 
+# The program folder is the build folder, and the styles, patterns and brushes
+# at its top may be the user's (the program matches their names in any case):
+# they stay, everything else goes. Nobody runs the program from the sanitizer
+# build, so that folder goes whole.
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	@rm -rf "$(SANITIZE_DIR)"
+	@if [ -d "$(BUILD_DIR)" ]; then \
+	  find "$(BUILD_DIR)" -mindepth 1 -maxdepth 1 ! -iname '*.gst' ! -iname '*.stk' ! -iname '*.srd' \
+	    -exec rm -rf {} + && rmdir --ignore-fail-on-non-empty "$(BUILD_DIR)"; \
+	fi

@@ -1,12 +1,15 @@
-// Writes the default brush files into the program folder given as argv[1]
-// (with its trailing "/"). The same bytes on every run.
+// Writes the default brush files that are missing from the program folder
+// given as argv[1] (with its trailing "/"). The same bytes on every run.
+// A name already taken, in whatever form, is the user's and is left alone.
 #include "tools/DefaultBrushes.h"
 
 #include "engine/BitmapBrushStrokeRenderer.h"
+#include "engine/BufferedWriter.h"
 #include "gfx/Stream.h"
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 int main(int argc, char** argv)
 {
@@ -16,8 +19,16 @@ int main(int argc, char** argv)
     }
     try {
         for (const defaults::TBrushDesign& brush : defaults::DefaultBrushes()) {
-            TFileStream file(std::string(argv[1]) + brush.FileName, TFileStream::Mode::Create);
-            TBitmapBrushStrokeRenderer::WriteBrushFile(file, brush.ID, brush.BrushSpan, brush.Image);
+            const std::string path = std::string(argv[1]) + brush.FileName;
+            // symlink_status: a dangling link counts as taken and is never written through.
+            std::error_code ec;
+            if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) continue;
+            TMemoryStream content;
+            TBitmapBrushStrokeRenderer::WriteBrushFile(content, brush.ID, brush.BrushSpan, brush.Image);
+            // Through a temporary file: a build stopped half way leaves no
+            // cut-short brush that later builds would take for the user's.
+            TBufferedWriter file(path, 0);
+            file.Write(content.Bytes().data(), content.Bytes().size());
             file.Close();
         }
     } catch (const std::exception& e) {

@@ -1,7 +1,9 @@
 // Makes the default pattern files of the program folder: hatching,
 // cross-hatching, loops and scribbles, five frames of hand-drawn-looking
-// curves each. Run at build time with the program folder (ending in "/") as
-// its one argument; the same source always writes the same bytes.
+// curves each. Run at every build with the program folder (ending in "/") as
+// its one argument, it writes only the files that are missing: a name already
+// taken, in whatever form, is the user's and is left alone. The same source
+// always writes the same bytes.
 //
 // Curves are drawn in the pattern editor's 210 x 210 view, the units in
 // which the editor shows them and the frame pictures draw them. The pattern
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -176,6 +179,9 @@ struct TDefaultPattern {
 
 void Write(const std::string& folder, const TDefaultPattern& def)
 {
+    // symlink_status: a dangling link counts as taken and is never written through.
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(folder + def.FileName, ec))) return;
     TPattern pattern;
     for (int i = 0; i < FramesPerPattern; ++i) pattern.AddPatternFrame(std::make_unique<TPatternFrame>());
     RandSeed = def.Seed;
