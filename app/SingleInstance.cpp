@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -148,6 +149,17 @@ QString ServerNameIn(const std::string& lockFile)
     return QString::fromUtf8(contents.left(end));
 }
 
+bool CallForward(const QString& serverName)
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(2000)) return false;
+    socket.write("activate\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
 } // namespace
 
 TSingleInstance::TSingleInstance(std::string programFolder, const QString& runtimeFolder)
@@ -173,17 +185,31 @@ TSingleInstance::~TSingleInstance()
 }
 
 // Of two starts on one folder at most one runs, however their steps
-// interleave. Each takes its own lock - the folder's, or tmp/'s where the
-// folder's name cannot be used - keeps it, and only then looks at the other
-// place's lock, giving way when that one is held. Two starts whose own locks
-// are in the same place are kept apart by that lock itself. With their own
-// locks in the two places, were both to run, each would have found the
-// other's lock free after taking its own; but whichever looked second did so
-// while the other already held its lock, and holds it still as it runs, so
-// it would have found it held. A start that gives way lets go of its lock at
-// once, so a start with no other copy about always runs; two starts at the
-// same moment may both give way, each then handing over or saying the
-// program runs.
+// interleave and whatever becomes of the lock files' names meanwhile.
+//
+// A start first locks the folder itself, through a descriptor of it that no
+// name inside it can take away, and keeps that lock for its run. Of two
+// starts that can lock the folder, the first to try gets it; the other finds
+// it held and gives way, unless the first has let go of it already. The
+// first lets go only when it gives way itself or is refused, and it gives way
+// only to a lock file held by a copy without the folder's lock: not the
+// second start, which holds a lock file only while it holds the folder's
+// lock and lets go of the file first. So exactly one of them runs where none
+// is refused, and a start with no other copy about always runs.
+//
+// The lock files keep apart what the folder's lock cannot: starts that could
+// not open or lock the folder (no read access, a file system without such
+// locks) and copies that hold only a lock file. Each start takes its own lock
+// file - the folder's, or tmp/'s where the folder's name cannot be used -
+// keeps it, and only then looks at the other place's lock, giving way when
+// that one is held. Two starts whose own locks are in the same place are kept
+// apart by that lock itself. With their own locks in the two places, were
+// both to run, each would have found the other's lock free after taking its
+// own; but whichever looked second did so while the other already held its
+// lock, and holds it still as it runs, so it would have found it held. A
+// start that gives way lets go of its locks at once; where one of two starts
+// lacks the folder's lock, both may give way at the same moment, each then
+// handing over or saying the program runs.
 bool TSingleInstance::Acquire()
 {
     while (Step()) {
@@ -193,16 +219,12 @@ bool TSingleInstance::Acquire()
 
 bool TSingleInstance::Step()
 {
-    const std::string inFolder = programFolder_ + InstanceLockName;
-    const std::string inTemp = TempFolder() + InstanceLockName;
+    const std::string inFolder = FolderLock();
+    const std::string inTemp = TempLock();
     TLock lock;
     // Its own lock taken, a start looks at the other place's next.
     const auto hold = [this](const TLock& taken, const std::string& name) {
-        if (taken.State == TLockState::Busy) {
-            busy_ = name;
-            stage_ = TStage::Decided;
-            return false;
-        }
+        if (taken.State == TLockState::Busy) return GiveWay(name);
         held_ = name;
         fd_ = taken.Fd;
         writable_ = taken.Writable;
@@ -210,6 +232,15 @@ bool TSingleInstance::Step()
         return true;
     };
     switch (stage_) {
+    case TStage::Claim:
+        stage_ = TStage::Folder;
+        // Read access is all it needs. Where the folder cannot be opened or
+        // locked, the lock files alone decide.
+        folderFd_ = ::open(programFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd_ < 0 || ::flock(folderFd_, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno == EWOULDBLOCK) return GiveWay({});
+        CloseFd(folderFd_);
+        return true;
     case TStage::Folder:
         lock = LockFile(inFolder, true);
         if (lock.State == TLockState::InTheWay || lock.State == TLockState::Unavailable) {
@@ -239,11 +270,7 @@ bool TSingleInstance::Step()
     case TStage::Look: {
         stage_ = TStage::Decided;
         const std::string other = held_ == inFolder ? inTemp : inFolder;
-        if (HeldByAnother(other)) {
-            Release();
-            busy_ = other;
-            return false;
-        }
+        if (HeldByAnother(other)) return GiveWay(other);
         Run();
         return false;
     }
@@ -252,8 +279,19 @@ bool TSingleInstance::Step()
     return false;
 }
 
+// `busy` is the lock file held by the running copy; empty when the folder's
+// own lock was, which names no file.
+bool TSingleInstance::GiveWay(const std::string& busy)
+{
+    Release();
+    busy_ = busy;
+    stage_ = TStage::Decided;
+    return false;
+}
+
 bool TSingleInstance::Refuse(const std::string& inTheWay)
 {
+    Release();
     inTheWay_ = inTheWay;
     stage_ = TStage::Decided;
     return false;
@@ -282,45 +320,48 @@ void TSingleInstance::Listen()
 
 void TSingleInstance::Release()
 {
-    if (fd_ < 0) return;
-    // Removed while still locked: a start waiting on this file finds its name
-    // gone and makes a new one.
-    bool foreign = false;
-    if (StillNamed(fd_, held_, foreign)) ::unlink(held_.c_str());
-    // A run leaves no tmp/ behind: the temporary-file manager, gone before,
-    // could not remove it while it held the lock. A start that gave way
-    // leaves it to the copy that runs, and a linked tmp/ is the user's.
-    struct stat info {};
-    const std::string temp = TempFolder();
-    if (running_ && held_.rfind(temp, 0) == 0 && ::lstat(temp.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        ::rmdir(temp.c_str());
-    CloseFd(fd_);
-    held_.clear();
-}
-
-QString TSingleInstance::RunningServerName() const
-{
-    // Between taking its lock and listening, the running program has not yet
-    // written its socket's name.
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        const QString name = ServerNameIn(busy_);
-        if (!name.isEmpty()) return name;
-        if (waited.elapsed() > 1000) return serverName_;
-        QThread::msleep(50);
+    if (fd_ >= 0) {
+        // Removed while still locked: a start waiting on this file finds its
+        // name gone and makes a new one.
+        bool foreign = false;
+        if (StillNamed(fd_, held_, foreign)) ::unlink(held_.c_str());
+        // A run leaves no tmp/ behind: the temporary-file manager, gone
+        // before, could not remove it while it held the lock. A start that
+        // gave way leaves it to the copy that runs, and a linked tmp/ is the
+        // user's.
+        struct stat info {};
+        const std::string temp = TempFolder();
+        if (running_ && held_.rfind(temp, 0) == 0 && ::lstat(temp.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            ::rmdir(temp.c_str());
+        CloseFd(fd_);
+        held_.clear();
     }
+    // Last, so that no start takes the folder while its lock file is about.
+    CloseFd(folderFd_);
 }
 
 bool TSingleInstance::AskFirstToComeForward()
 {
-    QLocalSocket socket;
-    socket.connectToServer(RunningServerName());
-    if (!socket.waitForConnected(2000)) return false;
-    socket.write("activate\n");
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
-    return true;
+    // A start that gave way to the folder's own lock does not know which lock
+    // file the running copy holds. Between taking its locks and listening,
+    // the running copy has not yet written its socket's name; where its lock
+    // file's name was taken from it, the name this start works out is the one
+    // it listens on when both use one runtime folder.
+    const std::vector<std::string> lockFiles =
+        busy_.empty() ? std::vector<std::string>{FolderLock(), TempLock()} : std::vector<std::string>{busy_};
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        bool written = false;
+        for (const std::string& lockFile : lockFiles) {
+            const QString name = ServerNameIn(lockFile);
+            written = written || !name.isEmpty();
+            if (!name.isEmpty() && CallForward(name)) return true;
+        }
+        if (CallForward(serverName_)) return true;
+        if (written || waited.elapsed() > 1000) return false;
+        QThread::msleep(50);
+    }
 }
 
 TStartDecision ClaimProgramFolder(TSingleInstance& instance, IDialogs& dialogs)

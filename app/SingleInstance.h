@@ -1,11 +1,12 @@
 // One running program per program folder, whoever starts it and from
 // whichever session: a second copy would clean the first one's tmp/ (the
 // stroke records of its undo steps) at start and remove it at exit. The claim
-// is a lock on a file in the program folder, or in its tmp/ (made for it)
-// when the folder's name cannot be used: the folder cannot be written, or
-// something other than the program's own plain file has the name. It is held
-// through an open descriptor so that it ends with the process however the
-// process ends. The running copy writes the name of its local socket into
+// is a lock on the program folder itself, which no name inside it can take
+// away, and a lock on a file in the program folder, or in its tmp/ (made for
+// it) when the folder's name cannot be used: the folder cannot be written,
+// or something other than the program's own plain file has the name. Both
+// are held through open descriptors so that they end with the process however
+// the process ends. The running copy writes the name of its local socket into
 // that file; a second start hands over through it where it can reach it.
 #pragma once
 
@@ -56,25 +57,28 @@ public:
     std::function<void()> OnActivate;
 
 private:
-    enum class TStage { Folder, Temp, Look, Decided };
+    enum class TStage { Claim, Folder, Temp, Look, Decided };
 
+    bool GiveWay(const std::string& busy);
     bool Refuse(const std::string& inTheWay);
     void Run();
     std::string TempFolder() const;
+    std::string FolderLock() const { return programFolder_ + InstanceLockName; }
+    std::string TempLock() const { return TempFolder() + InstanceLockName; }
     void Listen();
     void Release();
-    QString RunningServerName() const;
 
     std::string programFolder_;
     QString serverName_;
     QLocalServer server_;
+    int folderFd_ = -1;
     int fd_ = -1;
     bool writable_ = false;
     std::string held_;
     std::string busy_;
     std::string inTheWay_;
     bool folderInTheWay_ = false;
-    TStage stage_ = TStage::Folder;
+    TStage stage_ = TStage::Claim;
     bool running_ = false;
 };
 

@@ -1,6 +1,7 @@
 // One program per program folder: where the lock lies, what a second start
 // does from the same or another runtime folder, names planted in the folder
-// or in tmp/, two starts whose steps interleave, a folder that cannot be
+// or in tmp/, the lock file's name taken from a running copy, a copy holding
+// only a lock file, two starts whose steps interleave, a folder that cannot be
 // written, and the lock in tmp/ against the start-up cleaning and the exit.
 #include "DomainFixture.h"
 
@@ -13,11 +14,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sched.h>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <utility>
@@ -192,24 +195,30 @@ TEST(SingleInstance, TheLockLiesInTmpOnlyWhenTheFolderCannotBeWritten)
     }
 }
 
-TEST(SingleInstance, ACopyHoldingTmpKeepsOutAStartThatCanWriteTheFolder)
+TEST(SingleInstance, ACopyHoldingOnlyALockFileKeepsOutAStartThatCanLockTheFolder)
 {
-    // The first copy could not write the folder; the second (root, or the
-    // folder's owner) can.
-    QTemporaryDir dir, runtime;
-    const std::string folder = dir.path().toStdString() + "/";
-    BlockTheFoldersLock(folder);
-    fs::create_directories(folder + "tmp");
-    TSingleInstance first(folder, runtime.path());
-    ASSERT_TRUE(first.Acquire());
-    ASSERT_EQ(first.LockFileName(), folder + "tmp/" + InstanceLockName);
-    fs::remove(folder + InstanceLockName);
+    // The first copy could not open the folder to lock it (nor write it,
+    // where its lock lies in tmp/); the second (root, or the folder's owner)
+    // can.
+    for (const std::string lock : {"Ocrastell.lock", "tmp/Ocrastell.lock"}) {
+        SCOPED_TRACE(lock);
+        QTemporaryDir dir, runtime;
+        const std::string folder = dir.path().toStdString() + "/";
+        fs::create_directories(folder + "tmp");
+        QLocalServer first;
+        ASSERT_TRUE(first.listen(runtime.path() + "/first.socket"));
+        std::ofstream(folder + lock) << first.fullServerName().toStdString() << '\n';
+        const int held = ::open((folder + lock).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        const auto before = Listing(folder);
 
-    fake::TFakeUi ui;
-    TSingleInstance second(folder, runtime.path());
-    EXPECT_EQ(ClaimProgramFolder(second, ui), TStartDecision::HandedOver);
-    EXPECT_FALSE(fs::exists(folder + InstanceLockName));
-    EXPECT_TRUE(fs::exists(folder + "tmp/" + InstanceLockName));
+        fake::TFakeUi ui;
+        TSingleInstance second(folder, runtime.path());
+        EXPECT_EQ(ClaimProgramFolder(second, ui), TStartDecision::HandedOver);
+        EXPECT_TRUE(first.waitForNewConnection(2000));
+        EXPECT_EQ(Listing(folder), before);
+        ::close(held);
+    }
 }
 
 TEST(SingleInstance, ALockFileLeftBehindIsTakenOver)
@@ -317,11 +326,47 @@ TEST(SingleInstance, NamesInTheWayMoveTheLockToTmpOrStopTheStart)
     }
 }
 
+TEST(SingleInstance, WhateverBecomesOfTheLockFilesNameTheRunningCopyKeepsItsFolder)
+{
+    // Both program folders' tmp/ lead to one shared folder, as the system's
+    // temporary folder may be: a start from the other folder runs beside.
+    struct TCase {
+        const char* Name;
+        TPlant Replacement; // what takes the name once it is removed
+        bool FromTheOtherFolder;
+    };
+    using P = TPlant;
+    for (const TCase& c : {TCase{"removed", P::None, false}, TCase{"a symbolic link", P::SymbolicLink, false},
+                           TCase{"a FIFO", P::Fifo, false}, TCase{"another file", P::PlainFile, false},
+                           TCase{"a folder", P::Folder, false}, TCase{"left alone", P::None, true}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir, otherDir, sharedDir, runtime;
+        const std::string folder = dir.path().toStdString() + "/", other = otherDir.path().toStdString() + "/";
+        const std::string shared = sharedDir.path().toStdString() + "/";
+        for (const std::string& f : {folder, other}) fs::create_directory_symlink(shared, f + "tmp");
+        std::ofstream(shared + "precious.txt") << "keep me";
+        fake::TFakeUi ui;
+        TSingleInstance first(folder, runtime.path());
+        int activated = 0;
+        first.OnActivate = [&activated] { ++activated; };
+        ASSERT_EQ(ClaimProgramFolder(first, ui), TStartDecision::Run);
+        if (!c.FromTheOtherFolder) fs::remove(folder + InstanceLockName);
+        Plant(c.Replacement, folder + InstanceLockName, shared);
+
+        TSingleInstance second(c.FromTheOtherFolder ? other : folder, runtime.path());
+        EXPECT_EQ(ClaimProgramFolder(second, ui),
+                  c.FromTheOtherFolder ? TStartDecision::Run : TStartDecision::HandedOver);
+        EXPECT_TRUE(ui.Messages.empty());
+        EXPECT_EQ(PumpUntil([&] { return activated > 0; }, c.FromTheOtherFolder ? 0 : 2000), !c.FromTheOtherFolder);
+    }
+}
+
 TEST(SingleInstance, OfTwoStartsOnOneFolderOneRunsHoweverTheirStepsInterleave)
 {
     // A start that cannot write the folder but can write tmp/ is played by
-    // one that meets a folder in the way when it tries the folder's lock;
-    // the folder is gone again after that step, so that the other start may
+    // one that meets a folder in the way of the folder's lock file in each
+    // of its first two steps (the second tries that file after the folder's
+    // own lock); the folder is gone again after each, so that the other may
     // make its lock file there. Where the other's lock file is there already,
     // such a start opens it as any start does.
     struct TStart {
@@ -330,10 +375,10 @@ TEST(SingleInstance, OfTwoStartsOnOneFolderOneRunsHoweverTheirStepsInterleave)
     };
     const TStart writer{"writes the folder", true}, reader{"writes only tmp/", false};
     std::vector<std::string> schedules;
-    std::string schedule = "XXXYYY";
+    std::string schedule = "XXXXYYYY";
     do schedules.push_back(schedule);
     while (std::next_permutation(schedule.begin(), schedule.end()));
-    ASSERT_EQ(schedules.size(), 20u);
+    ASSERT_EQ(schedules.size(), 70u);
     for (const auto& [x, y] : {std::pair{writer, writer}, std::pair{writer, reader}, std::pair{reader, writer},
                                std::pair{reader, reader}}) {
         for (const std::string& steps : schedules) {
@@ -342,20 +387,21 @@ TEST(SingleInstance, OfTwoStartsOnOneFolderOneRunsHoweverTheirStepsInterleave)
             const std::string folder = dir.path().toStdString() + "/";
             fs::create_directory(folder + "tmp");
             TSingleInstance startX(folder, runtime.path()), startY(folder, runtime.path());
-            bool firstStepTaken[2] = {false, false};
+            int stepsTaken[2] = {0, 0};
             for (const char who : steps) {
                 const int i = who == 'X' ? 0 : 1;
-                const bool blocked = !(i == 0 ? x : y).WritesTheFolder && !firstStepTaken[i] &&
+                const bool blocked = !(i == 0 ? x : y).WritesTheFolder && stepsTaken[i] < 2 &&
                                      !fs::exists(fs::symlink_status(folder + InstanceLockName));
                 if (blocked) BlockTheFoldersLock(folder);
                 (i == 0 ? startX : startY).Step();
                 if (blocked) fs::remove(folder + InstanceLockName);
-                firstStepTaken[i] = true;
+                ++stepsTaken[i];
             }
             // Steps taken one after another never meet at the same moment:
-            // one of the two runs.
-            const bool xRuns = startX.Acquire(), yRuns = startY.Acquire();
-            EXPECT_NE(xRuns, yRuns);
+            // the start that stepped first holds the folder from then on and
+            // runs, the other gives way.
+            EXPECT_EQ(startX.Acquire(), steps[0] == 'X');
+            EXPECT_EQ(startY.Acquire(), steps[0] == 'Y');
         }
     }
     // A start of either kind alone runs.
@@ -385,7 +431,7 @@ TEST(SingleInstance, AStartThatCannotWriteTheFolderSeesTheLocksAndRunsLocklessOn
     for (const TCase& c : {
              TCase{"W runs first", false, TPlant::None, "WWWVVV", false, true, ""},
              TCase{"V runs first", true, TPlant::None, "VVVWWW", true, false, "tmp/Ocrastell.lock"},
-             TCase{"W's lock made while V looks away", true, TPlant::None, "VVWVWW", false, true, ""},
+             TCase{"W starts before V has its lock", true, TPlant::None, "VWWWVV", true, false, "tmp/Ocrastell.lock"},
              TCase{"nothing can be written", false, TPlant::None, "VVV", true, false, ""},
              TCase{"a name in the way, nothing can be written", false, TPlant::SymbolicLink, "VVV", false, false,
                    "Ocrastell.lock"}}) {
