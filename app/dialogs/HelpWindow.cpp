@@ -3,18 +3,25 @@
 #include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/LinkLabel.h"
 #include "app/dialogs/ScreenCentre.h"
+#include "gfx/Stream.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <exception>
+#include <optional>
 
 namespace {
 
@@ -46,6 +53,111 @@ QString FolderPath(const std::string& folder)
 
 bool IsPageFile(const QString& file) { return !file.isEmpty() && QFileInfo(file).isFile(); }
 
+// The bytes of a plain file, through the one open that never waits: a FIFO,
+// a folder or a device gives nothing, as does a file that cannot be read.
+std::optional<QByteArray> ReadPlainFile(const QString& file)
+{
+    try {
+        TFileStream stream(QFile::encodeName(file).toStdString(), TFileStream::Mode::OpenRead);
+        QByteArray bytes(static_cast<qsizetype>(stream.Size()), Qt::Uninitialized);
+        stream.ReadBuffer(bytes.data(), bytes.size());
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// The page view. Qt's own loaders open files by name and wait for a FIFO's
+// writer for good, so every file a page is made of comes through here.
+class THelpViewer : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        const QUrl url = name.isRelative() ? source().resolved(name) : name;
+        const std::optional<QByteArray> bytes = url.isLocalFile() ? ReadPlainFile(url.toLocalFile()) : std::nullopt;
+        // Never a null answer: the document would open the file itself. Nor
+        // a null picture: the image handler would then load it by its name.
+        if (type == QTextDocument::ImageResource) {
+            QImage image;
+            if (bytes) image.loadFromData(*bytes);
+            if (image.isNull()) {
+                image = QImage(1, 1, QImage::Format_ARGB32);
+                image.fill(Qt::transparent);
+            }
+            return image;
+        }
+        if (type == QTextDocument::HtmlResource && !bytes) return NoHelpHtml;
+        return bytes.value_or(QByteArray(""));
+    }
+};
+
+// The desktop's type of a file, by its name alone: the file is not read.
+QString MimeTypeOf(const QString& file)
+{
+    return QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name();
+}
+
+// The program a desktop file runs, as xdg-open takes it: the first word of
+// the Exec= line of its [Desktop Entry] group (quotes around it dropped).
+QString DesktopFileProgram(const QByteArray& desktopFile)
+{
+    bool inEntry = false;
+    for (const QByteArray& raw : desktopFile.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inEntry = line == QStringLiteral("[Desktop Entry]");
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!inEntry || equals < 0 || line.left(equals).trimmed() != QStringLiteral("Exec")) continue;
+        const QString value = line.mid(equals + 1).trimmed();
+        if (value.startsWith(QLatin1Char('"'))) return value.mid(1).section(QLatin1Char('"'), 0, 0);
+        return value.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('\t'), 0, 0);
+    }
+    return {};
+}
+
+// Whether a desktop file of this id under an applications/ folder runs,
+// looked for where xdg-open looks: as named, as vendor/name for
+// vendor-name, then in the subfolders, each copy found until one runs.
+bool DesktopFileRuns(const QString& folder, const QString& id)
+{
+    QStringList names{id};
+    if (id.contains(QLatin1Char('-'))) names << QString(id).replace(id.indexOf(QLatin1Char('-')), 1, QLatin1Char('/'));
+    for (const QString& name : names) {
+        const std::optional<QByteArray> entry = ReadPlainFile(folder + QLatin1Char('/') + name);
+        const QString program = entry ? DesktopFileProgram(*entry) : QString();
+        if (!program.isEmpty() && !QStandardPaths::findExecutable(program).isEmpty()) return true;
+    }
+    const QDir dir(folder);
+    for (const QString& sub : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
+        if (DesktopFileRuns(dir.filePath(sub), id)) return true;
+    return false;
+}
+
+// Whether the desktop's default program for a file's type is there to run.
+bool HandlerRuns(const QString& file)
+{
+    // Without the desktop's query tool there is no telling: try.
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (tool.isEmpty()) return true;
+    QProcess query;
+    query.start(tool, {QStringLiteral("query"), QStringLiteral("default"), MimeTypeOf(file)});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        return true;
+    }
+    // Several ids can come back; xdg-open goes by the first.
+    const QString id = QString::fromUtf8(query.readAllStandardOutput())
+                           .section(QRegularExpression(QStringLiteral("[\\s;]+")), 0, 0, QString::SectionSkipEmpty);
+    if (id.isEmpty()) return false;
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
+        if (DesktopFileRuns(folder, id)) return true;
+    return false;
+}
+
 } // namespace
 
 QString HelpFolder(const std::string& programFolder) { return FolderPath(programFolder) + QStringLiteral("Help/"); }
@@ -60,31 +172,18 @@ QString HelpTopicPath(const std::string& programFolder, const QString& topic)
 
 TDesktopOpener TDesktopOpener::System()
 {
-    return {[](const QUrl& url) { return QDesktopServices::openUrl(url); },
-            [](const QString& file) {
-                // Without the desktop's query tool there is no telling: try.
-                const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-                if (tool.isEmpty()) return true;
-                QProcess query;
-                query.start(tool, {QStringLiteral("query"), QStringLiteral("default"),
-                                   QMimeDatabase().mimeTypeForFile(file).name()});
-                if (!query.waitForFinished(3000)) {
-                    query.kill();
-                    return true;
-                }
-                return !query.readAllStandardOutput().trimmed().isEmpty();
-            },
+    return {[](const QUrl& url) { return QDesktopServices::openUrl(url); }, HandlerRuns,
             // What Qt hands files to outside a desktop's own session.
             [] { return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty(); }};
 }
 
 bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
 {
-    const QString manual = FolderPath(programFolder) + ManualFileName;
-    if (QFileInfo(manual).isFile() && desktop.HasHandler(manual) && desktop.Open(QUrl::fromLocalFile(manual)))
-        return true;
-    const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
-    return QFileInfo(contents).isFile() && desktop.Open(QUrl::fromLocalFile(contents));
+    for (const QString& file :
+         {FolderPath(programFolder) + ManualFileName, HelpFolder(programFolder) + HelpContentsFileName})
+        if (QFileInfo(file).isFile() && desktop.HasHandler(file) && desktop.Open(QUrl::fromLocalFile(file)))
+            return true;
+    return false;
 }
 
 // Blames only what this computer can be seen to lack: without xdg-open no
@@ -93,34 +192,40 @@ std::string ManualNotOpenedText(const std::string& programFolder, const TDesktop
 {
     const QString manual = FolderPath(programFolder) + ManualFileName;
     const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
-    const bool hasManual = QFileInfo(manual).isFile(), hasContents = QFileInfo(contents).isFile();
-    // `failure` names what keeps the files that are there from opening.
-    const auto notOpened = [&](const QString& failure) {
-        if (!hasContents) return failure + manual + QStringLiteral(", and ") + contents + QStringLiteral(" is missing");
-        if (!hasManual) return manual + QStringLiteral(" is missing, and ") + failure + contents;
-        return failure + manual + QStringLiteral(" or ") + contents;
+    const bool opener = desktop.HasOpener();
+    enum class TWhy { Missing, NoProgram, NotOpened };
+    const auto why = [&](const QString& file) {
+        if (!QFileInfo(file).isFile()) return TWhy::Missing;
+        return opener && !desktop.HasHandler(file) ? TWhy::NoProgram : TWhy::NotOpened;
     };
-    QString why;
-    if (!hasManual && !hasContents) {
-        why = manual + QStringLiteral(" is missing");
-    } else if (!desktop.HasOpener()) {
-        why = notOpened(QStringLiteral("this computer has no xdg-open (package xdg-utils) to open "));
-    } else if (!hasManual) {
-        why = manual + QStringLiteral(" is missing, and this computer has no web browser to show ") + contents;
-    } else if (desktop.HasHandler(manual)) {
-        why = notOpened(QStringLiteral("xdg-open could not open "));
+    const TWhy ofManual = why(manual), ofContents = why(contents);
+    const QString failed = opener ? QStringLiteral("xdg-open could not open ")
+                                  : QStringLiteral("this computer has no xdg-open (package xdg-utils) to open ");
+    const QString noViewer =
+        QStringLiteral("this computer has no program to show %1 (a CHM viewer such as xchm or kchmviewer)").arg(manual);
+    QString text;
+    if (ofManual == TWhy::Missing && ofContents == TWhy::Missing) {
+        text = manual + QStringLiteral(" is missing");
+    } else if (ofManual == TWhy::NoProgram && ofContents == TWhy::NoProgram) {
+        text = noViewer + QStringLiteral(" nor a web browser for its help pages");
+    } else if (ofManual == TWhy::NotOpened && ofContents == TWhy::NotOpened) {
+        text = failed + manual + QStringLiteral(" or ") + contents;
     } else {
-        why = QStringLiteral("this computer has no program to show %1 (a CHM viewer such as xchm or kchmviewer)")
-                  .arg(manual) +
-              (hasContents ? QStringLiteral(" nor a web browser for its help pages")
-                           : QStringLiteral(", and ") + contents + QStringLiteral(" is missing"));
+        const QString manualWhy = ofManual == TWhy::Missing     ? manual + QStringLiteral(" is missing")
+                                  : ofManual == TWhy::NoProgram ? noViewer
+                                                                : failed + manual;
+        const QString contentsWhy = ofContents == TWhy::Missing ? contents + QStringLiteral(" is missing")
+                                    : ofContents == TWhy::NoProgram
+                                        ? QStringLiteral("this computer has no web browser to show ") + contents
+                                        : failed + contents;
+        text = manualWhy + QStringLiteral(", and ") + contentsWhy;
     }
-    return (QStringLiteral("The manual could not be opened: ") + why + QLatin1Char('.')).toStdString();
+    return (QStringLiteral("The manual could not be opened: ") + text + QLatin1Char('.')).toStdString();
 }
 
 TFHlpWnd::TFHlpWnd(std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      programFolder_(std::move(programFolder)), viewer_(new QTextBrowser(this)),
+      programFolder_(std::move(programFolder)), viewer_(new THelpViewer(this)),
       lblBack_(new TLinkLabel(QStringLiteral("<< Back"), this)),
       lblNext_(new TLinkLabel(QStringLiteral("Next >>"), this)),
       label2_(new TLinkLabel(QStringLiteral("More Help"), this)), label1_(new TLinkLabel(QStringLiteral("Close"), this))

@@ -3,6 +3,7 @@
 #include "app/dialogs/HelpHistory.h"
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/LinkLabel.h"
+#include "tests/common/FifoWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -48,6 +54,27 @@ private:
 QString ShownText(const TFHlpWnd& window) { return window.HTMLViewer1().toPlainText(); }
 
 void Click(QWidget& label) { QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(3, 3)); }
+
+// FifoWatch for a step that must run on this thread (a widget's): after a
+// long minute, the waits on the FIFOs are ended until the step is done.
+bool WaitedForAFifo(const std::vector<std::string>& fifos, const std::function<void()>& step)
+{
+    std::promise<void> done;
+    std::atomic<bool> waited = false;
+    std::thread watch([&, ended = done.get_future()] {
+        for (auto wait = std::chrono::milliseconds(60000); ended.wait_for(wait) == std::future_status::timeout;
+             wait = std::chrono::milliseconds(100)) {
+            waited = true;
+            for (const std::string& f : fifos)
+                for (int fd : {::open(f.c_str(), O_RDONLY | O_NONBLOCK), ::open(f.c_str(), O_WRONLY | O_NONBLOCK)})
+                    if (fd >= 0) ::close(fd);
+        }
+    });
+    step();
+    done.set_value();
+    watch.join();
+    return waited;
+}
 
 } // namespace
 
@@ -134,6 +161,36 @@ TEST(HelpWindow, MissingPagesShowTheNoHelpPage)
     EXPECT_EQ(window.History().Count(), 0);
 }
 
+// A page and all it names are read from plain files only, without waiting:
+// a FIFO would otherwise hold the whole program in its open for good. What
+// cannot be read is left out and the page shows without it.
+TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
+{
+    THelpFolder folder({});
+    const QString help = QString::fromStdString(folder.Folder()) + QStringLiteral("Help/");
+    folder.Write(QStringLiteral("img"),
+                 QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\"></head>"
+                                "<body background=\"back.png\"><h1>Page img</h1><img src=\"pic.png\">"
+                                "<img src=\"dir.png\"><img src=\"%1abs.png\"><img src=\"plain.png\"></body></html>")
+                     .arg(help));
+    ASSERT_TRUE(QImage(3, 2, QImage::Format_RGB32).save(help + QStringLiteral("plain.png")));
+    ASSERT_TRUE(QDir(help).mkdir(QStringLiteral("dir.png")));
+    std::vector<std::string> fifos;
+    for (const char* name : {"help.css", "back.png", "pic.png", "abs.png"}) {
+        fifos.push_back((help + QLatin1String(name)).toStdString());
+        MakeFifo(fifos.back());
+    }
+    EXPECT_FALSE(WaitedForAFifo(fifos, [&] {
+        TFHlpWnd window(folder.Folder());
+        window.ShowHelp(QStringLiteral("img"));
+        window.HTMLViewer1().grab();
+        EXPECT_TRUE(ShownText(window).contains(QStringLiteral("Page img")));
+        const QVariant picture =
+            window.HTMLViewer1().document()->resource(QTextDocument::ImageResource, QUrl("plain.png"));
+        EXPECT_EQ(qvariant_cast<QImage>(picture).size(), QSize(3, 2));
+    })) << "waited for a writer of a FIFO";
+}
+
 TEST(HelpWindow, BackAndNextLinksWalkTheHistory)
 {
     THelpFolder folder({"img", "menu", "size"});
@@ -193,19 +250,20 @@ TEST(HelpWindow, CloseHidesAndMoreHelpRunsTheHelpCommand)
 }
 
 // "More Help" without the help command: the compiled manual when the
-// desktop has a program for it, else the pages' contents page.
+// desktop has a program for it, else the pages' contents page when it has a
+// browser; with neither, nothing is handed to the opener.
 TEST(HelpWindow, MoreHelpOpensTheManualOrElseTheContentsPage)
 {
     THelpFolder folder({"index"});
     const QString manual = QFileInfo(QString::fromStdString(folder.Folder()) + ManualFileName).absoluteFilePath();
     const QString contents = folder.Page("index");
     QStringList opened;
-    bool hasHandler = true;
+    bool chmViewer = true, browser = true;
     const TDesktopOpener desktop{[&](const QUrl& url) {
                                      opened << QFileInfo(url.toLocalFile()).canonicalFilePath();
                                      return true;
                                  },
-                                 [&](const QString&) { return hasHandler; }};
+                                 [&](const QString& file) { return file.endsWith(".chm") ? chmViewer : browser; }};
     // No manual yet: the contents page.
     EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
     {
@@ -214,8 +272,10 @@ TEST(HelpWindow, MoreHelpOpensTheManualOrElseTheContentsPage)
         file.write("ITSF");
     }
     EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
-    hasHandler = false;
+    chmViewer = false;
     EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
+    browser = false;
+    EXPECT_FALSE(OpenManual(folder.Folder(), desktop));
     EXPECT_EQ(opened, (QStringList{contents, QFileInfo(manual).canonicalFilePath(), contents}));
     // Neither a manual nor pages: nothing is opened.
     opened.clear();
@@ -224,50 +284,66 @@ TEST(HelpWindow, MoreHelpOpensTheManualOrElseTheContentsPage)
 }
 
 // The desktop as the program finds it on the PATH: xdg-open opens files;
-// xdg-mime tells whether a program is set for the manual's type, and where
-// it is missing there is no telling, so the manual is tried.
-TEST(DesktopOpener, FindsTheOpenerAndAsksForAHandlerOfCompiledHelp)
+// xdg-mime names the program set for a file's type, whose desktop file in
+// the XDG data folders must name a program that is there. Where xdg-mime is
+// missing there is no telling, so the manual is tried.
+TEST(DesktopOpener, FindsTheOpenerAndAsksForAHandlerThatRuns)
 {
     QTemporaryDir bin;
-    const QString log = bin.path() + QStringLiteral("/asked");
-    const auto tool = [&](const QString& name, const QString& body) {
-        QFile file(bin.path() + QLatin1Char('/') + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
-        file.close();
+    const auto write = [&](const QString& name, const QString& text) {
+        QFile file(bin.filePath(name));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     };
-    struct TRestorePath {
-        QByteArray Path = qgetenv("PATH");
-        ~TRestorePath() { qputenv("PATH", Path); }
-    } restorePath;
+    write(QStringLiteral("xchm"), {});
+    write(QStringLiteral("my viewer"), {});
+    const QByteArray path = qgetenv("PATH"), home = qgetenv("XDG_DATA_HOME"), dirs = qgetenv("XDG_DATA_DIRS");
+    const auto restore = qScopeGuard([&] {
+        for (const auto& [name, value] : {std::pair{"PATH", path}, {"XDG_DATA_HOME", home}, {"XDG_DATA_DIRS", dirs}})
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    });
     qputenv("PATH", bin.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", bin.filePath("data/home").toLocal8Bit());
+    // The system's folders stay behind them: the types of files are found there.
+    qputenv("XDG_DATA_DIRS", (bin.filePath("data/share1:") + bin.filePath("data/share2:")).toLocal8Bit() +
+                                 (dirs.isEmpty() ? "/usr/local/share:/usr/share" : dirs));
     const TDesktopOpener desktop = TDesktopOpener::System();
     const QString manual = QStringLiteral("/opt/ocra/") + ManualFileName;
+    const QString contents = QStringLiteral("/opt/ocra/Help/") + HelpContentsFileName;
     struct Case {
         const char* what;
-        QString opener, query;   // the tools' scripts; empty: no such tool
-        bool hasOpener, hasHandler;
+        bool xdgUtils;
+        QString file;
+        const char *type, *handler, *desktopFile; // xdg-mime's answer for the type; where that file lies
+        QString exec;                             // its Exec= value
+        bool hasHandler;
     };
     for (const Case& c : {
-             Case{"no xdg-utils", {}, {}, false, true},
-             Case{"xdg-utils without a CHM viewer", QStringLiteral("exit 0"),
-                  QStringLiteral("echo \"$*\" > '%1'").arg(log), true, false},
-             Case{"xdg-utils and a CHM viewer", QStringLiteral("exit 0"),
-                  QStringLiteral("echo \"$*\" > '%1'; echo xchm.desktop").arg(log), true, true},
+             Case{"no xdg-utils", false, manual, "", "", "", {}, true},
+             Case{"no CHM viewer", true, manual, "application/vnd.ms-htmlhelp", "", "", {}, false},
+             Case{"a CHM viewer", true, manual, "application/vnd.ms-htmlhelp", "ocra-test-chm.desktop",
+                  "home/applications/ocra-test-chm.desktop", "xchm %f", true},
+             Case{"a browser in a vendor folder, by its path", true, contents, "text/html", "ocratest-web.desktop",
+                  "share2/applications/ocratest/web.desktop", "\"" + bin.filePath("my viewer") + "\" %u", true},
+             Case{"a CHM viewer whose program is gone", true, manual, "application/vnd.ms-htmlhelp",
+                  "ocra-test-chm.desktop", "share1/applications/ocra-test-chm.desktop", "kchmviewer %f", false},
+             Case{"a browser without its desktop file", true, contents, "text/html", "ocra-test-web.desktop", "", {},
+                  false},
          }) {
         SCOPED_TRACE(c.what);
-        for (const QString& name : {QStringLiteral("xdg-open"), QStringLiteral("xdg-mime"), log})
-            QFile::remove(name.startsWith(QLatin1Char('/')) ? name : bin.path() + QLatin1Char('/') + name);
-        if (!c.opener.isEmpty()) tool(QStringLiteral("xdg-open"), c.opener);
-        if (!c.query.isEmpty()) tool(QStringLiteral("xdg-mime"), c.query);
-        EXPECT_EQ(desktop.HasOpener(), c.hasOpener);
-        EXPECT_EQ(desktop.HasHandler(manual), c.hasHandler);
-        if (!c.query.isEmpty()) {
-            QFile asked(log);
-            ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
-            EXPECT_EQ(asked.readAll().trimmed(), QByteArray("query default application/vnd.ms-htmlhelp"));
+        QDir(bin.filePath("data")).removeRecursively();
+        for (const char* name : {"xdg-open", "xdg-mime"}) QFile::remove(bin.filePath(name));
+        if (*c.desktopFile)
+            write("data/" + QLatin1String(c.desktopFile),
+                  "[Desktop Action New]\nExec=xchm\n[Desktop Entry]\nExec=" + c.exec);
+        if (c.xdgUtils) {
+            write(QStringLiteral("xdg-open"), QStringLiteral("#!/bin/sh\n"));
+            write(QStringLiteral("xdg-mime"),
+                  QStringLiteral("#!/bin/sh\n[ \"$*\" = 'query default %1' ] && echo %2\n").arg(c.type, c.handler));
         }
+        EXPECT_EQ(desktop.HasOpener(), c.xdgUtils);
+        EXPECT_EQ(desktop.HasHandler(c.file), c.hasHandler);
     }
 }
 
@@ -296,6 +372,32 @@ TEST(HelpPages, EveryTopicHasAPageAndEveryLinkAPage)
         }
     }
     EXPECT_TRUE(QFileInfo(help.filePath(HelpContentsFileName)).isFile());
+}
+
+// What the pages say the program does, as it does it: Save Project is
+// greyed until a drawing has a project name, a project save merges the undo
+// history, and the pattern editor's frames and buttons are where and what
+// the editor shows.
+TEST(HelpPages, SayWhatTheProgramDoes)
+{
+    const QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/../Help"));
+    if (!help.exists()) GTEST_SKIP() << "no Help folder beside the program";
+    struct Case { const char *page, *phrase; bool said; };
+    for (const Case& c : {
+             Case{"index.html", "the whole project with Save Project (Ctrl+D)", false},
+             Case{"index.html", "the first time with File, Save Project As...", true},
+             Case{"menu.html", "undo old steps", false},
+             Case{"menu.html", "Saving a project merges the undo history into one step", true},
+             Case{"pattern.html", "OK keeps the pattern", false},
+             Case{"pattern.html", "by its picture at the top", false},
+             Case{"pattern.html", "Accept keeps the pattern", true},
+         }) {
+        QFile page(help.filePath(QLatin1String(c.page)));
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << c.page;
+        const QString text =
+            QString::fromUtf8(page.readAll()).remove(QRegularExpression(QStringLiteral("<[^>]*>"))).simplified();
+        EXPECT_EQ(text.contains(QLatin1String(c.phrase)), c.said) << c.page << ": " << c.phrase;
+    }
 }
 
 // The help window stays on top of every window, so a modal dialog opened

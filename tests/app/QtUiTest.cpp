@@ -370,8 +370,9 @@ TEST(QtUiHelp, TheManualFallsBackToTheHelpPagesAndSaysWhenNothingOpens)
 // F1 that opens nothing says why: the files that are missing, and for those
 // present the one program the computer lacks - xdg-open, without which no
 // viewer or browser is reached; else the CHM viewer (the desktop knows no
-// program for the manual) and the browser. Where the pieces are there, the
-// manual opens and nothing is said.
+// program for the manual) and the browser. A file without a program is not
+// handed to xdg-open at all: it would answer that it opened it, and show
+// nothing. Where the pieces are there, the manual opens and nothing is said.
 TEST(QtUiHelp, AManualThatCannotBeOpenedNamesWhatIsMissing)
 {
     const QString folder = QDir::tempPath() + QStringLiteral("/ocra_qtui_help_missing");
@@ -379,48 +380,54 @@ TEST(QtUiHelp, AManualThatCannotBeOpenedNamesWhatIsMissing)
     const QString contents = folder + QStringLiteral("/Help/index.html");
     const QString noViewer =
         "this computer has no program to show " + manual + " (a CHM viewer such as xchm or kchmviewer)";
+    const QString noBrowser = "this computer has no web browser to show " + contents;
     const QString noOpener = QStringLiteral("this computer has no xdg-open (package xdg-utils) to open ");
+    const QString failed = QStringLiteral("xdg-open could not open ");
     struct Case {
         bool manualThere, contentsThere;
         bool opener;        // xdg-open on the PATH
-        bool chmHandler;    // the desktop knows a program for .chm
+        bool chmHandler;    // the desktop has a program for .chm that runs
+        bool htmlHandler;   // ... and one for web pages
         bool opens;         // what the desktop's opener answers
         QString text;       // the box's text; empty: no box
     };
     for (const Case& c : {
              // Files missing.
-             Case{false, false, true, false, false, "The manual could not be opened: " + manual + " is missing."},
-             Case{false, false, false, true, false, "The manual could not be opened: " + manual + " is missing."},
-             // xdg-open there, no CHM viewer, and the browser fails too.
-             Case{true, false, true, false, false,
+             Case{false, false, true, false, false, false,
+                  "The manual could not be opened: " + manual + " is missing."},
+             Case{false, false, false, true, true, false, "The manual could not be opened: " + manual + " is missing."},
+             // xdg-open there, no CHM viewer, and no browser or a failing one.
+             Case{true, false, true, false, true, false,
                   "The manual could not be opened: " + noViewer + ", and " + contents + " is missing."},
-             Case{false, true, true, false, false,
-                  "The manual could not be opened: " + manual +
-                      " is missing, and this computer has no web browser to show " + contents + "."},
-             Case{true, true, true, false, false,
+             Case{false, true, true, false, false, true,
+                  "The manual could not be opened: " + manual + " is missing, and " + noBrowser + "."},
+             Case{false, true, true, false, true, false,
+                  "The manual could not be opened: " + manual + " is missing, and " + failed + contents + "."},
+             Case{true, true, true, false, false, true,
                   "The manual could not be opened: " + noViewer + " nor a web browser for its help pages."},
+             Case{true, true, true, false, true, false,
+                  "The manual could not be opened: " + noViewer + ", and " + failed + contents + "."},
              // No xdg-open (nor xdg-mime, so any handler is assumed): the
              // viewer may well be there.
-             Case{true, true, false, true, false,
+             Case{true, true, false, true, true, false,
                   "The manual could not be opened: " + noOpener + manual + " or " + contents + "."},
-             Case{true, false, false, true, false,
+             Case{true, false, false, true, true, false,
                   "The manual could not be opened: " + noOpener + manual + ", and " + contents + " is missing."},
-             Case{false, true, false, true, false,
+             Case{false, true, false, true, true, false,
                   "The manual could not be opened: " + manual + " is missing, and " + noOpener + contents + "."},
              // Everything there, yet xdg-open fails.
-             Case{true, true, true, true, false,
-                  "The manual could not be opened: xdg-open could not open " + manual + " or " + contents + "."},
-             Case{true, false, true, true, false,
-                  "The manual could not be opened: xdg-open could not open " + manual + ", and " + contents +
-                      " is missing."},
+             Case{true, true, true, true, true, false,
+                  "The manual could not be opened: " + failed + manual + " or " + contents + "."},
+             Case{true, false, true, true, true, false,
+                  "The manual could not be opened: " + failed + manual + ", and " + contents + " is missing."},
              // Everything there: the manual opens; without a CHM viewer the
              // contents page in the browser.
-             Case{true, true, true, true, true, {}},
-             Case{true, true, true, false, true, {}},
+             Case{true, true, true, true, false, true, {}},
+             Case{true, true, true, false, true, true, {}},
          }) {
         SCOPED_TRACE(testing::Message() << "manual " << c.manualThere << ", contents " << c.contentsThere
                                         << ", xdg-open " << c.opener << ", CHM handler " << c.chmHandler
-                                        << ", opens " << c.opens);
+                                        << ", HTML handler " << c.htmlHandler << ", opens " << c.opens);
         QDir(folder).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(folder));
         ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Help")));
@@ -434,7 +441,8 @@ TEST(QtUiHelp, AManualThatCannotBeOpenedNamesWhatIsMissing)
                           if (c.opens) opened << url.toLocalFile();
                           return c.opens;
                       },
-                      [&](const QString& file) { return !file.endsWith(QStringLiteral(".chm")) || c.chmHandler; },
+                      [&](const QString& file) { return file.endsWith(QStringLiteral(".chm")) ? c.chmHandler
+                                                                                               : c.htmlHandler; },
                       [&] { return c.opener; }};
         QString shown;
         if (!c.text.isEmpty())

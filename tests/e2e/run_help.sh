@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # F1 in the real program under Xvfb hands the manual to the desktop: a fake
 # xdg-open on the PATH records what it is given (a fake xdg-mime names a CHM
-# viewer for it, so the run does not hang on what this computer has
-# installed). Without xdg-open on the PATH, F1 says so in a box titled "Help".
+# viewer for it, whose desktop file and program the run brings, so it does
+# not hang on what this computer has installed). Without xdg-open on the
+# PATH, F1 says so in a box titled "Help".
 #   run_help.sh <ocrastell>
 set -euo pipefail
 prog=$1
@@ -11,8 +12,11 @@ built=$(dirname "$1")
 cp -r "$built/OcraHelp.chm" "$built/Help" "$work/program/"
 mkdir "$work/bin" "$work/nobin"
 printf '#!/bin/sh\necho "$1" >> "%s/opened"\n' "$work" > "$work/bin/xdg-open"
-printf '#!/bin/sh\necho xchm.desktop\n' > "$work/bin/xdg-mime"
-chmod +x "$work/bin/xdg-open" "$work/bin/xdg-mime"
+printf '#!/bin/sh\necho ocra-e2e-chm.desktop\n' > "$work/bin/xdg-mime"
+printf '#!/bin/sh\n' > "$work/bin/chm-viewer"
+chmod +x "$work/bin/xdg-open" "$work/bin/xdg-mime" "$work/bin/chm-viewer"
+export XDG_DATA_HOME="$work/data" && mkdir -p "$work/data/applications"
+printf '[Desktop Entry]\nExec=chm-viewer %%f\n' > "$work/data/applications/ocra-e2e-chm.desktop"
 # No desktop session or browser setting that Qt could open files with instead.
 unset BROWSER DEFAULT_BROWSER XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 
