@@ -1,6 +1,7 @@
 // A 1-megapixel project of 20,000 strokes in 10 steps: saving and loading
 // it, re-rendering it at 1x and 2x, and exporting it as PostScript.
 #include "BenchSupport.h"
+#include "RandomSteps.h"
 
 #include "engine/DualImage.h"
 #include "engine/Styles.h"
@@ -35,14 +36,7 @@ struct TProjectFixture {
         doc->SetAutoMode(true);
         RandSeed = 0;
         // About 2,000 strokes a step: a few points find no stroke.
-        for (int step = 0; step < 10; ++step) {
-            doc->BeginState();
-            for (int i = 0; i < 2050; ++i) {
-                const int32_t x = Random(1024);
-                doc->PlaceStrokeAt(x, Random(1024));
-            }
-            doc->EndState();
-        }
+        bench::DrawRandomSteps(*doc, 1024, 10, 2050);
         // Saving always merges the history first, as the program does.
         doc->Compact();
     }

@@ -4,8 +4,6 @@
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
 
-#include <cstdio>
-
 namespace {
 
 // The size of the bitmap as a 32-bit BMP file: 54 bytes of headers, 4 per pixel.
@@ -20,7 +18,7 @@ TCompressedBitmap::TCompressedBitmap(std::unique_ptr<TBitmap32> bitmap)
 
 TCompressedBitmap::~TCompressedBitmap()
 {
-    if (compressed_ && !fileName_.empty()) std::remove(fileName_.c_str());
+    if (compressed_ && !fileName_.empty()) DeleteTempFile(fileName_);
     DeleteStaleFile();
 }
 
@@ -41,7 +39,7 @@ void TCompressedBitmap::SaveToStream(TStream& stream) { Bitmap().SaveToStream(st
 void TCompressedBitmap::SetBitmap(std::unique_ptr<TBitmap32> bitmap)
 {
     if (compressed_) {
-        std::remove(fileName_.c_str());
+        DeleteTempFile(fileName_);
         compressed_ = false;
     }
     DeleteStaleFile();
@@ -76,7 +74,7 @@ void TCompressedBitmap::Take(std::unique_ptr<TBitmap32> bitmap)
 void TCompressedBitmap::DeleteStaleFile()
 {
     if (staleFile_.empty()) return;
-    std::remove(staleFile_.c_str());
+    DeleteTempFile(staleFile_);
     staleFile_.clear();
 }
 
@@ -90,12 +88,12 @@ void TCompressedBitmap::SwapOut()
     DeleteStaleFile();
     const std::string name = TempManager().NewTempFileName("bmp");
     try {
-        TFileStream file(name, TFileStream::Mode::Create);
+        TFileStream file(name, TFileStream::Mode::OpenReadWrite);
         bitmap_->SaveToStream(file);
         file.Close();
     } catch (...) {
         // A half-written file is worth nothing; the pixels stay in memory.
-        std::remove(name.c_str());
+        DeleteTempFile(name);
         throw;
     }
     fileName_ = name;
@@ -108,7 +106,8 @@ void TCompressedBitmap::SwapIn()
     // overwritten is reported here, since the bitmap reader names no file.
     auto bitmap = std::make_unique<TBitmap32>();
     {
-        TFileStream file(fileName_, TFileStream::Mode::OpenRead);
+        // Never through a link put in the file's place.
+        TFileStream file(fileName_, TFileStream::Mode::OpenReadWrite);
         if (file.Size() < memSize_) Unreadable("File shorter than the bitmap written to it");
         try {
             bitmap->LoadFromStream(file);

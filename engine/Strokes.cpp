@@ -1,6 +1,7 @@
 #include "engine/Strokes.h"
 
 #include "engine/Progress.h"
+#include "engine/TempManager.h"
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
 
@@ -94,7 +95,7 @@ bool ArraysEqual(const TArrayOfFixedPoint& a, const TArrayOfFixedPoint& b) { ret
 
 TStrokes::TStrokes(std::string fileName)
     : fileName_(std::move(fileName)),
-      file_(std::make_unique<TFileStream>(fileName_, TFileStream::Mode::Create)),
+      file_(std::make_unique<TFileStream>(fileName_, TFileStream::Mode::OpenReadWrite)),
       buffer_(std::make_unique<TMemoryStream>())
 {
 }
@@ -102,7 +103,7 @@ TStrokes::TStrokes(std::string fileName)
 TStrokes::~TStrokes()
 {
     file_.reset();
-    std::remove(fileName_.c_str());
+    DeleteTempFile(fileName_);
 }
 
 std::unique_ptr<TStrokes> TStrokes::CreateFromStream(TStream& stream, std::string fileName)

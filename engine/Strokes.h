@@ -32,9 +32,10 @@ bool ArraysEqual(const TArrayOfFixedPoint& a, const TArrayOfFixedPoint& b);
 
 class TStrokes {
 public:
-    // Creates (or truncates) the file; a file that cannot be created raises.
+    // Opens the empty file the temporary-file manager made under the name;
+    // one that is gone, or is no longer a plain file, raises.
     explicit TStrokes(std::string fileName);
-    // Closes and deletes the file.
+    // Closes the file and has the manager delete it.
     ~TStrokes();
     TStrokes(const TStrokes&) = delete;
     TStrokes& operator=(const TStrokes&) = delete;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
@@ -35,6 +36,36 @@ bool NameTaken(const std::string& name)
 
 // Removes the name itself, never what a link names nor a folder.
 void DeleteFileQuietly(const std::string& name) { ::unlink(name.c_str()); }
+
+// Whether the file is gone now, deleted here or before.
+bool Unlinked(const std::string& name) { return ::unlink(name.c_str()) == 0 || errno == ENOENT; }
+
+// A list names one file a line, and only the files its run still holds: no
+// run comes near this. A larger file (a sparse one of gigabytes costs no
+// disk) is no list of ours, and counts as unreadable.
+constexpr int64_t MaxListSize = int64_t(64) << 20;
+
+// Whether `name` names the file open on `fd`, and it has no other name.
+bool SameFile(int fd, const std::string& name)
+{
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino && held.st_nlink == 1;
+}
+
+bool IsRealFolder(const std::string& name)
+{
+    struct stat info {};
+    return ::lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The box of a file or folder this program cannot do without, then the
+// silent end of the command module's creation.
+[[noreturn]] void AccessDenied(const std::string& what, const std::string& name)
+{
+    Dialogs().ShowMessage("File access denied", "Error creating the " + what + ":\n\r" + name, TMessageKind::Warning);
+    throw SilentAbort();
+}
 
 // A file stream's failure, so that a caller reading another file (a project
 // being opened) can tell that the temporary file failed, not its own.
@@ -87,17 +118,34 @@ TTempManager::TTempManager(std::string programFolder)
     if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_ += '/';
     tempFolder_ = programFolder_ + "tmp/";
     const std::string inFolder = programFolder_ + TempListName, inTemp = tempFolder_ + TempListName;
-    // A run that ended without cleaning up left its list in one of the two places.
+    // A run that ended without cleaning up left its list in one of the two
+    // places. A tmp/ linked elsewhere may hold the list of another program
+    // folder linked there too: a list there naming none of this folder's
+    // files is left alone.
+    const bool ownTemp = IsRealFolder(programFolder_ + "tmp");
     for (const std::string& list : {inFolder, inTemp}) {
         if (!NameTaken(list)) continue;
         logName_ = list;
-        LoadList();
-        Cleanup();
+        if (LoadList() || list == inFolder || ownTemp) Cleanup();
     }
     CreateFolder();
+    logName_ = ChooseLogName(inFolder, inTemp);
+}
+
+std::string TTempManager::ChooseLogName(const std::string& inFolder, const std::string& inTemp) const
+{
+    // Whatever still has a list's name after the clean-up (a folder, another
+    // program folder's list) cannot be replaced by one.
+    const auto usable = [](const std::string& list) { return !NameTaken(list) && CanCreateList(list); };
+    if (usable(inFolder)) return inFolder;
     // In a program folder that cannot be written (installed for all users,
     // a read-only medium) the list goes beside the files it names.
-    logName_ = CanCreateList(inFolder) || !CanCreateList(inTemp) ? inFolder : inTemp;
+    if (usable(inTemp)) return inTemp;
+    for (const std::string& list : {inFolder, inTemp})
+        if (NameTaken(list)) AccessDenied("file", list);
+    // Nothing can be written in either place: neither can a temporary file,
+    // and each use says so, naming the file.
+    return inFolder;
 }
 
 TTempManager::~TTempManager()
@@ -126,12 +174,24 @@ std::string TTempManager::NewTempFileName(const std::string& extension)
     return name;
 }
 
+void TTempManager::DeleteFile(const std::string& name) noexcept
+{
+    const auto listed = std::find(files_.begin(), files_.end(), name);
+    if (listed == files_.end() || !Unlinked(name)) return;
+    files_.erase(listed);
+    try {
+        SaveList();
+    } catch (...) {
+        // The list on disk still names the file: at worst it is deleted again.
+    }
+}
+
 void TTempManager::Cleanup()
 {
-    // Only names of our own form are deleted: the list is a plain text file
-    // that may be stale or edited, and must never cost the user a file.
-    for (const std::string& name : files_)
-        if (IsTempName(name)) DeleteFileQuietly(name);
+    // Only names of our own form are ever listed (the list file is plain
+    // text that may be stale or edited, and must never cost the user a file).
+    std::erase_if(files_, Unlinked);
+    CloseList();
     DeleteFileQuietly(logName_);
     DeleteFileQuietly(StagedListName(logName_));
     // Only an empty, real folder goes: a tmp/ linked elsewhere stays, and so
@@ -148,12 +208,14 @@ bool TTempManager::IsTempName(const std::string& name) const
     return AllOf(name, start, dot, isdigit) && AllOf(name, dot + 1, name.size(), isalnum);
 }
 
-void TTempManager::LoadList()
+bool TTempManager::LoadList()
 {
     // The stream refuses anything but a plain file (a FIFO, a device)
     // without waiting on it: such a list counts as unreadable.
+    bool ours = false;
     try {
         TFileStream file(logName_, TFileStream::Mode::OpenRead);
+        if (file.Size() > MaxListSize) return false;
         std::string text(static_cast<size_t>(file.Size()), '\0');
         file.ReadBuffer(text.data(), file.Size());
         size_t from = 0;
@@ -163,31 +225,57 @@ void TTempManager::LoadList()
             std::string line = text.substr(from, to - from);
             if (!line.empty() && line.back() == '\r') line.pop_back();
             // Lines that are not our names are left alone and forgotten.
-            if (IsTempName(line)) files_.push_back(line);
+            if (IsTempName(line)) {
+                files_.push_back(line);
+                ours = true;
+            }
             from = to + 1;
         }
     } catch (const EngineError&) {
         // An unreadable list: nothing can be cleaned up after the old run.
     }
+    return ours;
 }
 
-void TTempManager::SaveList() const
+void TTempManager::SaveList()
 {
+    // A list naming nothing is no list: none is left to be read after a crash.
+    if (files_.empty()) {
+        CloseList();
+        DeleteFileQuietly(logName_);
+        return;
+    }
     // One name a line, each ended as the platform's string lists end theirs.
     std::string text;
     for (const std::string& name : files_) text += name + "\r\n";
-    // Written whole under a name of its own, then renamed over the list: the
-    // rename replaces whatever has the list's name (a link, a FIFO) and never
-    // writes what a link names.
+    // Rewritten in place while the name is still the file this manager made:
+    // a new file and a rename for every name handed out or deleted would
+    // cost more than the work the names are for.
+    if (listFd_ >= 0 && SameFile(listFd_, logName_) && ::lseek(listFd_, 0, SEEK_SET) == 0 &&
+        WriteWhole(listFd_, text) == 0 && ::ftruncate(listFd_, static_cast<off_t>(text.size())) == 0)
+        return;
+    // Otherwise written whole under a name of its own, then renamed over the
+    // list: the rename replaces whatever has the list's name (a link, a FIFO)
+    // and never writes what a link names.
+    CloseList();
     const int fd = CreateStagedList(logName_);
     if (fd < 0) CannotCreate(logName_, errno);
     const std::string staged = StagedListName(logName_);
     int error = WriteWhole(fd, text);
-    if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(staged.c_str(), logName_.c_str()) != 0) error = errno;
-    if (error == 0) return;
+    if (error == 0) {
+        listFd_ = fd;
+        return;
+    }
+    ::close(fd);
     ::unlink(staged.c_str());
     CannotCreate(logName_, error);
+}
+
+void TTempManager::CloseList()
+{
+    if (listFd_ >= 0) ::close(listFd_);
+    listFd_ = -1;
 }
 
 void TTempManager::CreateFolder() const
@@ -195,8 +283,7 @@ void TTempManager::CreateFolder() const
     std::error_code ec;
     fs::create_directories(fs::path(tempFolder_), ec);
     if (!ec && fs::is_directory(fs::path(tempFolder_), ec)) return;
-    Dialogs().ShowMessage("File access denied", "Error creating the folder:\n\r" + tempFolder_, TMessageKind::Warning);
-    throw SilentAbort();
+    AccessDenied("folder", tempFolder_);
 }
 
 TTempManager& TempManager()
@@ -206,3 +293,8 @@ TTempManager& TempManager()
 }
 
 void SetTempManager(TTempManager* manager) { registered = manager; }
+
+void DeleteTempFile(const std::string& name) noexcept
+{
+    if (registered) registered->DeleteFile(name);
+}

@@ -148,14 +148,16 @@ bool EndNonBlocking(int fd)
 
 namespace {
 
-// Reading never waits: opening a FIFO blocks until a writer comes, so the
-// file is opened without blocking and anything but a plain file (a FIFO, a
-// folder, a device) is refused before a byte is read. No reader of the
-// program wants any of those: every file it reads has a size and can seek.
-std::FILE* OpenPlainFileForReading(const std::string& fileName)
+// Opens `fileName` with `flags` without ever waiting: opening a FIFO blocks
+// until a writer comes, so the file is opened without blocking and anything
+// but a plain file (a FIFO, a folder, a device) is refused before a byte is
+// read or written. No user of a file stream wants any of those: every file
+// the program works on has a size and can seek.
+std::FILE* OpenPlainFile(const std::string& fileName, int flags, const char* mode)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) RaiseFileError("Cannot open file", fileName, std::strerror(errno));
+    const int fd = ::open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    // A link where O_NOFOLLOW forbids one is no plain file of ours either.
+    if (fd < 0) RaiseFileError("Cannot open file", fileName, errno == ELOOP ? "Not a regular file" : std::strerror(errno));
     const auto refuse = [&](const std::string& reason) {
         ::close(fd);
         RaiseFileError("Cannot open file", fileName, reason);
@@ -164,7 +166,7 @@ std::FILE* OpenPlainFileForReading(const std::string& fileName)
     if (fstat(fd, &info) != 0) refuse(std::strerror(errno));
     if (!S_ISREG(info.st_mode)) refuse("Not a regular file");
     if (!EndNonBlocking(fd)) refuse(std::strerror(errno));
-    std::FILE* file = fdopen(fd, "rb");
+    std::FILE* file = fdopen(fd, mode);
     if (!file) refuse(std::strerror(errno));
     return file;
 }
@@ -174,11 +176,15 @@ std::FILE* OpenPlainFileForReading(const std::string& fileName)
 TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fileName)
 {
     if (mode == Mode::OpenRead) {
-        file_ = OpenPlainFileForReading(fileName);
+        file_ = OpenPlainFile(fileName, O_RDONLY, "rb");
+    } else if (mode == Mode::OpenReadWrite) {
+        // Never through a link and never truncated: the files opened so are
+        // made beforehand by their owner (the temporary files), and cutting a
+        // file that has data makes the file system write it out at close.
+        file_ = OpenPlainFile(fileName, O_RDWR | O_NOFOLLOW, "r+b");
     } else {
-        file_ = std::fopen(fileName.c_str(), mode == Mode::Create ? "w+b" : "r+b");
-        if (!file_)
-            RaiseFileError(mode == Mode::Create ? "Cannot create file" : "Cannot open file", fileName, std::strerror(errno));
+        file_ = std::fopen(fileName.c_str(), "w+b");
+        if (!file_) RaiseFileError("Cannot create file", fileName, std::strerror(errno));
     }
     struct stat info {};
     if (fstat(fileno(file_), &info) != 0) {

@@ -104,10 +104,11 @@ int WriteWhole(int fd, const std::string& text);
 bool EndNonBlocking(int fd);
 
 // A stream over a file. Modes: open for reading, create (truncate) for
-// writing, or open for reading and writing. Reading takes plain files only
-// and never waits: a FIFO, a folder or a device is refused with "Cannot open
-// file "<name>". Not a regular file". Failures raise EFileStreamError with
-// the system's message.
+// writing, or open an existing file for reading and writing, never through a
+// symbolic link and never truncating it. Opening takes plain files only
+// and never waits: a FIFO, a folder or a device (and a link, for reading and
+// writing) is refused with "Cannot open file "<name>". Not a regular file".
+// Failures raise EFileStreamError with the system's message.
 class TFileStream : public TStream {
 public:
     enum class Mode { OpenRead, Create, OpenReadWrite };

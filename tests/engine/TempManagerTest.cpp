@@ -2,8 +2,10 @@
 // crash, and bitmaps that swap out to disk and back.
 #include "engine/CompressedBitmap.h"
 #include "engine/Dialogs.h"
+#include "engine/Strokes.h"
 #include "engine/TempManager.h"
 #include "ScratchTempFolder.h"
+#include "common/FifoWatch.h"
 
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
@@ -133,11 +135,10 @@ TEST(TempManager, CrashCleanupDeletesOnlyNumberedNamesOfTheFolder)
     for (const auto& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
     EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
 
-    // The old names are carried into the new list with the first new name.
+    // The old names left the list with their files (or as already gone).
     const std::string name = manager.NewTempFileName("tsk");
     EXPECT_EQ(name, folder + "tmp/00000000.tsk");
-    EXPECT_EQ(ReadText(folder + "TempManager.log"),
-              left + "\r\n" + bigger + "\r\n" + folder + "tmp/00000006.tsk\r\n" + name + "\r\n");
+    EXPECT_EQ(ReadText(folder + "TempManager.log"), name + "\r\n");
 }
 
 // Names someone else put in the program folder or tmp/: symbolic links as the
@@ -285,9 +286,95 @@ TEST(TempManager, ALinkedTempFolderLosesOnlyTheManagersOwnFiles)
     }
 }
 
+// Two program folders whose tmp/ link to one folder: a number one of them
+// freed may be the other's next file, and neither its end, nor its next
+// start after a crash, nor its list in the shared folder costs the other
+// anything.
+TEST(TempManager, TwoProgramFoldersSharingALinkedTmpKeepEachOthersFiles)
+{
+    QTemporaryDir a, b, shared;
+    const std::string folderA = a.path().toStdString() + "/", folderB = b.path().toStdString() + "/",
+                      linked = shared.path().toStdString() + "/";
+    for (const std::string& folder : {folderA, folderB}) fs::create_directory_symlink(linked, folder + "tmp");
+    std::string crashList, ofB;
+    auto first = std::make_unique<TTempManager>(folderA);
+    SetTempManager(first.get());
+    auto dropped = std::make_unique<TStrokes>(first->NewTempFileName("tsk"));
+    const std::string live = first->NewTempFileName("bmp");
+    dropped.reset();  // an undo step dropped while running
+    SetTempManager(nullptr);
+    EXPECT_EQ(first->Files(), std::vector<std::string>{live});
+    {
+        TTempManager other(folderB);
+        ofB = other.NewTempFileName("tsk");
+        WriteAsACallerDoes(ofB);
+        EXPECT_EQ(ofB, folderB + "tmp/00000000.tsk");  // the number the first freed
+        crashList = ReadText(folderA + "TempManager.log");
+        EXPECT_EQ(crashList, live + "\r\n");
+        first.reset();  // ends normally
+        EXPECT_EQ(ReadText(linked + "00000000.tsk"), "data");
+        // The other folder's list and its staged copy in the shared folder,
+        // and the list the first would have left had it been killed.
+        Touch(linked + "TempManager.log", ofB + "\r\n");
+        Touch(linked + "TempManager.log.new", "being written");
+        Touch(folderA + "TempManager.log", crashList);
+        TTempManager again(folderA);
+        EXPECT_EQ(Entries(linked), (std::set<std::string>{"00000000.tsk", "TempManager.log", "TempManager.log.new"}));
+    }
+}
+
+// The list's own names that cannot be used: a list too large for any run is
+// unreadable, like a FIFO, and is replaced; a folder in the list's place
+// sends the list into tmp/; one in both places stops the start in a box.
+TEST(TempManager, AListNameThatCannotBeUsedIsPassedOverOrRefused)
+{
+    struct TCase {
+        const char* Name;
+        std::function<void(const std::string& folder)> Plant;
+        const char* LogName;  // empty: refused, naming the program folder's list
+    };
+    const auto folderAt = [](const std::string& name) { fs::create_directories(name); };
+    for (const TCase& c : {TCase{"a sparse list of 64 GiB",
+                                 [](const std::string& f) {
+                                     Touch(f + "tmp/00000003.tsk");
+                                     Touch(f + "TempManager.log", f + "tmp/00000003.tsk\r\n");
+                                     fs::resize_file(f + "TempManager.log", uintmax_t(64) << 30);
+                                 },
+                                 "TempManager.log"},
+                           TCase{"a folder as the list", [&](const std::string& f) { folderAt(f + "TempManager.log"); },
+                                 "tmp/TempManager.log"},
+                           TCase{"a folder as the list in both places",
+                                 [&](const std::string& f) {
+                                     folderAt(f + "TempManager.log");
+                                     folderAt(f + "tmp/TempManager.log");
+                                 },
+                                 ""}}) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/";
+        fs::create_directories(folder + "tmp");
+        c.Plant(folder);
+        TRecordingDialogs dialogs;
+        SetDialogs(&dialogs);
+        if (*c.LogName == '\0') {
+            EXPECT_THROW(TTempManager manager(folder), SilentAbort);
+            EXPECT_EQ(dialogs.caption, "File access denied");
+            EXPECT_EQ(dialogs.text, "Error creating the file:\n\r" + folder + "TempManager.log");
+        } else {
+            TTempManager manager(folder);
+            EXPECT_EQ(manager.LogName(), folder + c.LogName);
+            EXPECT_TRUE(manager.Files().empty());
+            const std::string name = manager.NewTempFileName("tsk");
+            EXPECT_EQ(ReadText(folder + c.LogName), name + "\r\n");
+            EXPECT_TRUE(dialogs.caption.empty());
+        }
+        SetDialogs(nullptr);
+    }
+}
+
 // Lists left by a crash in either place, the program folder or tmp/, are both
-// read: their files go and their names are carried into the new list.
-TEST(TempManager, CrashListsInBothPlacesAreCleanedAndCarried)
+// read: their files go, and their names with them.
+TEST(TempManager, CrashListsInBothPlacesAreCleaned)
 {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";
@@ -302,7 +389,7 @@ TEST(TempManager, CrashListsInBothPlacesAreCleanedAndCarried)
     EXPECT_EQ(Entries(folder + "tmp"), std::set<std::string>{});
     const std::string name = manager.NewTempFileName("tsk");
     EXPECT_EQ(manager.LogName(), folder + "TempManager.log");
-    EXPECT_EQ(ReadText(folder + "TempManager.log"), inFolder + "\r\n" + inTemp + "\r\n" + name + "\r\n");
+    EXPECT_EQ(ReadText(folder + "TempManager.log"), name + "\r\n");
 }
 
 // A program folder that cannot be written with a tmp/ that can: the list
@@ -325,7 +412,7 @@ TEST(TempManager, TheListLivesInTmpWhenTheProgramFolderCannotBeWritten)
         name = manager.NewTempFileName("tsk");
         EXPECT_EQ(name, folder + "tmp/00000000.tsk");
         WriteAsACallerDoes(name);
-        EXPECT_EQ(ReadText(folder + "tmp/TempManager.log"), left + "\r\n" + name + "\r\n");
+        EXPECT_EQ(ReadText(folder + "tmp/TempManager.log"), name + "\r\n");
         EXPECT_FALSE(fs::exists(folder + "TempManager.log"));
     }
     EXPECT_FALSE(fs::exists(name));
@@ -352,6 +439,56 @@ TEST(TempManager, EngineAsksForTheRegisteredManager)
     EXPECT_THROW(TempManager(), EngineError);
     TScratchTempFolder scratch;
     EXPECT_EQ(&TempManager(), &scratch.Manager());
+}
+
+// Once made, a temporary file is only ever opened as the manager's own
+// plain file: never cut short, never through a link or a FIFO put in its
+// place, and a name that is no longer its file fails as a missing one does.
+TEST(TempFiles, AreOpenedOnlyAsTheManagersOwnPlainFiles)
+{
+    TScratchTempFolder scratch;
+    QTemporaryDir elsewhere;
+    const std::string outside = elsewhere.path().toStdString() + "/theirs.bin";
+    struct TCase {
+        const char* Name;
+        std::function<void(const std::string& name)> Replace;
+    };
+    const TCase cases[] = {
+        {"a link to a file of someone else's",
+         [&](const std::string& name) {
+             fs::copy_file(name, outside, fs::copy_options::overwrite_existing);
+             fs::remove(name);
+             fs::create_symlink(outside, name);
+         }},
+        {"a FIFO", [](const std::string& name) { fs::remove(name), MakeFifo(name); }},
+        {"nothing", [](const std::string& name) { fs::remove(name); }}};
+    // Replaces the file, runs the steps that must fail, and checks that the
+    // file of someone else's was neither written nor read.
+    const auto replaceAndFail = [&](const TCase& c, const std::string& name, const std::function<void()>& steps) {
+        c.Replace(name);
+        const std::string before = fs::exists(outside) ? ReadText(outside) : "";
+        WithoutWaitingFor(name, [&] { EXPECT_THROW(steps(), EngineError); });
+        EXPECT_EQ(fs::exists(outside) ? ReadText(outside) : "", before);
+        fs::remove(outside);
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        // A stroke list's file keeps what it holds until records are written.
+        const std::string made = scratch.Manager().NewTempFileName("tsk");
+        Touch(made, "not cut");
+        auto list = std::make_unique<TStrokes>(made);
+        EXPECT_EQ(ReadText(made), "not cut");
+        list->AddStroke({{1, 2}}, {{3, 4}}, 0xFF000000u, 255, 0);
+        list->Release();
+        replaceAndFail(c, made, [&] {
+            EXPECT_THROW(list->ForEachStroke([](TStrokeRecord&) {}), EngineError);
+            list->AddStroke({{5, 6}}, {}, 0xFF000000u, 255, 0);
+        });
+        // A bitmap swapped out, its file then replaced.
+        auto bmp = TCompressedBitmap::CreateCopy(NoiseBitmap(4, 4, 5));
+        bmp->SetCompressed(true);
+        replaceAndFail(c, bmp->FileName(), [&] { bmp->SetCompressed(false); });
+    }
 }
 
 // --- TCompressedBitmap ----------------------------------------------------------

@@ -193,13 +193,13 @@ TEST_F(FileStreamTest, CloseReportsAFailedFlushAndTheDestructorStaysQuiet)
 {
     // /dev/full accepts the buffered write and fails when it is flushed.
     {
-        TFileStream full("/dev/full", TFileStream::Mode::OpenReadWrite);
+        TFileStream full("/dev/full", TFileStream::Mode::Create);
         full.WriteInt32(1);
         EXPECT_THAT(ErrorOf([&] { full.Close(); }), HasSubstr("No space left on device"));
         EXPECT_NO_THROW(full.Close()); // already closed: nothing more to report
     }
     EXPECT_NO_THROW({
-        TFileStream full("/dev/full", TFileStream::Mode::OpenReadWrite);
+        TFileStream full("/dev/full", TFileStream::Mode::Create);
         full.WriteInt32(1);
     });
 }
