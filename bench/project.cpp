@@ -1,42 +1,19 @@
 // A 1-megapixel project of 20,000 strokes in 10 steps: saving and loading
 // it, re-rendering it at 1x and 2x, and exporting it as PostScript.
-#include "BenchSupport.h"
 #include "RandomSteps.h"
 
-#include "engine/DualImage.h"
-#include "engine/Styles.h"
-#include "engine/TempManager.h"
-#include "gfx/ImageView.h"
 #include "gfx/Stream.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QTemporaryDir>
-
 namespace {
 
 // One drawn document shared by the benchmarks of this program.
-struct TProjectFixture {
-    QTemporaryDir folder;
-    std::string programFolder = folder.path().toStdString() + "/";
-    TTempManager temp{programFolder};
-    TBitmap32 source = bench::PhotoLikePicture(1024, 1024);
-    TBitmap32 dest{1024, 1024, clWhite32};
-    TImageView sourceView, destView;
-    TGStyle style;
-    std::unique_ptr<TDualImage> doc;
-
-    TProjectFixture()
+struct TProjectFixture : bench::TBenchDrawing {
+    TProjectFixture() : TBenchDrawing(1024)
     {
-        SetTempManager(&temp);
-        sourceView.SetBitmap(&source);
-        destView.SetBitmap(&dest);
-        doc = std::make_unique<TDualImage>(sourceView, destView, 1.0f);
-        doc->SetStyle(&style);
-        doc->SetAutoMode(true);
-        RandSeed = 0;
         // About 2,000 strokes a step: a few points find no stroke.
-        bench::DrawRandomSteps(*doc, 1024, 10, 2050);
+        DrawRandomSteps(10, 2050);
         // Saving always merges the history first, as the program does.
         doc->Compact();
     }

@@ -5,16 +5,8 @@
 // drag of 25 strokes over a 512 x 512 picture, followed by the idle swapping
 // of one old step, as between drags. The program folder is made beside the
 // build, on the disk the program itself would use.
-#include "BenchSupport.h"
 #include "GuiMain.h"
 #include "RandomSteps.h"
-
-#include "engine/DualImage.h"
-#include "engine/Styles.h"
-#include "engine/TempManager.h"
-#include "gfx/ImageView.h"
-
-#include <QTemporaryDir>
 
 #include <filesystem>
 #include <memory>
@@ -25,33 +17,14 @@ constexpr int32_t Side = 512;
 constexpr int Steps = 200;
 constexpr int StrokesPerStep = 25;
 
-// A program folder with its manager and a document of `Steps` steps.
-struct TSession {
-    QTemporaryDir folder{QString::fromStdString(
-        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/temp-files-XXXXXX")};
-    std::unique_ptr<TTempManager> temp = std::make_unique<TTempManager>(folder.path().toStdString() + "/");
-    TBitmap32 source = bench::PhotoLikePicture(Side, Side);
-    TBitmap32 dest{Side, Side, clWhite32};
-    TImageView sourceView, destView;
-    TGStyle style;
-    std::unique_ptr<TDualImage> doc;
-
+// A program folder beside the build with its manager and a document of
+// `Steps` steps.
+struct TSession : bench::TBenchDrawing {
     TSession()
+        : TBenchDrawing(Side, QString::fromStdString(std::filesystem::canonical("/proc/self/exe").parent_path().string() +
+                                                     "/temp-files-XXXXXX"))
     {
-        SetTempManager(temp.get());
-        sourceView.SetBitmap(&source);
-        destView.SetBitmap(&dest);
-        doc = std::make_unique<TDualImage>(sourceView, destView, 1.0f);
-        doc->SetStyle(&style);
-        doc->SetAutoMode(true);
-        RandSeed = 0;
-        bench::DrawRandomSteps(*doc, Side, Steps, StrokesPerStep, true);
-    }
-    ~TSession()
-    {
-        doc.reset();
-        temp.reset();
-        SetTempManager(nullptr);
+        DrawRandomSteps(Steps, StrokesPerStep, true);
     }
 };
 
