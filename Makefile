@@ -54,10 +54,11 @@ run: program
 # The program folder is the build folder, and the styles, patterns and brushes
 # at its top may be the user's (the program matches their names in any case):
 # they stay, everything else goes. Nobody runs the program from the sanitizer
-# build, so that folder goes whole.
+# build, so that folder goes whole. A build folder that is a link (to a larger
+# disk) is cleaned where it leads, and the link stays.
 clean:
 	@rm -rf "$(SANITIZE_DIR)"
 	@if [ -d "$(BUILD_DIR)" ]; then \
-	  find "$(BUILD_DIR)" -mindepth 1 -maxdepth 1 ! -iname '*.gst' ! -iname '*.stk' ! -iname '*.srd' \
-	    -exec rm -rf {} + && rmdir --ignore-fail-on-non-empty "$(BUILD_DIR)"; \
+	  find "$(BUILD_DIR)/" -mindepth 1 -maxdepth 1 ! -iname '*.gst' ! -iname '*.stk' ! -iname '*.srd' \
+	    -exec rm -rf {} + && { [ -L "$(BUILD_DIR:%/=%)" ] || rmdir --ignore-fail-on-non-empty "$(BUILD_DIR)"; }; \
 	fi

@@ -37,8 +37,10 @@ generate
 check_user_files "by a rebuild"
 for f in "${deleted[@]}"; do cmp -s "$work/defaults/$f" "$b/$f" || fail "$f not made again as it was"; done
 
-make -s -C "$src" clean BUILD_DIR="$b" SANITIZE_DIR="$work/sanitize"
+ln -s "$b" "$work/linked"
+make -s -C "$src" clean BUILD_DIR="$work/linked" SANITIZE_DIR="$work/sanitize"
 check_user_files "by make clean"
+[ -L "$work/linked" ] || fail "make clean removed the link to the build folder"
 left=$(find "$b" "$work/sanitize" -maxdepth 1 ! -path "$b" ! -name '*.gst' ! -name '*.stk' ! -name '*.srd' 2>/dev/null || true)
 [ -z "$left" ] || fail "make clean left $left"
 echo "$failures failed"
