@@ -184,8 +184,12 @@ TSingleInstance::~TSingleInstance()
     Release();
 }
 
-// Of two starts on one folder at most one runs, however their steps
-// interleave and whatever becomes of the lock files' names meanwhile.
+// Of two starts on one folder that can both lock it, at most one runs,
+// however their steps interleave and whatever becomes of the lock files'
+// names meanwhile. Where one of them cannot lock the folder (it may not read
+// it, as with mode 0711, or the file system has no such locks), the lock
+// files alone keep the two apart, and only while their names are left alone:
+// such a start runs beside a copy whose lock file was removed.
 //
 // A start first locks the folder itself, through a descriptor of it that no
 // name inside it can take away, and keeps that lock for its run. Of two
@@ -236,7 +240,7 @@ bool TSingleInstance::Step()
         stage_ = TStage::Folder;
         // Read access is all it needs. Where the folder cannot be opened or
         // locked, the lock files alone decide.
-        folderFd_ = ::open(programFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folderFd_ = OpenProgramFolder();
         if (folderFd_ < 0 || ::flock(folderFd_, LOCK_EX | LOCK_NB) == 0) return true;
         if (errno == EWOULDBLOCK) return GiveWay({});
         CloseFd(folderFd_);
@@ -301,6 +305,11 @@ void TSingleInstance::Run()
 {
     running_ = true;
     Listen();
+}
+
+int TSingleInstance::OpenProgramFolder() const
+{
+    return ::open(programFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 std::string TSingleInstance::TempFolder() const { return programFolder_ + "tmp/"; }

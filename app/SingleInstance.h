@@ -56,6 +56,11 @@ public:
     // Another start asked this program to come forward.
     std::function<void()> OnActivate;
 
+protected:
+    // A descriptor of the program folder to lock, -1 where it cannot be
+    // opened. Root opens any folder: tests play a start that cannot here.
+    virtual int OpenProgramFolder() const;
+
 private:
     enum class TStage { Claim, Folder, Temp, Look, Decided };
 
