@@ -307,9 +307,9 @@ void TDomain::ResetStyle()
     TGStyle* style = CurrentStyle();
     if (!style || !style->Modified()) return;
     style->Reset();
-    if (mainWindow_) {
-        mainWindow_->UpdateStyleFrame(styleManager_->ItemIndex());
-        mainWindow_->UpdateBrushPreview();
-        mainWindow_->UpdateControls();
-    }
+    if (mainWindow_) mainWindow_->UpdateStyleFrame(styleManager_->ItemIndex());
+    // The saved brush may not be the one chosen since: choose it again, as
+    // choosing the style does, so that the brush shown is the one that draws.
+    SelectStyleRenderer();
+    if (mainWindow_) mainWindow_->UpdateControls();
 }

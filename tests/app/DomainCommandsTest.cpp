@@ -458,9 +458,12 @@ TEST_F(DomainCommandsTest, SaveResetAndDeleteStyle)
     domain->StyleManager().SetItemIndex(2);
     TGStyle* style = domain->CurrentStyle();
     const float gain = style->GetGain();
+    const int32_t brush = domain->RendererManager().ItemIndex();
     style->SetGain(gain + 5.0f);
+    domain->RendererManager().SetItemIndex((brush + 1) % domain->RendererManager().Count());
     domain->Execute(C::ResetStyle);
     EXPECT_EQ(style->GetGain(), gain);
+    EXPECT_EQ(domain->RendererManager().ItemIndex(), brush);
     EXPECT_FALSE(style->Modified());
 
     style->SetGain(gain + 1.0f);
