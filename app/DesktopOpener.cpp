@@ -204,6 +204,7 @@ std::optional<QByteArray> ReadPlainFile(const QString& file)
 {
     try {
         TFileStream stream(QFile::encodeName(file).toStdString(), TFileStream::Mode::OpenRead);
+        if (stream.Size() > MaxPlainFileBytes) return std::nullopt;
         QByteArray bytes(static_cast<qsizetype>(stream.Size()), Qt::Uninitialized);
         stream.ReadBuffer(bytes.data(), bytes.size());
         return bytes;

@@ -1,20 +1,27 @@
 // How the program hands a file to the desktop to be shown: xdg-open (package
 // xdg-utils), started apart from the program so that neither waits for the
 // other, and whose own exit status says whether the file was shown. Beside
-// it, the plain-file read the help's files go through.
+// it, the few files of this computer the help reads, each within a bound.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
 class QObject;
 
-// The bytes of a plain file, through the one open that never waits: a FIFO,
-// a folder or a device gives nothing, as does a file that cannot be read.
+// Far above any help page, style sheet, picture or mailcap file: a larger
+// file is left out as a FIFO is, so that a huge or sparse file in the way
+// costs neither the memory nor the time of reading it.
+inline constexpr int64_t MaxPlainFileBytes = int64_t{16} << 20;
+
+// The bytes of a plain file of at most MaxPlainFileBytes, through the one
+// open that never waits: a FIFO, a folder, a device, a larger file or one
+// that cannot be read gives nothing.
 std::optional<QByteArray> ReadPlainFile(const QString& file);
 
 // How one hand-over to xdg-open ended.

@@ -163,19 +163,37 @@ TEST(HelpWindow, MissingPagesShowTheNoHelpPage)
 }
 
 // A page and all it names are read from plain files only, without waiting:
-// a FIFO would otherwise hold the whole program in its open for good. What
-// cannot be read is left out and the page shows without it.
+// a FIFO would otherwise hold the whole program in its open for good. Nor
+// is a file above the bound read (a huge sheet crashed Qt's style parser).
+// What cannot be read is left out and the page shows without it.
 TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
 {
     THelpFolder folder({});
     const QString help = QString::fromStdString(folder.Folder()) + QStringLiteral("Help/");
-    folder.Write(QStringLiteral("img"),
-                 QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\"></head>"
-                                "<body background=\"back.png\"><h1>Page img</h1><img src=\"pic.png\">"
-                                "<img src=\"dir.png\"><img src=\"%1abs.png\"><img src=\"plain.png\"></body></html>")
-                     .arg(help));
+    folder.Write(
+        QStringLiteral("img"),
+        QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\">"
+                       "<link rel=\"stylesheet\" href=\"big.css\"><link rel=\"stylesheet\" href=\"imports.css\">"
+                       "</head><body background=\"back.png\"><h1>Page img</h1><img src=\"pic.png\">"
+                       "<img src=\"dir.png\"><img src=\"%1abs.png\"><img src=\"plain.png\">"
+                       "<img src=\"edge.png\"><img src=\"over.png\"></body></html>")
+            .arg(help));
     ASSERT_TRUE(QImage(3, 2, QImage::Format_RGB32).save(help + QStringLiteral("plain.png")));
     ASSERT_TRUE(QDir(help).mkdir(QStringLiteral("dir.png")));
+    // Sparse, so that they take no disk: a sheet, one another imports, a
+    // picture and a page above the bound, and a picture just at it.
+    folder.Write(QStringLiteral("huge"), QStringLiteral("<h1>Page huge</h1>"));
+    QFile imports(help + QStringLiteral("imports.css"));
+    ASSERT_TRUE(imports.open(QIODevice::WriteOnly) && imports.write("@import url(imported.css);") > 0);
+    imports.close();
+    for (const auto& [name, size] : {std::pair{"big.css", int64_t{2} << 30},
+                                     {"imported.css", int64_t{2} << 30},
+                                     {"huge.html", MaxPlainFileBytes + 1},
+                                     {"over.png", MaxPlainFileBytes + 1},
+                                     {"edge.png", MaxPlainFileBytes}}) {
+        QFile::copy(help + QStringLiteral("plain.png"), help + QLatin1String(name));
+        ASSERT_TRUE(QFile::resize(help + QLatin1String(name), size)) << name;
+    }
     std::vector<std::string> fifos;
     for (const char* name : {"help.css", "back.png", "pic.png", "abs.png"}) {
         fifos.push_back((help + QLatin1String(name)).toStdString());
@@ -186,9 +204,14 @@ TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
         window.ShowHelp(QStringLiteral("img"));
         window.HTMLViewer1().grab();
         EXPECT_TRUE(ShownText(window).contains(QStringLiteral("Page img")));
-        const QVariant picture =
-            window.HTMLViewer1().document()->resource(QTextDocument::ImageResource, QUrl("plain.png"));
-        EXPECT_EQ(qvariant_cast<QImage>(picture).size(), QSize(3, 2));
+        for (const auto& [name, size] :
+             {std::pair{"plain.png", QSize(3, 2)}, {"edge.png", QSize(3, 2)}, {"over.png", QSize(1, 1)}}) {
+            const QVariant picture =
+                window.HTMLViewer1().document()->resource(QTextDocument::ImageResource, QUrl(name));
+            EXPECT_EQ(qvariant_cast<QImage>(picture).size(), size) << name;
+        }
+        window.ShowHelp(QStringLiteral("huge"));
+        EXPECT_EQ(ShownText(window).trimmed(), "Sorry there is not help available");
     })) << "waited for a writer of a FIFO";
 }
 
@@ -333,6 +356,7 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
         const char *xdgMime, *desktopFile, *mailcap; // null: none
         bool runMailcap, set;
     };
+    const char* huge = "application/*; xchm %s\n"; // and a long hole after it
     for (const Case& c : {
              Case{"no xdg-mime", nullptr, nullptr, nullptr, false, true},
              Case{"nothing set", "", nullptr, nullptr, true, false},
@@ -345,6 +369,7 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
              Case{"a mailcap entry without run-mailcap", "", nullptr, "application/vnd.ms-htmlhelp; xchm %s\n", false,
                   false},
              Case{"a mailcap entry without a command", "", nullptr, "application/vnd.ms-htmlhelp;\n", true, false},
+             Case{"a mailcap file too large to read", "", nullptr, huge, true, false},
          }) {
         SCOPED_TRACE(c.what);
         for (const char* name : {"data", "real", "xdg-mime", "run-mailcap", "mailcap"})
@@ -358,6 +383,9 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
         if (c.desktopFile) write(QLatin1String(c.desktopFile), "[Desktop Entry]\n");
         if (c.runMailcap) write("run-mailcap", "");
         if (c.mailcap) write("mailcap", c.mailcap);
+        if (c.mailcap == huge) {
+            ASSERT_TRUE(QFile::resize(bin.filePath("mailcap"), MaxPlainFileBytes + 1));
+        }
         EXPECT_EQ(TDesktopOpener::System().HasHandler(QStringLiteral("/opt/ocra/") + ManualFileName), c.set);
     }
 }
