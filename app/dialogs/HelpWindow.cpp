@@ -3,7 +3,6 @@
 #include "app/dialogs/GuardedHandler.h"
 #include "app/dialogs/LinkLabel.h"
 #include "app/dialogs/ScreenCentre.h"
-#include "gfx/Stream.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -11,17 +10,10 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QMimeDatabase>
 #include <QPainter>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
-
-#include <exception>
-#include <optional>
 
 namespace {
 
@@ -53,20 +45,6 @@ QString FolderPath(const std::string& folder)
 
 bool IsPageFile(const QString& file) { return !file.isEmpty() && QFileInfo(file).isFile(); }
 
-// The bytes of a plain file, through the one open that never waits: a FIFO,
-// a folder or a device gives nothing, as does a file that cannot be read.
-std::optional<QByteArray> ReadPlainFile(const QString& file)
-{
-    try {
-        TFileStream stream(QFile::encodeName(file).toStdString(), TFileStream::Mode::OpenRead);
-        QByteArray bytes(static_cast<qsizetype>(stream.Size()), Qt::Uninitialized);
-        stream.ReadBuffer(bytes.data(), bytes.size());
-        return bytes;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 // The page view. Qt's own loaders open files by name and wait for a FIFO's
 // writer for good, so every file a page is made of comes through here.
 class THelpViewer : public QTextBrowser {
@@ -93,69 +71,59 @@ public:
     }
 };
 
-// The desktop's type of a file, by its name alone: the file is not read.
-QString MimeTypeOf(const QString& file)
+// Why a file of the manual was not shown.
+enum class TNotShown { Missing, NoOpener, NoProgram, NoMethod, Failed };
+
+// xdg-open's own codes: 2 the file is missing, 3 it found no program to
+// run (outside a named desktop after trying every browser it knows), any
+// other a program that failed or a call it refused.
+TNotShown NotShownBy(const TOpenerExit& exit)
 {
-    return QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name();
+    return exit.Status == 2 ? TNotShown::Missing : exit.Status == 3 ? TNotShown::NoMethod : TNotShown::Failed;
 }
 
-// The program a desktop file runs, as xdg-open takes it: the first word of
-// the Exec= line of its [Desktop Entry] group (quotes around it dropped).
-QString DesktopFileProgram(const QByteArray& desktopFile)
+// What the user reads of one file: the text before and after its name.
+std::pair<QString, QString> Reason(TNotShown why, bool manual)
 {
-    bool inEntry = false;
-    for (const QByteArray& raw : desktopFile.split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inEntry = line == QStringLiteral("[Desktop Entry]");
-            continue;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!inEntry || equals < 0 || line.left(equals).trimmed() != QStringLiteral("Exec")) continue;
-        const QString value = line.mid(equals + 1).trimmed();
-        if (value.startsWith(QLatin1Char('"'))) return value.mid(1).section(QLatin1Char('"'), 0, 0);
-        return value.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('\t'), 0, 0);
+    const QString program =
+        manual ? QStringLiteral(" (a CHM viewer such as xchm or kchmviewer)") : QStringLiteral(" (a web browser)");
+    switch (why) {
+    case TNotShown::Missing: return {{}, QStringLiteral(" is missing")};
+    case TNotShown::NoOpener: return {QStringLiteral("this computer has no xdg-open (package xdg-utils) to open "), {}};
+    case TNotShown::NoProgram: return {QStringLiteral("no program is set to show "), program};
+    case TNotShown::NoMethod: return {QStringLiteral("xdg-open found no program to show "), program};
+    case TNotShown::Failed: break;
     }
-    return {};
+    return {QStringLiteral("xdg-open could not open "), {}};
 }
 
-// Whether a desktop file of this id under an applications/ folder runs,
-// looked for where xdg-open looks: as named, as vendor/name for
-// vendor-name, then in the subfolders, each copy found until one runs.
-bool DesktopFileRuns(const QString& folder, const QString& id)
+std::string NotOpenedText(const QString& manual, TNotShown ofManual, const QString& contents, TNotShown ofContents)
 {
-    QStringList names{id};
-    if (id.contains(QLatin1Char('-'))) names << QString(id).replace(id.indexOf(QLatin1Char('-')), 1, QLatin1Char('/'));
-    for (const QString& name : names) {
-        const std::optional<QByteArray> entry = ReadPlainFile(folder + QLatin1Char('/') + name);
-        const QString program = entry ? DesktopFileProgram(*entry) : QString();
-        if (!program.isEmpty() && !QStandardPaths::findExecutable(program).isEmpty()) return true;
-    }
-    const QDir dir(folder);
-    for (const QString& sub : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
-        if (DesktopFileRuns(dir.filePath(sub), id)) return true;
-    return false;
+    const auto [manualBefore, manualAfter] = Reason(ofManual, true);
+    const auto [contentsBefore, contentsAfter] = Reason(ofContents, false);
+    QString text;
+    if (ofManual == TNotShown::Missing && ofContents == TNotShown::Missing)
+        text = manual + QStringLiteral(" and ") + contents + QStringLiteral(" are missing");
+    else if (manualBefore == contentsBefore && manualAfter == contentsAfter)
+        text = manualBefore + manual + QStringLiteral(" or ") + contents + manualAfter;
+    else
+        text =
+            manualBefore + manual + manualAfter + QStringLiteral(", and ") + contentsBefore + contents + contentsAfter;
+    return (QStringLiteral("The manual could not be opened: ") + text + QLatin1Char('.')).toStdString();
 }
 
-// Whether the desktop's default program for a file's type is there to run.
-bool HandlerRuns(const QString& file)
+// The contents page, once the manual was not shown: the browser is the
+// last resort, so whatever keeps it from showing the page is told.
+void OpenContents(const QString& manual, TNotShown ofManual, const TDesktopOpener& desktop, QObject& context,
+                  const std::function<void(const std::string&)>& failed)
 {
-    // Without the desktop's query tool there is no telling: try.
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (tool.isEmpty()) return true;
-    QProcess query;
-    query.start(tool, {QStringLiteral("query"), QStringLiteral("default"), MimeTypeOf(file)});
-    if (!query.waitForFinished(3000)) {
-        query.kill();
-        return true;
-    }
-    // Several ids can come back; xdg-open goes by the first.
-    const QString id = QString::fromUtf8(query.readAllStandardOutput())
-                           .section(QRegularExpression(QStringLiteral("[\\s;]+")), 0, 0, QString::SectionSkipEmpty);
-    if (id.isEmpty()) return false;
-    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
-        if (DesktopFileRuns(folder, id)) return true;
-    return false;
+    const QString contents = HelpFolder(QFileInfo(manual).path().toStdString()) + HelpContentsFileName;
+    const auto tell = [=](TNotShown ofContents) { failed(NotOpenedText(manual, ofManual, contents, ofContents)); };
+    if (!QFileInfo(contents).isFile()) return tell(TNotShown::Missing);
+    if (!desktop.HasOpener()) return tell(TNotShown::NoOpener);
+    desktop.Start(contents, context, [tell](const TOpenerExit& exit) {
+        if (!OpenerShowed(exit)) tell(NotShownBy(exit));
+    });
 }
 
 } // namespace
@@ -170,57 +138,17 @@ QString HelpTopicPath(const std::string& programFolder, const QString& topic)
     return HelpFolder(programFolder) + name + QStringLiteral(".html");
 }
 
-TDesktopOpener TDesktopOpener::System()
+// A manual without a program set for it is not handed over: xdg-open would
+// give it to the web browser instead.
+void OpenManual(const QString& manual, const TDesktopOpener& desktop, QObject& context,
+                std::function<void(const std::string& text)> failed)
 {
-    return {[](const QUrl& url) { return QDesktopServices::openUrl(url); }, HandlerRuns,
-            // What Qt hands files to outside a desktop's own session.
-            [] { return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty(); }};
-}
-
-bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop)
-{
-    for (const QString& file :
-         {FolderPath(programFolder) + ManualFileName, HelpFolder(programFolder) + HelpContentsFileName})
-        if (QFileInfo(file).isFile() && desktop.HasHandler(file) && desktop.Open(QUrl::fromLocalFile(file)))
-            return true;
-    return false;
-}
-
-// Blames only what this computer can be seen to lack: without xdg-open no
-// viewer or browser is reached, whether installed or not.
-std::string ManualNotOpenedText(const std::string& programFolder, const TDesktopOpener& desktop)
-{
-    const QString manual = FolderPath(programFolder) + ManualFileName;
-    const QString contents = HelpFolder(programFolder) + HelpContentsFileName;
-    const bool opener = desktop.HasOpener();
-    enum class TWhy { Missing, NoProgram, NotOpened };
-    const auto why = [&](const QString& file) {
-        if (!QFileInfo(file).isFile()) return TWhy::Missing;
-        return opener && !desktop.HasHandler(file) ? TWhy::NoProgram : TWhy::NotOpened;
-    };
-    const TWhy ofManual = why(manual), ofContents = why(contents);
-    const QString failed = opener ? QStringLiteral("xdg-open could not open ")
-                                  : QStringLiteral("this computer has no xdg-open (package xdg-utils) to open ");
-    const QString noViewer =
-        QStringLiteral("this computer has no program to show %1 (a CHM viewer such as xchm or kchmviewer)").arg(manual);
-    QString text;
-    if (ofManual == TWhy::Missing && ofContents == TWhy::Missing) {
-        text = manual + QStringLiteral(" is missing");
-    } else if (ofManual == TWhy::NoProgram && ofContents == TWhy::NoProgram) {
-        text = noViewer + QStringLiteral(" nor a web browser for its help pages");
-    } else if (ofManual == TWhy::NotOpened && ofContents == TWhy::NotOpened) {
-        text = failed + manual + QStringLiteral(" or ") + contents;
-    } else {
-        const QString manualWhy = ofManual == TWhy::Missing     ? manual + QStringLiteral(" is missing")
-                                  : ofManual == TWhy::NoProgram ? noViewer
-                                                                : failed + manual;
-        const QString contentsWhy = ofContents == TWhy::Missing ? contents + QStringLiteral(" is missing")
-                                    : ofContents == TWhy::NoProgram
-                                        ? QStringLiteral("this computer has no web browser to show ") + contents
-                                        : failed + contents;
-        text = manualWhy + QStringLiteral(", and ") + contentsWhy;
-    }
-    return (QStringLiteral("The manual could not be opened: ") + text + QLatin1Char('.')).toStdString();
+    if (!QFileInfo(manual).isFile()) return OpenContents(manual, TNotShown::Missing, desktop, context, failed);
+    if (!desktop.HasOpener()) return OpenContents(manual, TNotShown::NoOpener, desktop, context, failed);
+    if (!desktop.HasHandler(manual)) return OpenContents(manual, TNotShown::NoProgram, desktop, context, failed);
+    desktop.Start(manual, context, [=, &context](const TOpenerExit& exit) {
+        if (!OpenerShowed(exit)) OpenContents(manual, NotShownBy(exit), desktop, context, failed);
+    });
 }
 
 TFHlpWnd::TFHlpWnd(std::string programFolder, QWidget* parent)
@@ -340,7 +268,8 @@ void TFHlpWnd::MoreHelp()
     if (OnMoreHelp)
         OnMoreHelp();
     else
-        OpenManual(programFolder_);
+        OpenManual(FolderPath(programFolder_) + ManualFileName, TDesktopOpener::System(), *this,
+                   [](const std::string&) {});
 }
 
 // Links between help pages stay in the window and its history; anchors

@@ -4,9 +4,11 @@
 // a history of the pages shown (Back / Next), opens the full manual ("More
 // Help") and hides on "Close". It is modeless: the main window stays usable.
 // Pages and all they name (style sheets, pictures) are read from plain files
-// only, without waiting: what cannot be read is left out of the page.
+// of a bounded size only, without waiting: what cannot be read is left out
+// of the page.
 #pragma once
 
+#include "app/DesktopOpener.h"
 #include "app/dialogs/HelpHistory.h"
 #include "app/dialogs/ModalStepAside.h"
 
@@ -35,28 +37,13 @@ QString HelpFolder(const std::string& programFolder);
 // an empty one. A topic that could name a file outside the help folder (a
 // path separator or "..") names none: the result is empty.
 QString HelpTopicPath(const std::string& programFolder, const QString& topic);
-// What the manual is opened with: the desktop's file opener, whether the
-// desktop has a program for a file's type that can run, and whether the
-// opener itself (xdg-open) is there.
-struct TDesktopOpener {
-    std::function<bool(const QUrl&)> Open;
-    std::function<bool(const QString&)> HasHandler;
-    std::function<bool()> HasOpener = [] { return true; };
-    // The desktop as xdg-open meets it: xdg-mime's default program for the
-    // type, whose desktop file in the XDG data folders' applications/ names
-    // an Exec= program on the PATH (or by its absolute path).
-    static TDesktopOpener System();
-};
-// Opens the compiled manual with the desktop's handler; where there is no
-// handler for it (few desktops read compiled help) or no manual, the help
-// pages' contents page with the desktop's handler of web pages. False when
-// neither opened: the opener answers before its program shows anything, so
-// a file without a handler is not handed over at all.
-bool OpenManual(const std::string& programFolder, const TDesktopOpener& desktop = TDesktopOpener::System());
-// What the user is told when OpenManual opened nothing: for the manual and
-// the contents page each, whether it is missing, whether this computer lacks
-// the program to show it, or whether xdg-open (or its absence) failed it.
-std::string ManualNotOpenedText(const std::string& programFolder, const TDesktopOpener& desktop);
+// Opens the compiled manual (the program folder's OcraHelp.chm) through
+// xdg-open where a program looks set for it; where none is, or xdg-open
+// fails it, the help pages' contents page beside it in their browser.
+// Returns at once; when neither was shown, `failed` gets the text that says
+// for each what is missing: the file, xdg-open, or a program to show it.
+void OpenManual(const QString& manual, const TDesktopOpener& desktop, QObject& context,
+                std::function<void(const std::string& text)> failed);
 
 class TFHlpWnd : public QWidget {
     Q_OBJECT

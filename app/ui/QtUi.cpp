@@ -211,15 +211,13 @@ void TQtUi::ShowFullScreenPreview(const TBitmap32& result)
 }
 
 // The manual is the one file opened this way: few desktops read compiled
-// help, so its contents page in the browser stands in; a click that opens
-// nothing says why rather than doing nothing.
+// help, so its contents page in the browser stands in; a click that shows
+// nothing says why rather than doing nothing. The box may come later, when
+// xdg-open reports its failure.
 void TQtUi::OpenWithDesktop(const std::string& fileName)
 {
-    const QFileInfo file(Q(fileName));
-    const std::string folder = file.path().toStdString();
-    const bool opened = file.fileName() == ManualFileName ? OpenManual(folder, Desktop)
-                                                          : Desktop.Open(QUrl::fromLocalFile(file.filePath()));
-    if (!opened) ShowMessage("Help", ManualNotOpenedText(folder, Desktop), TMessageKind::Information);
+    OpenManual(QFileInfo(Q(fileName)).absoluteFilePath(), Desktop, openerWatch_,
+               [this](const std::string& text) { ShowMessage("Help", text, TMessageKind::Information); });
 }
 
 // One question to the clipboard's owner: QMimeData::hasImage asks again for

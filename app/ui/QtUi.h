@@ -78,7 +78,7 @@ public:
     // The other windows, set by start-up; unset, the commands do nothing.
     std::function<void()> OnShowAbout;
     std::function<void(const TBitmap32&)> OnShowFullScreenPreview;
-    // What OpenWithDesktop opens files with; tests put a fake here.
+    // What OpenWithDesktop opens files with; tests put a stand-in here.
     TDesktopOpener Desktop = TDesktopOpener::System();
 
     TFApplyAll& ApplyAllDialog() { return *applyAll_; }
@@ -96,4 +96,6 @@ private:
     // Receives the clipboard's change signal; its going disconnects it.
     QObject clipboardWatch_;
     bool clipboardChangePending_ = false;
+    // Hears from the openers OpenWithDesktop started; its going deafens it.
+    QObject openerWatch_;
 };

@@ -20,6 +20,7 @@
 #include <QTextBrowser>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -162,19 +163,37 @@ TEST(HelpWindow, MissingPagesShowTheNoHelpPage)
 }
 
 // A page and all it names are read from plain files only, without waiting:
-// a FIFO would otherwise hold the whole program in its open for good. What
-// cannot be read is left out and the page shows without it.
+// a FIFO would otherwise hold the whole program in its open for good. Nor
+// is a file above the bound read (a huge sheet crashed Qt's style parser).
+// What cannot be read is left out and the page shows without it.
 TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
 {
     THelpFolder folder({});
     const QString help = QString::fromStdString(folder.Folder()) + QStringLiteral("Help/");
-    folder.Write(QStringLiteral("img"),
-                 QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\"></head>"
-                                "<body background=\"back.png\"><h1>Page img</h1><img src=\"pic.png\">"
-                                "<img src=\"dir.png\"><img src=\"%1abs.png\"><img src=\"plain.png\"></body></html>")
-                     .arg(help));
+    folder.Write(
+        QStringLiteral("img"),
+        QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\">"
+                       "<link rel=\"stylesheet\" href=\"big.css\"><link rel=\"stylesheet\" href=\"imports.css\">"
+                       "</head><body background=\"back.png\"><h1>Page img</h1><img src=\"pic.png\">"
+                       "<img src=\"dir.png\"><img src=\"%1abs.png\"><img src=\"plain.png\">"
+                       "<img src=\"edge.png\"><img src=\"over.png\"></body></html>")
+            .arg(help));
     ASSERT_TRUE(QImage(3, 2, QImage::Format_RGB32).save(help + QStringLiteral("plain.png")));
     ASSERT_TRUE(QDir(help).mkdir(QStringLiteral("dir.png")));
+    // Sparse, so that they take no disk: a sheet, one another imports, a
+    // picture and a page above the bound, and a picture just at it.
+    folder.Write(QStringLiteral("huge"), QStringLiteral("<h1>Page huge</h1>"));
+    QFile imports(help + QStringLiteral("imports.css"));
+    ASSERT_TRUE(imports.open(QIODevice::WriteOnly) && imports.write("@import url(imported.css);") > 0);
+    imports.close();
+    for (const auto& [name, size] : {std::pair{"big.css", int64_t{2} << 30},
+                                     {"imported.css", int64_t{2} << 30},
+                                     {"huge.html", MaxPlainFileBytes + 1},
+                                     {"over.png", MaxPlainFileBytes + 1},
+                                     {"edge.png", MaxPlainFileBytes}}) {
+        QFile::copy(help + QStringLiteral("plain.png"), help + QLatin1String(name));
+        ASSERT_TRUE(QFile::resize(help + QLatin1String(name), size)) << name;
+    }
     std::vector<std::string> fifos;
     for (const char* name : {"help.css", "back.png", "pic.png", "abs.png"}) {
         fifos.push_back((help + QLatin1String(name)).toStdString());
@@ -185,9 +204,14 @@ TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
         window.ShowHelp(QStringLiteral("img"));
         window.HTMLViewer1().grab();
         EXPECT_TRUE(ShownText(window).contains(QStringLiteral("Page img")));
-        const QVariant picture =
-            window.HTMLViewer1().document()->resource(QTextDocument::ImageResource, QUrl("plain.png"));
-        EXPECT_EQ(qvariant_cast<QImage>(picture).size(), QSize(3, 2));
+        for (const auto& [name, size] :
+             {std::pair{"plain.png", QSize(3, 2)}, {"edge.png", QSize(3, 2)}, {"over.png", QSize(1, 1)}}) {
+            const QVariant picture =
+                window.HTMLViewer1().document()->resource(QTextDocument::ImageResource, QUrl(name));
+            EXPECT_EQ(qvariant_cast<QImage>(picture).size(), size) << name;
+        }
+        window.ShowHelp(QStringLiteral("huge"));
+        EXPECT_EQ(ShownText(window).trimmed(), "Sorry there is not help available");
     })) << "waited for a writer of a FIFO";
 }
 
@@ -249,101 +273,177 @@ TEST(HelpWindow, CloseHidesAndMoreHelpRunsTheHelpCommand)
     EXPECT_EQ(window.History().Count(), 1);
 }
 
-// "More Help" without the help command: the compiled manual when the
-// desktop has a program for it, else the pages' contents page when it has a
-// browser; with neither, nothing is handed to the opener.
-TEST(HelpWindow, MoreHelpOpensTheManualOrElseTheContentsPage)
+// "More Help": the manual where a program is set for it and xdg-open shows
+// it, else the contents page; where neither shows, what each lacks. A
+// failure after the viewer ran a while is the viewer's own: it was shown.
+TEST(HelpWindow, MoreHelpShowsTheManualOrTheContentsPageOrSaysWhatIsMissing)
 {
-    THelpFolder folder({"index"});
-    const QString manual = QFileInfo(QString::fromStdString(folder.Folder()) + ManualFileName).absoluteFilePath();
-    const QString contents = folder.Page("index");
-    QStringList opened;
-    bool chmViewer = true, browser = true;
-    const TDesktopOpener desktop{[&](const QUrl& url) {
-                                     opened << QFileInfo(url.toLocalFile()).canonicalFilePath();
-                                     return true;
-                                 },
-                                 [&](const QString& file) { return file.endsWith(".chm") ? chmViewer : browser; }};
-    // No manual yet: the contents page.
-    EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
-    {
-        QFile file(manual);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("ITSF");
+    using namespace std::chrono_literals;
+    THelpFolder folder({});
+    const QString manual = QString::fromStdString(folder.Folder()) + ManualFileName;
+    const QString contents = QString::fromStdString(folder.Folder()) + QStringLiteral("Help/") + HelpContentsFileName;
+    const QStringList both{ManualFileName, HelpContentsFileName};
+    const QString lost = QStringLiteral("The manual could not be opened: ");
+    const QString noBrowser = "xdg-open found no program to show " + contents + " (a web browser).";
+    struct Case {
+        bool manual, contents, opener, handler;
+        TOpenerExit ofManual, ofContents; // how xdg-open ends on each
+        QStringList tried;                // what is handed to it
+        QString text;                     // what the user is told; empty: nothing
+    };
+    for (const Case& c : {
+             Case{true, true, true, true, {0, 1ms}, {}, {ManualFileName}, {}},
+             Case{true, true, true, false, {}, {0, 1ms}, {HelpContentsFileName}, {}},
+             Case{true, true, true, true, {4, 1ms}, {0, 1ms}, both, {}},
+             Case{true, true, true, true, {4, 60s}, {}, {ManualFileName}, {}},
+             Case{false, true, true, true, {}, {3, ViewerShownAfter}, {HelpContentsFileName}, {}},
+             Case{true, true, true, true, {4, 1ms}, {3, 1ms}, both,
+                  lost + "xdg-open could not open " + manual + ", and " + noBrowser},
+             Case{true, true, true, false, {}, {3, 1ms}, {HelpContentsFileName},
+                  lost + "no program is set to show " + manual + " (a CHM viewer such as xchm or kchmviewer), and " +
+                      noBrowser},
+             Case{true, true, true, true, {-1, 1ms}, {1, 1ms}, both,
+                  lost + "xdg-open could not open " + manual + " or " + contents + "."},
+             Case{true, false, true, true, {2, 1ms}, {}, {ManualFileName},
+                  lost + manual + " and " + contents + " are missing."},
+             Case{false, true, true, true, {}, {-1, 1ms}, {HelpContentsFileName},
+                  lost + manual + " is missing, and xdg-open could not open " + contents + "."},
+             Case{true, true, false, true, {}, {}, {},
+                  lost + "this computer has no xdg-open (package xdg-utils) to open " + manual + " or " + contents +
+                      "."},
+         }) {
+        SCOPED_TRACE(c.text.isEmpty() ? c.tried.join(' ').toStdString() : c.text.toStdString());
+        for (const auto& [there, file] : {std::pair{c.manual, manual}, std::pair{c.contents, contents}}) {
+            QFile handle(file);
+            ASSERT_TRUE(there ? handle.open(QIODevice::WriteOnly) : !handle.exists() || handle.remove());
+        }
+        QStringList tried;
+        const TDesktopOpener desktop{[&] { return c.opener; }, [&](const QString&) { return c.handler; },
+                                     [&](const QString& file, QObject&, const std::function<void(TOpenerExit)>& ended) {
+                                         tried << QFileInfo(file).fileName();
+                                         ended(file == manual ? c.ofManual : c.ofContents);
+                                     }};
+        QObject context;
+        QString told;
+        OpenManual(manual, desktop, context, [&](const std::string& text) { told = QString::fromStdString(text); });
+        EXPECT_EQ(tried, c.tried);
+        EXPECT_EQ(told.toStdString(), c.text.toStdString());
     }
-    EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
-    chmViewer = false;
-    EXPECT_TRUE(OpenManual(folder.Folder(), desktop));
-    browser = false;
-    EXPECT_FALSE(OpenManual(folder.Folder(), desktop));
-    EXPECT_EQ(opened, (QStringList{contents, QFileInfo(manual).canonicalFilePath(), contents}));
-    // Neither a manual nor pages: nothing is opened.
-    opened.clear();
-    EXPECT_FALSE(OpenManual("/nonexistent/folder/", desktop));
-    EXPECT_TRUE(opened.isEmpty());
 }
 
-// The desktop as the program finds it on the PATH: xdg-open opens files;
-// xdg-mime names the program set for a file's type, whose desktop file in
-// the XDG data folders must name a program that is there. Where xdg-mime is
-// missing there is no telling, so the manual is tried.
-TEST(DesktopOpener, FindsTheOpenerAndAsksForAHandlerThatRuns)
+// Whether a program is set for the manual, as xdg-open would find one: the
+// desktop file xdg-mime names, in a linked subfolder too, or a mailcap entry
+// that run-mailcap would use. Without xdg-mime there is no telling.
+TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
 {
     QTemporaryDir bin;
-    const auto write = [&](const QString& name, const QString& text) {
+    const auto write = [&](const QString& name, const QByteArray& text) {
         QFile file(bin.filePath(name));
         ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
-        file.write(text.toUtf8());
+        file.write(text);
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     };
-    write(QStringLiteral("xchm"), {});
-    write(QStringLiteral("my viewer"), {});
-    const QByteArray path = qgetenv("PATH"), home = qgetenv("XDG_DATA_HOME"), dirs = qgetenv("XDG_DATA_DIRS");
+    const QByteArray path = qgetenv("PATH"), home = qgetenv("XDG_DATA_HOME"), caps = qgetenv("MAILCAPS");
     const auto restore = qScopeGuard([&] {
-        for (const auto& [name, value] : {std::pair{"PATH", path}, {"XDG_DATA_HOME", home}, {"XDG_DATA_DIRS", dirs}})
+        for (const auto& [name, value] : {std::pair{"PATH", path}, {"XDG_DATA_HOME", home}, {"MAILCAPS", caps}})
             value.isNull() ? qunsetenv(name) : qputenv(name, value);
     });
     qputenv("PATH", bin.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", bin.filePath("data/home").toLocal8Bit());
-    // The system's folders stay behind them: the types of files are found there.
-    qputenv("XDG_DATA_DIRS", (bin.filePath("data/share1:") + bin.filePath("data/share2:")).toLocal8Bit() +
-                                 (dirs.isEmpty() ? "/usr/local/share:/usr/share" : dirs));
-    const TDesktopOpener desktop = TDesktopOpener::System();
-    const QString manual = QStringLiteral("/opt/ocra/") + ManualFileName;
-    const QString contents = QStringLiteral("/opt/ocra/Help/") + HelpContentsFileName;
+    qputenv("XDG_DATA_HOME", bin.filePath("data").toLocal8Bit());
+    qputenv("MAILCAPS", bin.filePath("mailcap").toLocal8Bit());
     struct Case {
         const char* what;
-        bool xdgUtils;
-        QString file;
-        const char *type, *handler, *desktopFile; // xdg-mime's answer for the type; where that file lies
-        QString exec;                             // its Exec= value
-        bool hasHandler;
+        const char *xdgMime, *desktopFile, *mailcap; // null: none
+        bool runMailcap, set;
     };
+    const char* huge = "application/*; xchm %s\n"; // and a long hole after it
     for (const Case& c : {
-             Case{"no xdg-utils", false, manual, "", "", "", {}, true},
-             Case{"no CHM viewer", true, manual, "application/vnd.ms-htmlhelp", "", "", {}, false},
-             Case{"a CHM viewer", true, manual, "application/vnd.ms-htmlhelp", "ocra-test-chm.desktop",
-                  "home/applications/ocra-test-chm.desktop", "xchm %f", true},
-             Case{"a browser in a vendor folder, by its path", true, contents, "text/html", "ocratest-web.desktop",
-                  "share2/applications/ocratest/web.desktop", "\"" + bin.filePath("my viewer") + "\" %u", true},
-             Case{"a CHM viewer whose program is gone", true, manual, "application/vnd.ms-htmlhelp",
-                  "ocra-test-chm.desktop", "share1/applications/ocra-test-chm.desktop", "kchmviewer %f", false},
-             Case{"a browser without its desktop file", true, contents, "text/html", "ocra-test-web.desktop", "", {},
+             Case{"no xdg-mime", nullptr, nullptr, nullptr, false, true},
+             Case{"nothing set", "", nullptr, nullptr, true, false},
+             Case{"a desktop file", "ocra-chm.desktop", "data/applications/ocra/chm.desktop", nullptr, false, true},
+             Case{"a desktop file in a linked folder", "ocra-chm.desktop", "real/ocra-chm.desktop", nullptr, false,
+                  true},
+             Case{"a desktop file that is not there", "ocra-chm.desktop", "data/applications/o.desktop", nullptr, false,
                   false},
+             Case{"a mailcap entry", "", nullptr, "text/plain; less\nApplication/*; xchm '%s'\n", true, true},
+             Case{"a mailcap entry without run-mailcap", "", nullptr, "application/vnd.ms-htmlhelp; xchm %s\n", false,
+                  false},
+             Case{"a mailcap entry without a command", "", nullptr, "application/vnd.ms-htmlhelp;\n", true, false},
+             Case{"a mailcap file too large to read", "", nullptr, huge, true, false},
          }) {
         SCOPED_TRACE(c.what);
-        QDir(bin.filePath("data")).removeRecursively();
-        for (const char* name : {"xdg-open", "xdg-mime"}) QFile::remove(bin.filePath(name));
-        if (*c.desktopFile)
-            write("data/" + QLatin1String(c.desktopFile),
-                  "[Desktop Action New]\nExec=xchm\n[Desktop Entry]\nExec=" + c.exec);
-        if (c.xdgUtils) {
-            write(QStringLiteral("xdg-open"), QStringLiteral("#!/bin/sh\n"));
-            write(QStringLiteral("xdg-mime"),
-                  QStringLiteral("#!/bin/sh\n[ \"$*\" = 'query default %1' ] && echo %2\n").arg(c.type, c.handler));
+        for (const char* name : {"data", "real", "xdg-mime", "run-mailcap", "mailcap"})
+            QFile::remove(bin.filePath(name)) || QDir(bin.filePath(name)).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(bin.filePath("data/applications")));
+        ASSERT_TRUE(QFile::link(bin.filePath("real"), bin.filePath("data/applications/linked")));
+        if (c.xdgMime)
+            write("xdg-mime",
+                  QByteArray("#!/bin/sh\n[ \"$*\" = 'query default application/vnd.ms-htmlhelp' ] && echo ") +
+                      c.xdgMime + "\n");
+        if (c.desktopFile) write(QLatin1String(c.desktopFile), "[Desktop Entry]\n");
+        if (c.runMailcap) write("run-mailcap", "");
+        if (c.mailcap) write("mailcap", c.mailcap);
+        if (c.mailcap == huge) {
+            ASSERT_TRUE(QFile::resize(bin.filePath("mailcap"), MaxPlainFileBytes + 1));
         }
-        EXPECT_EQ(desktop.HasOpener(), c.xdgUtils);
-        EXPECT_EQ(desktop.HasHandler(c.file), c.hasHandler);
+        EXPECT_EQ(TDesktopOpener::System().HasHandler(QStringLiteral("/opt/ocra/") + ManualFileName), c.set);
+    }
+}
+
+// The real xdg-open outside a named desktop hands a page to the browser
+// BROWSER names and reports how it ended, 3 when the browser fails. The
+// program keeps no child, and a viewer still running when the program no
+// longer listens goes on.
+TEST(DesktopOpener, HandsTheFileToXdgOpenAndHearsHowItEnded)
+{
+    if (!TDesktopOpener::System().HasOpener()) GTEST_SKIP() << "no xdg-open";
+    QTemporaryDir dir;
+    const QString page = dir.filePath("index.html"), got = dir.filePath("got"), browser = dir.filePath("browser");
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    for (const char* name : {"BROWSER", "DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
+                             "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "MAILCAPS"}) {
+        saved.emplace_back(name, qgetenv(name));
+        qunsetenv(name);
+    }
+    const auto restore = qScopeGuard([&] {
+        for (const auto& [name, value] : saved) value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    });
+    qputenv("BROWSER", browser.toLocal8Bit());
+    qputenv("MAILCAPS", dir.filePath("mailcap").toLocal8Bit()); // none: run-mailcap shows nothing
+    ASSERT_TRUE(QFile(page).open(QIODevice::WriteOnly));
+    for (const auto& [status, listening] : {std::pair{0, true}, {1, true}, {0, false}}) {
+        QFile::remove(got);
+        QFile script(browser);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > %1.part && mv %1.part %1\nexit %2\n")
+                         .arg(got)
+                         .arg(status)
+                         .toLocal8Bit());
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        std::optional<TOpenerExit> ended;
+        {
+            QObject context;
+            TDesktopOpener::System().Start(page, context, [&](const TOpenerExit& exit) { ended = exit; });
+            QString children;
+            for (const QString& task :
+                 QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                QFile list(QStringLiteral("/proc/self/task/%1/children").arg(task));
+                if (list.open(QIODevice::ReadOnly)) children += QString::fromLatin1(list.readAll()).trimmed();
+            }
+            EXPECT_EQ(children.toStdString(), "");
+            if (listening) {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return ended.has_value(); }, 60000));
+            }
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(got).size() > 0; }, 60000));
+        QFile record(got);
+        ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromLocal8Bit(record.readAll()).trimmed(), page);
+        if (listening)
+            EXPECT_EQ(ended->Status, status == 0 ? 0 : 3);
+        else
+            EXPECT_FALSE(ended);
     }
 }
 
