@@ -178,7 +178,13 @@ void TBusyFlag::Leave()
 
 // --- TGStates ----------------------------------------------------------------
 
-TGStates::~TGStates() = default;
+TGStates::~TGStates()
+{
+    // Every step's files go at once: the list of temporary files is
+    // written once for all of them.
+    TTempFileBatch batch;
+    states_.clear();
+}
 
 std::unique_ptr<TGStates> TGStates::CreateFromStream(TStream& stream, int32_t width, int32_t height)
 {
@@ -213,6 +219,7 @@ void TGStates::SaveToStream(TStream& stream)
 void TGStates::Push(std::unique_ptr<TGState> state)
 {
     TBusyGuard busy(busy_);
+    TTempFileBatch batch;
     // Redo states die here, with their files. Capacity is kept, so the
     // append below cannot fail after they are gone.
     states_.resize(static_cast<size_t>(current_));

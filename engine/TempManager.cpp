@@ -170,30 +170,57 @@ std::string TTempManager::NewTempFileName(const std::string& extension)
         if (errno != EEXIST) CannotCreate(name, errno);
     }
     files_.push_back(name);
-    SaveList();
+    deletable_.insert(name);
+    AppendToList(name);
     return name;
 }
 
 void TTempManager::DeleteFile(const std::string& name) noexcept
 {
-    const auto listed = std::find(files_.begin(), files_.end(), name);
-    if (listed == files_.end() || !Unlinked(name)) return;
-    files_.erase(listed);
+    if (deletable_.erase(name) == 0) return;
+    gathered_.push_back(name);
+    if (batchDepth_ == 0) DeleteGathered();
+}
+
+void TTempManager::EndBatch() noexcept
+{
+    if (batchDepth_ > 0 && --batchDepth_ == 0) DeleteGathered();
+}
+
+void TTempManager::DeleteGathered() noexcept
+{
+    if (gathered_.empty()) return;
+    std::vector<std::string> kept;
+    kept.reserve(files_.size());
+    for (const std::string& name : files_)
+        if (deletable_.contains(name)) kept.push_back(name);
     try {
-        SaveList();
+        WriteList(kept);
     } catch (...) {
-        // The list on disk still names the file: at worst it is deleted again.
+        // The list on disk still names the files: they stay until the end
+        // of the run, which removes the list before them.
+        deletable_.insert(gathered_.begin(), gathered_.end());
+        gathered_.clear();
+        return;
     }
+    files_ = std::move(kept);
+    for (const std::string& name : gathered_) DeleteFileQuietly(name);
+    gathered_.clear();
 }
 
 void TTempManager::Cleanup()
 {
-    // Only names of our own form are ever listed (the list file is plain
-    // text that may be stale or edited, and must never cost the user a file).
-    std::erase_if(files_, Unlinked);
+    // The list goes first: a kill part way through leaves files no list
+    // names, never a list naming files deleted (their numbers may be
+    // another program folder's by the next start).
     CloseList();
     DeleteFileQuietly(logName_);
     DeleteFileQuietly(StagedListName(logName_));
+    // Only names of our own form are ever listed (the list file is plain
+    // text that may be stale or edited, and must never cost the user a file).
+    std::erase_if(files_, Unlinked);
+    deletable_ = {files_.begin(), files_.end()};
+    gathered_.clear();
     // Only an empty, real folder goes: a tmp/ linked elsewhere stays, and so
     // does the folder it names.
     ::rmdir((programFolder_ + "tmp").c_str());
@@ -225,7 +252,7 @@ bool TTempManager::LoadList()
             std::string line = text.substr(from, to - from);
             if (!line.empty() && line.back() == '\r') line.pop_back();
             // Lines that are not our names are left alone and forgotten.
-            if (IsTempName(line)) {
+            if (IsTempName(line) && deletable_.insert(line).second) {
                 files_.push_back(line);
                 ours = true;
             }
@@ -237,33 +264,35 @@ bool TTempManager::LoadList()
     return ours;
 }
 
-void TTempManager::SaveList()
+void TTempManager::AppendToList(const std::string& name)
+{
+    // Appended while the name is still the file this manager wrote: a
+    // rewrite for every name handed out would cost the square of a long
+    // history. A name cut short by a kill is no name of ours.
+    if (listFd_ >= 0 && SameFile(listFd_, logName_) && WriteWhole(listFd_, name + "\r\n") == 0) return;
+    WriteList(files_);
+}
+
+void TTempManager::WriteList(const std::vector<std::string>& names)
 {
     // A list naming nothing is no list: none is left to be read after a crash.
-    if (files_.empty()) {
+    if (names.empty()) {
         CloseList();
         DeleteFileQuietly(logName_);
         return;
     }
     // One name a line, each ended as the platform's string lists end theirs.
     std::string text;
-    for (const std::string& name : files_) text += name + "\r\n";
-    // Rewritten in place while the name is still the file this manager made:
-    // a new file and a rename for every name handed out or deleted would
-    // cost more than the work the names are for.
-    if (listFd_ >= 0 && SameFile(listFd_, logName_) && ::lseek(listFd_, 0, SEEK_SET) == 0 &&
-        WriteWhole(listFd_, text) == 0 && ::ftruncate(listFd_, static_cast<off_t>(text.size())) == 0)
-        return;
-    // Otherwise written whole under a name of its own, then renamed over the
-    // list: the rename replaces whatever has the list's name (a link, a FIFO)
-    // and never writes what a link names.
-    CloseList();
+    for (const std::string& name : names) text += name + "\r\n";
+    // The rename replaces whatever has the list's name (a link, a FIFO) and
+    // never writes what a link names.
     const int fd = CreateStagedList(logName_);
     if (fd < 0) CannotCreate(logName_, errno);
     const std::string staged = StagedListName(logName_);
     int error = WriteWhole(fd, text);
     if (error == 0 && ::rename(staged.c_str(), logName_.c_str()) != 0) error = errno;
     if (error == 0) {
+        CloseList();
         listFd_ = fd;
         return;
     }
@@ -297,4 +326,14 @@ void SetTempManager(TTempManager* manager) { registered = manager; }
 void DeleteTempFile(const std::string& name) noexcept
 {
     if (registered) registered->DeleteFile(name);
+}
+
+TTempFileBatch::TTempFileBatch() : manager_(registered)
+{
+    if (manager_) manager_->BeginBatch();
+}
+
+TTempFileBatch::~TTempFileBatch()
+{
+    if (manager_) manager_->EndBatch();
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // The list's name, in the program folder or in its tmp/; the cleaning of
@@ -32,14 +33,21 @@ public:
     // are never reused within a run, whatever the extension. Raises
     // EngineError naming the file or the list when either cannot be written.
     std::string NewTempFileName(const std::string& extension);
-    // Deletes a file this manager handed out and still lists; the name then
-    // leaves the list (written again at once), so that neither the end of
-    // the run nor the start after a crash deletes a file that by then may be
-    // another program's (a tmp/ shared through links). Other names, and
-    // failures, are left alone; never raises.
+    // Deletes a file this manager handed out and still lists. Its name
+    // leaves the list on disk first, so that neither the end of the run nor
+    // the start after a crash deletes a file that by then may be another
+    // program's (a tmp/ shared through links). Inside a batch the deletion
+    // waits for the batch's end. Where the list cannot be written the file
+    // stays, listed, until the end of the run. Other names are left alone;
+    // never raises.
     void DeleteFile(const std::string& name) noexcept;
-    // Deletes every listed file, the list file and the folder when it is
-    // empty and not a link, ignoring failures. The names of files deleted
+    // Between these, DeleteFile only gathers names: the outermost EndBatch
+    // writes the list once for all of them, then deletes their files, so
+    // that letting a long history go costs no more than its length.
+    void BeginBatch() { ++batchDepth_; }
+    void EndBatch() noexcept;
+    // Deletes the list file, then every listed file and the folder when it
+    // is empty and not a link, ignoring failures. The names of files deleted
     // leave the list.
     void Cleanup();
 
@@ -58,7 +66,14 @@ private:
     // Reads the list at LogName() into Files(), keeping this folder's names
     // only; false when it holds none (or cannot be read).
     bool LoadList();
-    void SaveList();
+    // Adds a name handed out to the end of the list on disk.
+    void AppendToList(const std::string& name);
+    // Writes the list whole under a name of its own and renames it over the
+    // old one, so that a kill at any moment leaves one list or the other;
+    // removes it when `names` is empty.
+    void WriteList(const std::vector<std::string>& names);
+    // Takes the gathered names off the list, then deletes their files.
+    void DeleteGathered() noexcept;
     void CloseList();
     void CreateFolder() const;
     // Where the list of this run goes: the program folder, else tmp/; a box
@@ -69,9 +84,14 @@ private:
     std::string tempFolder_;
     std::string logName_;
     std::vector<std::string> files_;
+    // The names of files_ that DeleteFile still takes; a name leaves it as
+    // soon as it is gathered for deletion.
+    std::unordered_set<std::string> deletable_;
+    std::vector<std::string> gathered_;
+    int batchDepth_ = 0;
     int64_t counter_ = 0;
-    // The list file as last written, kept open to be rewritten in place; -1
-    // when none is.
+    // The list file as last written, kept open for the names that follow to
+    // be appended; -1 when none is.
     int listFd_ = -1;
 };
 
@@ -84,3 +104,16 @@ void SetTempManager(TTempManager* manager);
 // manager. With none registered, nothing is deleted: the manager that handed
 // the name out deleted its files with the rest as it went.
 void DeleteTempFile(const std::string& name) noexcept;
+
+// A batch of the registered manager (if any) for as long as it lives: what
+// is freed meanwhile (a whole undo history) is deleted at its end.
+class TTempFileBatch {
+public:
+    TTempFileBatch();
+    ~TTempFileBatch();
+    TTempFileBatch(const TTempFileBatch&) = delete;
+    TTempFileBatch& operator=(const TTempFileBatch&) = delete;
+
+private:
+    TTempManager* manager_;
+};

@@ -153,7 +153,7 @@ namespace {
 // but a plain file (a FIFO, a folder, a device) is refused before a byte is
 // read or written. No user of a file stream wants any of those: every file
 // the program works on has a size and can seek.
-std::FILE* OpenPlainFile(const std::string& fileName, int flags, const char* mode)
+std::FILE* OpenPlainFile(const std::string& fileName, int flags, const char* mode, bool soleName = false)
 {
     const int fd = ::open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
     // A link where O_NOFOLLOW forbids one is no plain file of ours either.
@@ -165,6 +165,9 @@ std::FILE* OpenPlainFile(const std::string& fileName, int flags, const char* mod
     struct stat info {};
     if (fstat(fd, &info) != 0) refuse(std::strerror(errno));
     if (!S_ISREG(info.st_mode)) refuse("Not a regular file");
+    // A hard link put in the file's place is a plain file too, but one that
+    // is also someone else's.
+    if (soleName && info.st_nlink != 1) refuse("File has another name");
     if (!EndNonBlocking(fd)) refuse(std::strerror(errno));
     std::FILE* file = fdopen(fd, mode);
     if (!file) refuse(std::strerror(errno));
@@ -178,10 +181,11 @@ TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fil
     if (mode == Mode::OpenRead) {
         file_ = OpenPlainFile(fileName, O_RDONLY, "rb");
     } else if (mode == Mode::OpenReadWrite) {
-        // Never through a link and never truncated: the files opened so are
-        // made beforehand by their owner (the temporary files), and cutting a
-        // file that has data makes the file system write it out at close.
-        file_ = OpenPlainFile(fileName, O_RDWR | O_NOFOLLOW, "r+b");
+        // Never through a link, never a file with another name, and never
+        // truncated: the files opened so are made beforehand by their owner
+        // (the temporary files), and cutting a file that has data makes the
+        // file system write it out at close.
+        file_ = OpenPlainFile(fileName, O_RDWR | O_NOFOLLOW, "r+b", true);
     } else {
         file_ = std::fopen(fileName.c_str(), "w+b");
         if (!file_) RaiseFileError("Cannot create file", fileName, std::strerror(errno));

@@ -105,9 +105,10 @@ bool EndNonBlocking(int fd);
 
 // A stream over a file. Modes: open for reading, create (truncate) for
 // writing, or open an existing file for reading and writing, never through a
-// symbolic link and never truncating it. Opening takes plain files only
-// and never waits: a FIFO, a folder or a device (and a link, for reading and
-// writing) is refused with "Cannot open file "<name>". Not a regular file".
+// symbolic link, never one with a second name (a hard link) and never
+// truncating it. Opening takes plain files only and never waits: a FIFO, a
+// folder or a device (and a link, for reading and writing) is refused with
+// "Cannot open file "<name>". Not a regular file".
 // Failures raise EFileStreamError with the system's message.
 class TFileStream : public TStream {
 public:

@@ -323,6 +323,37 @@ TEST(TempManager, TwoProgramFoldersSharingALinkedTmpKeepEachOthersFiles)
     }
 }
 
+// A name leaves the list before its file goes, so a kill at any moment
+// never leaves a freed number listed: a batch deletes nothing until its
+// end, then writes the list once, whole, and deletes the files; where the
+// list cannot be written the files stay, listed, until the end of the run.
+TEST(TempManager, FilesFreedTogetherLeaveTheListBeforeTheyGo)
+{
+    for (const bool listWritable : {true, false}) {
+        SCOPED_TRACE(listWritable ? "list writable" : "list blocked");
+        TScratchTempFolder scratch;
+        TTempManager& manager = scratch.Manager();
+        std::vector<std::string> names;
+        for (int i = 0; i < 4; ++i) Touch(names.emplace_back(manager.NewTempFileName(i % 2 ? "bmp" : "tsk")));
+        const std::string list = manager.LogName(), all = ReadText(list);
+        if (!listWritable) fs::create_directory(list + ".new");
+        {
+            TTempFileBatch batch, inner;
+            for (const int i : {2, 0, 2}) DeleteTempFile(names[i]);
+            EXPECT_EQ(ReadText(list), all);
+            EXPECT_TRUE(fs::exists(names[0]) && fs::exists(names[2]));
+        }
+        EXPECT_EQ(manager.Files(), listWritable ? std::vector<std::string>({names[1], names[3]}) : names);
+        EXPECT_EQ(ReadText(list), listWritable ? names[1] + "\r\n" + names[3] + "\r\n" : all);
+        EXPECT_EQ(fs::exists(names[0]), !listWritable);
+        // A name handed out afterwards is added to what the list holds.
+        const std::string before = ReadText(list), next = manager.NewTempFileName("tsk");
+        EXPECT_EQ(ReadText(list), before + next + "\r\n");
+        manager.Cleanup();
+        EXPECT_EQ(scratch.TempFiles(), std::vector<std::string>{});
+    }
+}
+
 // The list's own names that cannot be used: a list too large for any run is
 // unreadable, like a FIFO, and is replaced; a folder in the list's place
 // sends the list into tmp/; one in both places stops the start in a box.
@@ -459,6 +490,12 @@ TEST(TempFiles, AreOpenedOnlyAsTheManagersOwnPlainFiles)
              fs::copy_file(name, outside, fs::copy_options::overwrite_existing);
              fs::remove(name);
              fs::create_symlink(outside, name);
+         }},
+        {"a hard link to a file of someone else's",
+         [&](const std::string& name) {
+             fs::copy_file(name, outside, fs::copy_options::overwrite_existing);
+             fs::remove(name);
+             fs::create_hard_link(outside, name);
          }},
         {"a FIFO", [](const std::string& name) { fs::remove(name), MakeFifo(name); }},
         {"nothing", [](const std::string& name) { fs::remove(name); }}};
