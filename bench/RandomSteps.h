@@ -43,16 +43,20 @@ struct TBenchDrawing {
         SetTempManager(nullptr);
     }
 
-    // `steps` steps of `strokes` placements each; with `swapEach`, the idle
-    // swapping of one old step follows each, as between drags. Some
-    // placements find no stroke.
-    void DrawRandomSteps(int steps, int strokes, bool swapEach = false)
+    // `steps` steps of `strokes` placements each, over the whole picture or,
+    // with a `reach`, within a square of that side at a random place (a
+    // short drag); with `swapEach`, the idle swapping of one old step
+    // follows each, as between drags. Some placements find no stroke.
+    void DrawRandomSteps(int steps, int strokes, bool swapEach = false, int32_t reach = 0)
     {
+        const int32_t span = reach > 0 && reach < side_ ? reach : side_;
         for (int step = 0; step < steps; ++step) {
             doc->BeginState();
+            int32_t left = 0, top = 0;
+            if (span < side_) left = Random(side_ - span + 1), top = Random(side_ - span + 1);
             for (int i = 0; i < strokes; ++i) {
-                const int32_t x = Random(side_);
-                doc->PlaceStrokeAt(x, Random(side_));
+                const int32_t x = left + Random(span);
+                doc->PlaceStrokeAt(x, top + Random(span));
             }
             doc->EndState();
             if (swapEach) doc->CompressOneState();

@@ -1,10 +1,12 @@
-// Where the user waits on the temporary files: Purge Undo of a 200-step
-// history (every step's stroke list merged into one, the rest deleted) and
-// the end of a run after 200 steps (the temporary-file manager's clean-up,
-// then the document, in the order the program ends). Each step is a short
-// drag of 25 strokes over a 512 x 512 picture, followed by the idle swapping
-// of one old step, as between drags. The program folder is made beside the
-// build, on the disk the program itself would use.
+// Where the user waits on the temporary files: Purge Undo (every step's
+// stroke list merged into one, the rest deleted), Close (the document and its
+// whole history let go while the program goes on) and the end of a run (the
+// temporary-file manager's clean-up, then the document, in the order the
+// program ends). Each step is a short drag, 25 strokes within 48 pixels, at
+// a random place of a 512 x 512 picture; with "swap", the idle swapping of one old step follows each, as
+// between drags. The cost of a long history should grow with its length, not
+// its square. The program folder is made beside the build, on the disk the
+// program itself would use.
 #include "GuiMain.h"
 #include "RandomSteps.h"
 
@@ -14,48 +16,62 @@
 namespace {
 
 constexpr int32_t Side = 512;
-constexpr int Steps = 200;
 constexpr int StrokesPerStep = 25;
+constexpr int32_t DragReach = 48;
 
 // A program folder beside the build with its manager and a document of
-// `Steps` steps.
+// `steps` steps.
 struct TSession : bench::TBenchDrawing {
-    TSession()
+    TSession(int steps, bool swapEach)
         : TBenchDrawing(Side, QString::fromStdString(std::filesystem::canonical("/proc/self/exe").parent_path().string() +
                                                      "/temp-files-XXXXXX"))
     {
-        DrawRandomSteps(Steps, StrokesPerStep, true);
+        DrawRandomSteps(steps, StrokesPerStep, swapEach, DragReach);
     }
 };
 
-void BM_PurgeUndoOf200Steps(benchmark::State& state)
+// Times `what` on a session made anew, untimed, for each iteration.
+template <typename F>
+void OnFreshSessions(benchmark::State& state, F what)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto session = std::make_unique<TSession>();
+        auto session = std::make_unique<TSession>(static_cast<int>(state.range(0)), state.range(1) != 0);
         state.ResumeTiming();
-        session->doc->Compact();
+        what(*session);
         state.PauseTiming();
         session.reset();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_PurgeUndoOf200Steps)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-void BM_EndOfARunAfter200Steps(benchmark::State& state)
+void HistoryLengths(benchmark::internal::Benchmark* b)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto session = std::make_unique<TSession>();
-        state.ResumeTiming();
-        session->temp.reset();
-        SetTempManager(nullptr);
-        session->doc.reset();
-        state.PauseTiming();
-        session.reset();
-        state.ResumeTiming();
-    }
+    b->ArgNames({"steps", "swap"})->Unit(benchmark::kMillisecond)->Iterations(3);
+    for (const int swap : {0, 1})
+        for (const int steps : {1000, 2000, 4000}) b->Args({steps, swap});
 }
-BENCHMARK(BM_EndOfARunAfter200Steps)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_PurgeUndo(benchmark::State& state)
+{
+    OnFreshSessions(state, [](TSession& session) { session.doc->Compact(); });
+}
+BENCHMARK(BM_PurgeUndo)->Apply(HistoryLengths);
+
+void BM_Close(benchmark::State& state)
+{
+    OnFreshSessions(state, [](TSession& session) { session.doc.reset(); });
+}
+BENCHMARK(BM_Close)->Apply(HistoryLengths);
+
+void BM_EndOfARun(benchmark::State& state)
+{
+    OnFreshSessions(state, [](TSession& session) {
+        session.temp.reset();
+        SetTempManager(nullptr);
+        session.doc.reset();
+    });
+}
+BENCHMARK(BM_EndOfARun)->Args({200, 1})->ArgNames({"steps", "swap"})->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
