@@ -251,10 +251,12 @@ bool TTempManager::LoadList()
             if (to == std::string::npos) to = text.size();
             std::string line = text.substr(from, to - from);
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            // Lines that are not our names are left alone and forgotten.
-            if (IsTempName(line) && deletable_.insert(line).second) {
-                files_.push_back(line);
+            // Lines that are not our names are left alone and forgotten. A
+            // list naming one of ours is ours, also where the name is known
+            // already (a file an earlier clean-up could not delete).
+            if (IsTempName(line)) {
                 ours = true;
+                if (deletable_.insert(line).second) files_.push_back(line);
             }
             from = to + 1;
         }

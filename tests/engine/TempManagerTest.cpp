@@ -410,23 +410,35 @@ TEST(TempManager, AListNameThatCannotBeUsedIsPassedOverOrRefused)
 }
 
 // Lists left by a crash in either place, the program folder or tmp/, are both
-// read: their files go, and their names with them.
+// read: their files go, and their names with them. So in a linked tmp/ where
+// both name a file that cannot be deleted (a folder has its name): a list
+// naming a file of this folder's is this folder's, and none is left behind.
 TEST(TempManager, CrashListsInBothPlacesAreCleaned)
 {
-    QTemporaryDir dir;
-    const std::string folder = dir.path().toStdString() + "/";
-    fs::create_directories(folder + "tmp");
-    const std::string inFolder = folder + "tmp/00000003.tsk", inTemp = folder + "tmp/00000004.bmp";
-    Touch(inFolder);
-    Touch(inTemp);
-    Touch(folder + "TempManager.log", inFolder + "\r\n");
-    Touch(folder + "tmp/TempManager.log", inTemp + "\r\n");
-    TTempManager manager(folder);
-    EXPECT_EQ(Entries(folder), std::set<std::string>{"tmp"});
-    EXPECT_EQ(Entries(folder + "tmp"), std::set<std::string>{});
-    const std::string name = manager.NewTempFileName("tsk");
-    EXPECT_EQ(manager.LogName(), folder + "TempManager.log");
-    EXPECT_EQ(ReadText(folder + "TempManager.log"), name + "\r\n");
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "linked tmp/, both naming a folder" : "own tmp/");
+        QTemporaryDir dir, elsewhere;
+        const std::string folder = dir.path().toStdString() + "/";
+        const std::string temp = linked ? elsewhere.path().toStdString() + "/" : folder + "tmp/";
+        if (linked) fs::create_directory_symlink(temp, folder + "tmp");
+        else fs::create_directories(temp);
+        const std::string inFolder = folder + (linked ? "tmp/00000013.bmp" : "tmp/00000003.tsk");
+        const std::string inTemp = folder + (linked ? "tmp/00000013.bmp" : "tmp/00000004.bmp");
+        if (linked) fs::create_directory(inFolder);
+        else Touch(inFolder), Touch(inTemp);
+        Touch(folder + "TempManager.log", inFolder + "\r\n");
+        Touch(temp + "TempManager.log", inTemp + "\r\n");
+        const std::set<std::string> left = linked ? std::set<std::string>{"00000013.bmp"} : std::set<std::string>{};
+        {
+            TTempManager manager(folder);
+            EXPECT_EQ(Entries(folder), std::set<std::string>{"tmp"});
+            EXPECT_EQ(Entries(temp), left);
+            const std::string name = manager.NewTempFileName("tsk");
+            EXPECT_EQ(manager.LogName(), folder + "TempManager.log");
+            EXPECT_EQ(ReadText(folder + "TempManager.log"), (linked ? inFolder + "\r\n" : "") + name + "\r\n");
+        }
+        for (const std::string& list : {folder, temp}) EXPECT_FALSE(fs::exists(list + "TempManager.log")) << list;
+    }
 }
 
 // A program folder that cannot be written with a tmp/ that can: the list
