@@ -14,6 +14,7 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <exception>
 
 #include <csignal>
@@ -96,40 +97,47 @@ bool HandlerSet(const QString& file)
     return MailcapViews(type);
 }
 
-// The waiting process: it outlives the program when the viewer does, so it
-// keeps no descriptor of the program's (its lock among them) but the pipe
-// it reports on. Only calls that are safe after a fork: the program has
+// What waits for xdg-open is a small shell, not a copy of the program: a
+// fork alone would keep the program's memory for as long as the viewer
+// stays open. It runs xdg-open without the report pipe (fd 3), then writes
+// its exit status there in decimal. The shell's status of a killed
+// xdg-open is 128 + the signal.
+constexpr char WaitingShell[] = "/bin/sh";
+constexpr char WaitAndReport[] = "\"$0\" \"$1\" 3>&-; echo $? >&3";
+constexpr int ReportFd = 3;
+
+// The child that becomes the waiting shell: in a session of its own, so
+// that the terminal's Ctrl+C for the program spares the viewer, and with no
+// descriptor of the program's (its lock, its X connection) but the pipe it
+// reports on. Only calls that are safe after a fork: the program has
 // threads.
-[[noreturn]] void WaitForOpener(int report, char* const* argv, int maxFd)
+[[noreturn]] void ExecWaitingShell(int report, char* const* argv, int maxFd)
 {
-    constexpr int Report = 3;
-    if (report != Report) ::dup2(report, Report);
-    if (::close_range(Report + 1, ~0U, 0) != 0)
-        for (int fd = Report + 1; fd < maxFd; ++fd) ::close(fd);
-    // The opener starts with the signals as a new program has them; the
-    // program's own child handler is no business of this process.
+    ::setsid();
+    if (report != ReportFd) ::dup2(report, ReportFd);
+    else ::fcntl(ReportFd, F_SETFD, 0);
+    if (::close_range(ReportFd + 1, ~0U, 0) != 0)
+        for (int fd = ReportFd + 1; fd < maxFd; ++fd) ::close(fd);
+    // The shell starts with the signals as a new program has them: an
+    // ignored one would stay ignored through exec.
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
     ::sigaction(SIGCHLD, &standard, nullptr);
     ::sigaction(SIGPIPE, &standard, nullptr);
-    const pid_t opener = ::fork();
-    if (opener == 0) {
-        ::close(Report);
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::execv(argv[0], argv);
-        ::_exit(127);
-    }
-    // The program may have quit: its end of the pipe is then gone.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &ignore, nullptr);
-    int status = -1;
-    while (opener > 0 && ::waitpid(opener, &status, 0) < 0 && errno == EINTR) {
-    }
-    [[maybe_unused]] const ssize_t told = ::write(Report, &status, sizeof status);
-    ::_exit(0);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execv(argv[0], argv);
+    ::_exit(127);
+}
+
+// xdg-open's status from the shell's report: nothing when the shell was
+// killed, -1 for an xdg-open that was killed itself.
+int ReportedStatus(const QByteArray& text)
+{
+    bool number = false;
+    const int status = text.trimmed().toInt(&number);
+    return number && status >= 0 && status < 128 ? status : -1;
 }
 
 // The program's end of one hand-over: it reads the status the waiting
@@ -152,12 +160,12 @@ private:
     void Ended()
     {
         notifier_.setEnabled(false);
-        int status = -1;
+        char text[8] = {};
         ssize_t got;
-        do got = ::read(fd_, &status, sizeof status);
+        do got = ::read(fd_, text, sizeof text - 1);
         while (got < 0 && errno == EINTR);
-        const bool exited = got == sizeof status && WIFEXITED(status);
-        const TOpenerExit exit{exited ? WEXITSTATUS(status) : -1, std::chrono::milliseconds(clock_.elapsed())};
+        const TOpenerExit exit{ReportedStatus(QByteArray(text, std::max<ssize_t>(got, 0))),
+                               std::chrono::milliseconds(clock_.elapsed())};
         const std::function<void(TOpenerExit)> ended = std::move(ended_);
         deleteLater();
         ended(exit);
@@ -169,21 +177,21 @@ private:
     std::function<void(TOpenerExit)> ended_;
 };
 
-// Starts the opener in a grandchild of a child that ends at once: the
-// program reaps that child at once and the grandchild, an orphan, is reaped
+// Starts the waiting shell in a grandchild of a child that ends at once:
+// the program reaps that child at once and the shell, an orphan, is reaped
 // by the system, so no process is left defunct and none is killed when the
-// program quits. The grandchild runs the opener, waits for it and sends its
-// status through a pipe.
+// program quits.
 void StartOpener(const QString& opener, const QString& file, QObject& context, std::function<void(TOpenerExit)> ended)
 {
+    QByteArray shell(WaitingShell), option("-c"), script(WaitAndReport);
     QByteArray program = QFile::encodeName(opener), argument = QFile::encodeName(file);
-    char* argv[] = {program.data(), argument.data(), nullptr};
+    char* argv[] = {shell.data(), option.data(), script.data(), program.data(), argument.data(), nullptr};
     const int maxFd = static_cast<int>(::sysconf(_SC_OPEN_MAX));
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) return ended({-1, {}});
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::fork() == 0) WaitForOpener(pipe[1], argv, maxFd);
+        if (::fork() == 0) ExecWaitingShell(pipe[1], argv, maxFd);
         ::_exit(0);
     }
     ::close(pipe[1]);

@@ -20,8 +20,13 @@
 #include <QTextBrowser>
 
 #include <atomic>
+#include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -390,15 +395,58 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
     }
 }
 
+// What a hand-over leaves running (the waiting shell, xdg-open, the viewer)
+// is a session of its own holding nothing of the program's: no copy of it,
+// and no descriptor of the program's but 0-2 and, in the shell that leads
+// the session, the report pipe.
+namespace {
+// Descriptor number to what it is, past 0-2.
+std::map<int, std::string> Descriptors(const std::string& pid)
+{
+    std::map<int, std::string> held;
+    std::error_code error;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + pid + "/fd", error))
+        if (const int number = std::stoi(fd.path().filename()); number > 2)
+            held[number] = std::filesystem::read_symlink(fd.path(), error).string();
+    return held;
+}
+
+void ExpectApartFromTheProgram(const QString& viewer, const std::string& report)
+{
+    const auto session = [](const QString& pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+        return text.mid(text.lastIndexOf(')') + 2).split(' ').value(3).toInt();
+    };
+    const int apart = session(viewer);
+    EXPECT_NE(apart, ::getsid(0));
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    std::set<std::string> ours;
+    for (const auto& [fd, what] : Descriptors("self")) ours.insert(what);
+    int members = 0;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (pid.toInt() <= 0 || session(pid) != apart) continue;
+        ++members;
+        EXPECT_NE(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget(), program) << pid.toStdString();
+        for (const auto& [fd, what] : Descriptors(pid.toStdString()))
+            EXPECT_TRUE(!ours.contains(what) || (what == report && pid.toInt() == apart))
+                << pid.toStdString() << " holds " << fd << ": " << what;
+    }
+    EXPECT_GE(members, 2);
+}
+} // namespace
+
 // The real xdg-open outside a named desktop hands a page to the browser
 // BROWSER names and reports how it ended, 3 when the browser fails. The
-// program keeps no child, and a viewer still running when the program no
-// longer listens goes on.
+// program keeps no child, what runs for the viewer is apart from it, and
+// a viewer still running when the program no longer listens goes on.
 TEST(DesktopOpener, HandsTheFileToXdgOpenAndHearsHowItEnded)
 {
     if (!TDesktopOpener::System().HasOpener()) GTEST_SKIP() << "no xdg-open";
     QTemporaryDir dir;
-    const QString page = dir.filePath("index.html"), got = dir.filePath("got"), browser = dir.filePath("browser");
+    const QString page = dir.filePath("index.html"), got = dir.filePath("got"), browser = dir.filePath("browser"),
+                  viewer = dir.filePath("viewer"), stop = dir.filePath("stop");
+    const auto touch = [](const QString& file) { QFile(file).open(QIODevice::WriteOnly); };
     std::vector<std::pair<const char*, QByteArray>> saved;
     for (const char* name : {"BROWSER", "DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
                              "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "MAILCAPS"}) {
@@ -411,12 +459,17 @@ TEST(DesktopOpener, HandsTheFileToXdgOpenAndHearsHowItEnded)
     qputenv("BROWSER", browser.toLocal8Bit());
     qputenv("MAILCAPS", dir.filePath("mailcap").toLocal8Bit()); // none: run-mailcap shows nothing
     ASSERT_TRUE(QFile(page).open(QIODevice::WriteOnly));
+    // A descriptor the program's libraries may leave open across exec.
+    const int planted = ::open(QFile::encodeName(page).constData(), O_RDONLY);
+    const auto unplant = qScopeGuard([&] { ::close(planted); });
     for (const auto& [status, listening] : {std::pair{0, true}, {1, true}, {0, false}}) {
-        QFile::remove(got);
+        for (const QString& file : {got, viewer, stop}) QFile::remove(file);
         QFile script(browser);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > %1.part && mv %1.part %1\nexit %2\n")
-                         .arg(got)
+        script.write(QStringLiteral("#!/bin/sh\necho $$ > %1.part && mv %1.part %1\n"
+                                    "while [ ! -e %2 ]; do sleep 0.05; done\n"
+                                    "echo \"$1\" > %3.part && mv %3.part %3\nexit %4\n")
+                         .arg(viewer, stop, got)
                          .arg(status)
                          .toLocal8Bit());
         script.close();
@@ -424,7 +477,12 @@ TEST(DesktopOpener, HandsTheFileToXdgOpenAndHearsHowItEnded)
         std::optional<TOpenerExit> ended;
         {
             QObject context;
+            std::set<std::string> before;
+            for (const auto& [fd, what] : Descriptors("self")) before.insert(what);
             TDesktopOpener::System().Start(page, context, [&](const TOpenerExit& exit) { ended = exit; });
+            std::string report;
+            for (const auto& [fd, what] : Descriptors("self"))
+                if (what.starts_with("pipe:") && !before.contains(what)) report = what;
             QString children;
             for (const QString& task :
                  QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -432,10 +490,16 @@ TEST(DesktopOpener, HandsTheFileToXdgOpenAndHearsHowItEnded)
                 if (list.open(QIODevice::ReadOnly)) children += QString::fromLatin1(list.readAll()).trimmed();
             }
             EXPECT_EQ(children.toStdString(), "");
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(viewer).size() > 0; }, 60000));
+            QFile pid(viewer);
+            ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+            ExpectApartFromTheProgram(QString::fromLatin1(pid.readAll()).trimmed(), report);
             if (listening) {
+                touch(stop);
                 ASSERT_TRUE(QTest::qWaitFor([&] { return ended.has_value(); }, 60000));
             }
         }
+        touch(stop);
         ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(got).size() > 0; }, 60000));
         QFile record(got);
         ASSERT_TRUE(record.open(QIODevice::ReadOnly));
