@@ -1,5 +1,6 @@
 #include "app/domain/ResultImage.h"
 
+#include "app/domain/BitmapMemory.h"
 #include "app/domain/SaveFileStream.h"
 #include "app/domain/TiffWriter.h"
 #include "gfx/Bitmap32.h"
@@ -72,4 +73,9 @@ void CheckBmpSize(const std::string& fileName, int64_t width, int64_t height)
     if (size > MaxBmpPixelBytes)
         throw EngineError("Could not write " + fileName + ": the picture holds " + std::to_string(size) +
                           " bytes of pixels; a BMP file takes at most " + std::to_string(MaxBmpPixelBytes));
+}
+
+bool ResultFitsInMemory(int64_t width, int64_t height)
+{
+    return BitmapFitsInMemory(width, height, TTiffBuff::BytesPerPixel, ResultWriterBuffersSize);
 }

@@ -40,3 +40,11 @@ int64_t BmpPixelBytes(int64_t width, int64_t height);
 // pixels; a BMP file takes at most M" for a picture over MaxBmpPixelBytes.
 void CheckBmpSize(const std::string& fileName, int64_t width, int64_t height);
 
+// What the writers take while the bitmap is held, beyond its rows' per-pixel
+// share: libtiff's output buffer, the file's buffer and the encoders' rows
+// (libjpeg keeps a band of 16 rows at the widest a picture may be).
+inline constexpr int64_t ResultWriterBuffersSize = 64ll << 20;
+// Whether a result of that size can be rendered and then saved in any kind:
+// the kind is chosen after rendering, so the costliest is counted, TIFF with
+// its whole RGB buffer beside the bitmap. JPEG and BMP take no copy.
+bool ResultFitsInMemory(int64_t width, int64_t height);

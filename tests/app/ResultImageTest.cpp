@@ -3,6 +3,8 @@
 // and failures that write nothing and keep an earlier file.
 #include "app/domain/ResultImage.h"
 
+#include "app/domain/BitmapMemory.h"
+
 #include "FileTestSupport.h"
 #include "gfx/Bitmap32.h"
 
@@ -12,6 +14,7 @@
 
 #include <tiffio.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -144,6 +147,19 @@ TEST(ResultImage, BmpSizeIsRefusedWhereQtsWriterWouldFail)
                                    : "Could not write r.bmp: the picture holds " + std::to_string(r.PixelBytes) +
                                          " bytes of pixels; a BMP file takes at most 2147483593");
     }
+}
+
+// Counted before the bitmap is made, as the file's kind is chosen after it.
+TEST(ResultImage, ASizeMustLeaveRoomForTheBitmapAndTheCostliestWriter)
+{
+    // A square that opening a picture would hold leaves no room for TIFF's
+    // RGB buffer, half its sides does.
+    const int64_t held = int64_t(std::sqrt(double(MaxPixelsInMemory())));
+    ASSERT_TRUE(BitmapFitsInMemory(held, held));
+    EXPECT_FALSE(ResultFitsInMemory(held, held));
+    EXPECT_TRUE(ResultFitsInMemory(held / 2, held / 2));
+    EXPECT_EQ(MaxPixelsInMemory(4), MaxPixelsInMemory() / 2); // 4 bytes a pixel more: half the pixels
+    EXPECT_EQ(MaxPixelsInMemory(0, int64_t(1) << 62), 0);     // more set aside than there is
 }
 
 TEST(ResultImage, UnsupportedTypeWritesNothingAndNamesTheSupportedOnes)
