@@ -129,8 +129,8 @@ void SaveJPEGToStream(const TBitmap32& src, TStream& stream, int quality)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(std::clamp(quality, 1, 100));
-    // Alpha is data, not coverage: drop it rather than blend over black.
-    if (!writer.write(src.ToImage().convertToFormat(QImage::Format_RGB32)))
+    // Alpha is data, not coverage: passed over rather than blended over black.
+    if (!writer.write(src.WrapAsOpaqueImage()))
         throw EngineError("JPEG error: " + writer.errorString().toStdString());
     stream.WriteBuffer(bytes.constData(), bytes.size());
 }

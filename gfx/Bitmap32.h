@@ -99,6 +99,11 @@ public:
     // A QImage (Format_ARGB32) that shares this bitmap's buffer, for QPainter.
     // Valid until the bitmap is resized.
     QImage WrapAsImage();
+    // A read-only Format_RGB32 QImage on this bitmap's buffer, for writers that
+    // read only red, green and blue (Qt's JPEG and BMP): the alpha byte, which
+    // is data here, is passed over rather than copied away. Valid until the
+    // bitmap is resized or written.
+    QImage WrapAsOpaqueImage() const;
     // Copies to or from an independent QImage.
     QImage ToImage() const;
     static TBitmap32 FromImage(const QImage& image);

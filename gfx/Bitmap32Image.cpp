@@ -13,6 +13,13 @@ QImage TBitmap32::WrapAsImage()
     return QImage(reinterpret_cast<uchar*>(Bits()), width_, height_, width_ * 4, QImage::Format_ARGB32);
 }
 
+QImage TBitmap32::WrapAsOpaqueImage() const
+{
+    if (Empty()) return QImage();
+    // The const constructor: Qt copies the pixels before it would change them.
+    return QImage(reinterpret_cast<const uchar*>(Bits()), width_, height_, qsizetype(width_) * 4, QImage::Format_RGB32);
+}
+
 QImage TBitmap32::ToImage() const
 {
     if (Empty()) return QImage();

@@ -63,7 +63,10 @@ void TDomain::RenderAtSize()
         Boxes().ShowMessage("Error", "The width and the height must be at least 1 pixel", TMessageKind::Error);
         return;
     }
-    if (!BitmapFitsInMemory(answer->Width, answer->Height)) {
+    // Counted before the bitmap is made: the picture and what saving it takes
+    // stay within the bound, or the system could kill the program and the
+    // drawing would be lost with it.
+    if (!ResultFitsInMemory(answer->Width, answer->Height)) {
         Boxes().ShowMessage("Error", TooLargePictureText(answer->Width, answer->Height), TMessageKind::Error);
         return;
     }

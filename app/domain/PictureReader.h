@@ -16,8 +16,8 @@ class TBitmap32;
 // and its drawing settings and change handler in every case.
 void ReadPictureFile(const std::string& fileName, TBitmap32& target);
 
-// The bitmap as an opaque image, for the clipboard and the BMP result (bitmaps
-// there carry no alpha; the alpha byte here is data, not coverage).
+// The bitmap as an independent opaque image, for the clipboard (bitmaps there
+// carry no alpha; the alpha byte here is data, not coverage).
 QImage BitmapToImage(const TBitmap32& bitmap);
 // The clipboard's image into `target` (straight ARGB, as a picture file).
 // A null image raises EngineError and leaves `target` as it was.

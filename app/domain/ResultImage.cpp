@@ -1,9 +1,8 @@
 #include "app/domain/ResultImage.h"
 
-#include "app/domain/PictureReader.h"
+#include "app/domain/BitmapMemory.h"
 #include "app/domain/SaveFileStream.h"
 #include "app/domain/TiffWriter.h"
-#include "engine/Utils.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/Errors.h"
 
@@ -23,25 +22,18 @@ std::string UpperExtension(const std::string& fileName)
     return ext;
 }
 
-void WriteBmp(const TBitmap32& bitmap, TSaveFileStream& out)
+// Qt's writers read the bitmap's own pixels and go straight to the file: a
+// converted copy, or the JPEG encoded in memory first, would each hold the
+// picture once more. A failure of the file still raises its own reason, as
+// the stream keeps it for Fail.
+void WriteWithQt(const TBitmap32& bitmap, TSaveFileStream& out, TResultKind kind)
 {
+    const bool jpeg = kind == TResultKind::Jpeg;
     // Qt writes opaque 32-bit images as 24-bit bottom-up BMPs.
-    QImageWriter writer(&out.Device(), "bmp");
-    if (!writer.write(BitmapToImage(bitmap)))
-        out.Fail(writer.errorString().toStdString());
-}
-
-void WriteJpeg(const TBitmap32& bitmap, TSaveFileStream& out)
-{
-    // Encoded in memory first, so that an encoder failure and a write
-    // failure each get their own explanation.
-    TMemoryStream encoded;
-    try {
-        SaveJPEGToStream(bitmap, encoded, ResultJpegQuality);
-    } catch (const EngineError& e) {
-        out.Fail(e.what());
-    }
-    out.WriteBuffer(encoded.Bytes().data(), encoded.Size());
+    QImageWriter writer(&out.Device(), jpeg ? "jpeg" : "bmp");
+    if (jpeg) writer.setQuality(ResultJpegQuality);
+    if (!writer.write(bitmap.WrapAsOpaqueImage()))
+        out.Fail((jpeg ? "JPEG error: " : "") + writer.errorString().toStdString());
 }
 
 } // namespace
@@ -67,8 +59,23 @@ void SaveResultImage(const TBitmap32& bitmap, const std::string& fileName, doubl
         return;
     }
     if (bitmap.Empty()) throw EngineError("Could not write " + fileName + ": the picture is empty");
+    if (kind == TResultKind::Bmp) CheckBmpSize(fileName, bitmap.Width(), bitmap.Height());
     TSaveFileStream out(fileName);
-    if (kind == TResultKind::Jpeg) WriteJpeg(bitmap, out);
-    else WriteBmp(bitmap, out);
+    WriteWithQt(bitmap, out, kind);
     out.Commit();
+}
+
+int64_t BmpPixelBytes(int64_t width, int64_t height) { return (width * 3 + 3) / 4 * 4 * height; }
+
+void CheckBmpSize(const std::string& fileName, int64_t width, int64_t height)
+{
+    const int64_t size = BmpPixelBytes(width, height);
+    if (size > MaxBmpPixelBytes)
+        throw EngineError("Could not write " + fileName + ": the picture holds " + std::to_string(size) +
+                          " bytes of pixels; a BMP file takes at most " + std::to_string(MaxBmpPixelBytes));
+}
+
+bool ResultFitsInMemory(int64_t width, int64_t height)
+{
+    return BitmapFitsInMemory(width, height, TTiffBuff::BytesPerPixel, ResultWriterBuffersSize);
 }

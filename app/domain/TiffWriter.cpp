@@ -14,7 +14,10 @@
 
 // --- TTiffBuff ----------------------------------------------------------------
 
-int64_t TTiffBuff::BufferSize(int32_t width, int32_t height) { return int64_t(height) * (int64_t(width) * 3); }
+int64_t TTiffBuff::BufferSize(int32_t width, int32_t height)
+{
+    return int64_t(height) * (int64_t(width) * BytesPerPixel);
+}
 
 void TTiffBuff::CheckSize(int32_t width, int32_t height)
 {
@@ -32,7 +35,7 @@ void TTiffBuff::Fill(const TBitmap32& bitmap)
     Width = bitmap.Width();
     Height = bitmap.Height();
     Size = size;
-    const size_t rowBytes = static_cast<size_t>(Width) * 3;
+    const size_t rowBytes = static_cast<size_t>(Width) * BytesPerPixel;
     for (int32_t y = 0; y < Height; ++y) CopyRow(bitmap, y, Data.data() + y * rowBytes);
 }
 
@@ -180,6 +183,7 @@ void TMultiPageTiff::WritePage(const TTiffBuff& buffer)
     set(TIFFTAG_XRESOLUTION, double(DPI), "XResolution");
     set(TIFFTAG_YRESOLUTION, double(DPI), "YResolution");
     set(TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_INCH), "ResolutionUnit");
+    Check(TIFFWriteBufferSetup(tif, nullptr, TiffOutputBufferSize) == 1, "not enough memory for the output buffer");
     Check(TIFFWriteEncodedStrip(tif, 0, const_cast<uint8_t*>(buffer.Data.data()), buffer.Size) != -1,
           "cannot write the pixels");
     Check(TIFFFlush(tif) == 1, "cannot write the directory");

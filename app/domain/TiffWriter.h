@@ -17,10 +17,18 @@ struct tiff;
 // the reader's strip size on the way back in).
 inline constexpr int64_t MaxTiffBufferSize = 0xFFFFFFFFll;
 
+// libtiff's buffer for the compressed bytes of the strip. By default it holds
+// the whole strip and a tenth more before writing any; this small one is
+// written out whenever the encoder fills it, which leaves the file's bytes
+// as they were and spares another copy of the picture.
+inline constexpr int64_t TiffOutputBufferSize = 1 << 20;
+
 // The pixel bytes of one page: rows top to bottom without padding, three bytes
 // per pixel (red, green, blue), the alpha byte dropped.
 class TTiffBuff {
 public:
+    static constexpr int64_t BytesPerPixel = 3;
+
     std::vector<uint8_t> Data;
     int64_t Size = 0;
     int32_t Width = 0;
@@ -30,7 +38,7 @@ public:
     // MaxTiffBufferSize.
     void Fill(const TBitmap32& bitmap);
 
-    // Height x Width x 3, in 64 bits.
+    // Height x Width x BytesPerPixel, in 64 bits.
     static int64_t BufferSize(int32_t width, int32_t height);
     // Raises EngineError when a page of that size exceeds MaxTiffBufferSize.
     static void CheckSize(int32_t width, int32_t height);

@@ -3,6 +3,8 @@
 // and failures that write nothing and keep an earlier file.
 #include "app/domain/ResultImage.h"
 
+#include "app/domain/BitmapMemory.h"
+
 #include "FileTestSupport.h"
 #include "gfx/Bitmap32.h"
 
@@ -12,6 +14,7 @@
 
 #include <tiffio.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -116,6 +119,47 @@ TEST(ResultImage, BmpIs24BitsBottomUpWithoutAlpha)
     EXPECT_EQ(pixel(0, 0), std::string("\x1E\xC8\x1E", 3));   // bottom-left green
     EXPECT_EQ(pixel(3, 0), std::string("\x1E\x1E\xC8", 3));   // top-left red
     EXPECT_EQ(pixel(3, 4), std::string("\xC8\x1E\x1E", 3));   // top-right blue, its alpha of 90 gone
+    // Written from the bitmap's own pixels, not a copy of them.
+    EXPECT_EQ(picture.WrapAsOpaqueImage().constBits(), reinterpret_cast<const uchar*>(picture.Bits()));
+}
+
+// Qt's writer writes nothing of a file over 2^31 - 1 bytes, headers included:
+// the rows around that edge, counted without a bitmap.
+TEST(ResultImage, BmpSizeIsRefusedWhereQtsWriterWouldFail)
+{
+    EXPECT_EQ(BmpPixelBytes(5, 4), 64); // rows of 15 bytes padded to 16
+    const struct {
+        int64_t Width, Height, PixelBytes;
+        bool Written;
+    } rows[] = {
+        {1, 536870898, 2147483592, true},   // a file of 2^31 - 2 bytes, the largest Qt writes
+        {1, 536870899, 2147483596, false},
+        {65075260, 11, 2147483580, true},
+        {65075261, 11, 2147483624, false},  // under 2^31 only without the headers
+        {26700, 26700, 2138670000, true},
+        {26800, 26800, 2154720000, false},
+        {100000, 100000, 30000000000, false},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(BmpPixelBytes(r.Width, r.Height), r.PixelBytes) << r.Width;
+        const std::string error = ErrorOf([&] { CheckBmpSize("r.bmp", r.Width, r.Height); });
+        EXPECT_EQ(error, r.Written ? "(no error)"
+                                   : "Could not write r.bmp: the picture holds " + std::to_string(r.PixelBytes) +
+                                         " bytes of pixels; a BMP file takes at most 2147483593");
+    }
+}
+
+// Counted before the bitmap is made, as the file's kind is chosen after it.
+TEST(ResultImage, ASizeMustLeaveRoomForTheBitmapAndTheCostliestWriter)
+{
+    // A square that opening a picture would hold leaves no room for TIFF's
+    // RGB buffer, half its sides does.
+    const int64_t held = int64_t(std::sqrt(double(MaxPixelsInMemory())));
+    ASSERT_TRUE(BitmapFitsInMemory(held, held));
+    EXPECT_FALSE(ResultFitsInMemory(held, held));
+    EXPECT_TRUE(ResultFitsInMemory(held / 2, held / 2));
+    EXPECT_EQ(MaxPixelsInMemory(4), MaxPixelsInMemory() / 2); // 4 bytes a pixel more: half the pixels
+    EXPECT_EQ(MaxPixelsInMemory(0, int64_t(1) << 62), 0);     // more set aside than there is
 }
 
 TEST(ResultImage, UnsupportedTypeWritesNothingAndNamesTheSupportedOnes)

@@ -14,7 +14,9 @@
 #include <tiffio.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -136,6 +138,18 @@ TEST(TiffWriter, ResolutionAndPixelsOfALargerPictureSurvive)
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(36, 22), picture.Pixel(36, 22) | 0xFF000000u);
     EXPECT_EQ(qRound(image.dotsPerMeterX() * 0.0254), 1200);
+
+    // Noise whose strip compresses to more than libtiff's output buffer: the
+    // encoder writes it out as it fills and the strip reads back whole.
+    TBitmap32 noise(700, 700);
+    std::mt19937 random(7);
+    for (int32_t y = 0; y < 700; ++y)
+        for (int32_t x = 0; x < 700; ++x) noise.Pixel(x, y) = TColor32(random());
+    SaveBitmapAsTiff(noise, dir.Path("noise.tif"), 200.0);
+    ASSERT_GT(int64_t(std::filesystem::file_size(dir.Path("noise.tif"))), TiffOutputBufferSize);
+    TTiffBuff expected;
+    expected.Fill(noise);
+    EXPECT_EQ(Strip0(OpenTiff(dir.Path("noise.tif")).get()), expected.Data);
 }
 
 TEST(TiffWriter, RefusalsNameTheFileAndLeaveNothingBehind)
