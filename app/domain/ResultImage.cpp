@@ -59,7 +59,7 @@ void SaveResultImage(const TBitmap32& bitmap, const std::string& fileName, doubl
         return;
     }
     if (bitmap.Empty()) throw EngineError("Could not write " + fileName + ": the picture is empty");
-    if (kind == TResultKind::Bmp) CheckBmpSize(fileName, bitmap.Width(), bitmap.Height());
+    CheckResultSize(kind, fileName, bitmap.Width(), bitmap.Height());
     TSaveFileStream out(fileName);
     WriteWithQt(bitmap, out, kind);
     out.Commit();
@@ -67,12 +67,15 @@ void SaveResultImage(const TBitmap32& bitmap, const std::string& fileName, doubl
 
 int64_t BmpPixelBytes(int64_t width, int64_t height) { return (width * 3 + 3) / 4 * 4 * height; }
 
-void CheckBmpSize(const std::string& fileName, int64_t width, int64_t height)
+void CheckResultSize(TResultKind kind, const std::string& fileName, int64_t width, int64_t height)
 {
-    const int64_t size = BmpPixelBytes(width, height);
-    if (size > MaxBmpPixelBytes)
-        throw EngineError("Could not write " + fileName + ": the picture holds " + std::to_string(size) +
+    const std::string refused = "Could not write " + fileName + ": the picture ";
+    if (kind == TResultKind::Bmp && BmpPixelBytes(width, height) > MaxBmpPixelBytes)
+        throw EngineError(refused + "holds " + std::to_string(BmpPixelBytes(width, height)) +
                           " bytes of pixels; a BMP file takes at most " + std::to_string(MaxBmpPixelBytes));
+    if (kind == TResultKind::Jpeg && std::max(width, height) > MaxJpegSide)
+        throw EngineError(refused + "is " + std::to_string(width) + " x " + std::to_string(height) +
+                          " pixels; a JPEG file takes at most " + std::to_string(MaxJpegSide) + " pixels a side");
 }
 
 bool ResultFitsInMemory(int64_t width, int64_t height)

@@ -36,9 +36,13 @@ inline constexpr int64_t MaxBmpPixelBytes = 0x7FFFFFFFll - 54;
 // The pixel bytes of a 24-bit BMP: rows of 3 bytes a pixel padded to a
 // multiple of 4, in 64 bits.
 int64_t BmpPixelBytes(int64_t width, int64_t height);
-// Raises EngineError "Could not write <name>: the picture holds N bytes of
-// pixels; a BMP file takes at most M" for a picture over MaxBmpPixelBytes.
-void CheckBmpSize(const std::string& fileName, int64_t width, int64_t height);
+// libjpeg's widest and tallest picture.
+inline constexpr int64_t MaxJpegSide = 65500;
+// Raises EngineError for a picture its kind's writer cannot write: "Could not
+// write <name>: the picture holds N bytes of pixels; a BMP file takes at most
+// M" over MaxBmpPixelBytes, "... the picture is W x H pixels; a JPEG file
+// takes at most 65500 pixels a side" over MaxJpegSide.
+void CheckResultSize(TResultKind kind, const std::string& fileName, int64_t width, int64_t height);
 
 // What the writers take while the bitmap is held, beyond its rows' per-pixel
 // share: libtiff's output buffer, the file's buffer and the encoders' rows

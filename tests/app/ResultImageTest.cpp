@@ -123,9 +123,10 @@ TEST(ResultImage, BmpIs24BitsBottomUpWithoutAlpha)
     EXPECT_EQ(picture.WrapAsOpaqueImage().constBits(), reinterpret_cast<const uchar*>(picture.Bits()));
 }
 
-// Qt's writer writes nothing of a file over 2^31 - 1 bytes, headers included:
-// the rows around that edge, counted without a bitmap.
-TEST(ResultImage, BmpSizeIsRefusedWhereQtsWriterWouldFail)
+// Qt's BMP writer writes nothing of a file over 2^31 - 1 bytes, headers
+// included: the rows around that edge, counted without a bitmap. libjpeg
+// writes nothing of a picture over 65500 pixels a side.
+TEST(ResultImage, SizesAreRefusedWhereTheWritersWouldFail)
 {
     EXPECT_EQ(BmpPixelBytes(5, 4), 64); // rows of 15 bytes padded to 16
     const struct {
@@ -142,11 +143,20 @@ TEST(ResultImage, BmpSizeIsRefusedWhereQtsWriterWouldFail)
     };
     for (const auto& r : rows) {
         EXPECT_EQ(BmpPixelBytes(r.Width, r.Height), r.PixelBytes) << r.Width;
-        const std::string error = ErrorOf([&] { CheckBmpSize("r.bmp", r.Width, r.Height); });
+        const std::string error = ErrorOf([&] { CheckResultSize(TResultKind::Bmp, "r.bmp", r.Width, r.Height); });
         EXPECT_EQ(error, r.Written ? "(no error)"
                                    : "Could not write r.bmp: the picture holds " + std::to_string(r.PixelBytes) +
                                          " bytes of pixels; a BMP file takes at most 2147483593");
     }
+    EXPECT_EQ(ErrorOf([] { CheckResultSize(TResultKind::Jpeg, "r.jpg", 65500, 65500); }), "(no error)");
+    TScratchFolder dir;
+    for (const auto& [width, height] : {std::pair{65501, 1}, {1, 65501}}) {
+        const std::string file = dir.Path("r.jpg");
+        EXPECT_EQ(ErrorOf([&] { SaveResultImage(TBitmap32(width, height), file, 200.0); }),
+                  "Could not write " + file + ": the picture is " + std::to_string(width) + " x " +
+                      std::to_string(height) + " pixels; a JPEG file takes at most 65500 pixels a side");
+    }
+    EXPECT_TRUE(dir.Entries().empty());
 }
 
 // Counted before the bitmap is made, as the file's kind is chosen after it.
