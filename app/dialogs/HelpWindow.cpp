@@ -54,7 +54,8 @@ public:
     QVariant loadResource(int type, const QUrl& name) override
     {
         const QUrl url = name.isRelative() ? source().resolved(name) : name;
-        const std::optional<QByteArray> bytes = url.isLocalFile() ? ReadPlainFile(url.toLocalFile()) : std::nullopt;
+        const std::optional<QByteArray> bytes =
+            url.isLocalFile() ? ReadPlainFile(url.toLocalFile(), MaxPlainFileBytes) : std::nullopt;
         // Never a null answer: the document would open the file itself. Nor
         // a null picture: the image handler would then load it by its name.
         if (type == QTextDocument::ImageResource) {

@@ -350,13 +350,13 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
     });
     qputenv("PATH", bin.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", bin.filePath("data").toLocal8Bit());
-    qputenv("MAILCAPS", bin.filePath("mailcap").toLocal8Bit());
     struct Case {
         const char* what;
         const char *xdgMime, *desktopFile, *mailcap; // null: none
         bool runMailcap, set;
+        int64_t size = 0;  // the mailcap file grown to this: a hole after the entry
+        bool late = false; // MAILCAPS lists it after as many files as are read
     };
-    const char* huge = "application/*; xchm %s\n"; // and a long hole after it
     for (const Case& c : {
              Case{"no xdg-mime", nullptr, nullptr, nullptr, false, true},
              Case{"nothing set", "", nullptr, nullptr, true, false},
@@ -369,7 +369,10 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
              Case{"a mailcap entry without run-mailcap", "", nullptr, "application/vnd.ms-htmlhelp; xchm %s\n", false,
                   false},
              Case{"a mailcap entry without a command", "", nullptr, "application/vnd.ms-htmlhelp;\n", true, false},
-             Case{"a mailcap file too large to read", "", nullptr, huge, true, false},
+             Case{"a mailcap file at the bound", "", nullptr, "application/*; xchm %s\n", true, true, MaxMailcapBytes},
+             Case{"a mailcap file too large to read", "", nullptr, "application/*; xchm %s\n", true, false,
+                  MaxMailcapBytes + 1},
+             Case{"a mailcap file listed too late", "", nullptr, "application/*; xchm %s\n", true, false, 0, true},
          }) {
         SCOPED_TRACE(c.what);
         for (const char* name : {"data", "real", "xdg-mime", "run-mailcap", "mailcap"})
@@ -383,9 +386,9 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
         if (c.desktopFile) write(QLatin1String(c.desktopFile), "[Desktop Entry]\n");
         if (c.runMailcap) write("run-mailcap", "");
         if (c.mailcap) write("mailcap", c.mailcap);
-        if (c.mailcap == huge) {
-            ASSERT_TRUE(QFile::resize(bin.filePath("mailcap"), MaxPlainFileBytes + 1));
-        }
+        ASSERT_TRUE(!c.size || QFile::resize(bin.filePath("mailcap"), c.size));
+        const QString skipped = QStringLiteral("/nonexistent:").repeated(c.late ? MailcapFilesRead : 0);
+        qputenv("MAILCAPS", (skipped + bin.filePath("mailcap")).toLocal8Bit());
         EXPECT_EQ(TDesktopOpener::System().HasHandler(QStringLiteral("/opt/ocra/") + ManualFileName), c.set);
     }
 }
