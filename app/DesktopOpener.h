@@ -14,10 +14,6 @@
 
 class QObject;
 
-// Far above any help page, style sheet or picture: a larger file is left
-// out as a FIFO is.
-inline constexpr int64_t MaxPlainFileBytes = int64_t{16} << 20;
-
 // The bytes of a plain file of at most `maxBytes`, through the one open that
 // never waits: a FIFO, a folder, a device, a larger file or one that cannot
 // be read gives nothing. The bound is the caller's, near the size of what it
