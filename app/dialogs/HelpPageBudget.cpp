@@ -80,7 +80,8 @@ public:
                 Close(tag);
                 continue;
             }
-            Open(tag, closed, std::min(pos_, html_.size()) - at);
+            pos_ = std::min(pos_, html_.size());
+            Open(tag, closed, pos_ - at);
             if (tag == u"style" && !closed) styleText = pos_;
             if (Steps > maxSteps || Tables() > MaxHelpTableNesting || cells_ > MaxHelpTableCells) return false;
         }
