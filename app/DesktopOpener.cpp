@@ -59,17 +59,23 @@ bool MailcapViews(const QString& type)
     const QString listed = qEnvironmentVariable("MAILCAPS");
     const QStringList files =
         !listed.isEmpty()
-            ? listed.split(QLatin1Char(':'))
+            ? listed.split(QLatin1Char(':')).mid(0, MailcapFilesRead)
             : QStringList{QDir::homePath() + QStringLiteral("/.mailcap"), QStringLiteral("/etc/mailcap"),
                           QStringLiteral("/usr/share/etc/mailcap"), QStringLiteral("/usr/local/etc/mailcap")};
     const QString anyOfItsKind = type.section(QLatin1Char('/'), 0, 0) + QStringLiteral("/*");
     for (const QString& file : files) {
-        const std::optional<QByteArray> mailcap = ReadPlainFile(file);
-        for (const QByteArray& line : mailcap.value_or(QByteArray()).split('\n')) {
-            const QList<QByteArray> fields = line.split(';');
-            const QString entry = QString::fromUtf8(fields.first()).trimmed().toLower();
-            if (fields.size() > 1 && !fields[1].trimmed().isEmpty() && (entry == type || entry == anyOfItsKind))
-                return true;
+        const QByteArray mailcap = ReadPlainFile(file, MaxMailcapBytes).value_or(QByteArray());
+        // Only a line's type and command count: a line of a million fields
+        // is not split into a million pieces.
+        for (qsizetype from = 0, end = 0; from < mailcap.size(); from = end + 1) {
+            end = mailcap.indexOf('\n', from);
+            if (end < 0) end = mailcap.size();
+            const QByteArrayView line = QByteArrayView(mailcap).sliced(from, end - from);
+            const qsizetype typeEnd = line.indexOf(';'), commandEnd = line.indexOf(';', typeEnd + 1);
+            if (typeEnd < 0) continue;
+            const QString entry = QString::fromUtf8(line.first(typeEnd)).trimmed().toLower();
+            const QByteArrayView command = line.first(commandEnd < 0 ? line.size() : commandEnd).sliced(typeEnd + 1);
+            if (!command.trimmed().isEmpty() && (entry == type || entry == anyOfItsKind)) return true;
         }
     }
     return false;
@@ -208,11 +214,11 @@ QString Opener() { return QStandardPaths::findExecutable(QStringLiteral("xdg-ope
 
 } // namespace
 
-std::optional<QByteArray> ReadPlainFile(const QString& file)
+std::optional<QByteArray> ReadPlainFile(const QString& file, int64_t maxBytes)
 {
     try {
         TFileStream stream(QFile::encodeName(file).toStdString(), TFileStream::Mode::OpenRead);
-        if (stream.Size() > MaxPlainFileBytes) return std::nullopt;
+        if (stream.Size() > maxBytes) return std::nullopt;
         QByteArray bytes(static_cast<qsizetype>(stream.Size()), Qt::Uninitialized);
         stream.ReadBuffer(bytes.data(), bytes.size());
         return bytes;

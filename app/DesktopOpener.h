@@ -14,15 +14,18 @@
 
 class QObject;
 
-// Far above any help page, style sheet, picture or mailcap file: a larger
-// file is left out as a FIFO is, so that a huge or sparse file in the way
-// costs neither the memory nor the time of reading it.
-inline constexpr int64_t MaxPlainFileBytes = int64_t{16} << 20;
+// The bytes of a plain file of at most `maxBytes`, through the one open that
+// never waits: a FIFO, a folder, a device, a larger file or one that cannot
+// be read gives nothing. The bound is the caller's, near the size of what it
+// reads, so that a huge or sparse file in the way costs neither the memory
+// nor the time of reading it.
+std::optional<QByteArray> ReadPlainFile(const QString& file, int64_t maxBytes);
 
-// The bytes of a plain file of at most MaxPlainFileBytes, through the one
-// open that never waits: a FIFO, a folder, a device, a larger file or one
-// that cannot be read gives nothing.
-std::optional<QByteArray> ReadPlainFile(const QString& file);
+// A mailcap file is a few kilobytes (the system's about 10): a larger one
+// sets no viewer. Of the files MAILCAPS lists only the first few are read,
+// as many as are read without it, so that a long list costs no more.
+inline constexpr int64_t MaxMailcapBytes = int64_t{1} << 20;
+inline constexpr qsizetype MailcapFilesRead = 4;
 
 // How one hand-over to xdg-open ended.
 struct TOpenerExit {

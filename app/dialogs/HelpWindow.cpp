@@ -1,15 +1,18 @@
 #include "app/dialogs/HelpWindow.h"
 
 #include "app/dialogs/GuardedHandler.h"
+#include "app/dialogs/HelpPageBudget.h"
 #include "app/dialogs/LinkLabel.h"
 #include "app/dialogs/ScreenCentre.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QTextBrowser>
 #include <QUrl>
@@ -46,29 +49,50 @@ QString FolderPath(const std::string& folder)
 bool IsPageFile(const QString& file) { return !file.isEmpty() && QFileInfo(file).isFile(); }
 
 // The page view. Qt's own loaders open files by name and wait for a FIFO's
-// writer for good, so every file a page is made of comes through here.
+// writer for good, so every file a page is made of comes through here, and
+// within what is left of the page's budget. The document keeps what it got
+// by its name and asks for pictures only while it lays the page out, so the
+// budget is the page's, from its text to its last picture.
 class THelpViewer : public QTextBrowser {
 public:
     using QTextBrowser::QTextBrowser;
 
+    // Never a null answer: the document would open the file itself.
     QVariant loadResource(int type, const QUrl& name) override
     {
         const QUrl url = name.isRelative() ? source().resolved(name) : name;
-        const std::optional<QByteArray> bytes = url.isLocalFile() ? ReadPlainFile(url.toLocalFile()) : std::nullopt;
-        // Never a null answer: the document would open the file itself. Nor
-        // a null picture: the image handler would then load it by its name.
-        if (type == QTextDocument::ImageResource) {
-            QImage image;
-            if (bytes) image.loadFromData(*bytes);
-            if (image.isNull()) {
-                image = QImage(1, 1, QImage::Format_ARGB32);
-                image.fill(Qt::transparent);
-            }
-            return image;
+        const QString file = url.isLocalFile() ? url.toLocalFile() : QString();
+        if (type == QTextDocument::ImageResource) return Picture(file);
+        if (type == QTextDocument::HtmlResource) {
+            const std::optional<QByteArray> bytes = ReadPlainFile(file, MaxHelpPageBytes);
+            const qsizetype defaultSheet = document()->defaultStyleSheet().size();
+            return bytes ? budget_.TakePage(*bytes, defaultSheet).value_or(NoHelpHtml) : NoHelpHtml;
         }
-        if (type == QTextDocument::HtmlResource && !bytes) return NoHelpHtml;
-        return bytes.value_or(QByteArray(""));
+        // The rest a page names are its style sheets.
+        const std::optional<QByteArray> sheet = ReadPlainFile(file, budget_.SheetBytesLeft());
+        return sheet && budget_.TakeSheet(*sheet) ? *sheet : QByteArray("");
     }
+
+private:
+    // Nor a null picture: the image handler would then load it by its name.
+    // The size a picture declares is weighed before a pixel is decoded.
+    QImage Picture(const QString& file)
+    {
+        QImage image;
+        if (std::optional<QByteArray> bytes = ReadPlainFile(file, budget_.PictureBytesLeft())) {
+            QBuffer buffer(&*bytes);
+            buffer.open(QIODevice::ReadOnly);
+            QImageReader reader(&buffer);
+            if (budget_.TakePicture(bytes->size(), reader.size())) image = reader.read();
+        }
+        if (image.isNull()) {
+            image = QImage(1, 1, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+        }
+        return image;
+    }
+
+    THelpPageBudget budget_;
 };
 
 // Why a file of the manual was not shown.

@@ -4,8 +4,8 @@
 // a history of the pages shown (Back / Next), opens the full manual ("More
 // Help") and hides on "Close". It is modeless: the main window stays usable.
 // Pages and all they name (style sheets, pictures) are read from plain files
-// of a bounded size only, without waiting: what cannot be read is left out
-// of the page.
+// only, without waiting, and within one budget a page (HelpPageBudget.h):
+// what cannot be read or is over the budget is left out of the page.
 #pragma once
 
 #include "app/DesktopOpener.h"

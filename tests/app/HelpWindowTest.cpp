@@ -1,6 +1,7 @@
 // The help window: topic to page, the "no help" page, the history with its
 // Back / Next links and its cap, links between pages.
 #include "app/dialogs/HelpHistory.h"
+#include "app/dialogs/HelpPageBudget.h"
 #include "app/dialogs/HelpWindow.h"
 #include "app/dialogs/LinkLabel.h"
 #include "tests/common/FifoWatch.h"
@@ -168,36 +169,58 @@ TEST(HelpWindow, MissingPagesShowTheNoHelpPage)
 
 // A page and all it names are read from plain files only, without waiting:
 // a FIFO would otherwise hold the whole program in its open for good. Nor
-// is a file above the bound read (a huge sheet crashed Qt's style parser).
-// What cannot be read is left out and the page shows without it.
+// is a page, its sheets and its pictures read past one budget a page (a
+// huge sheet crashed Qt's style parser, a long page held the window for
+// minutes). What cannot be read is left out and the page shows without it.
 TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
 {
     THelpFolder folder({});
     const QString help = QString::fromStdString(folder.Folder()) + QStringLiteral("Help/");
-    folder.Write(
-        QStringLiteral("img"),
-        QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\">"
-                       "<link rel=\"stylesheet\" href=\"big.css\"><link rel=\"stylesheet\" href=\"imports.css\">"
-                       "</head><body background=\"back.png\"><h1>Page img</h1><img src=\"pic.png\">"
-                       "<img src=\"dir.png\"><img src=\"%1abs.png\"><img src=\"plain.png\">"
-                       "<img src=\"edge.png\"><img src=\"over.png\"></body></html>")
-            .arg(help));
+    const auto put = [&](const char* name, const QByteArray& bytes) {
+        QFile file(help + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << name;
+    };
+    const char* sheets[] = {"help", "big", "imports", "fill", "late"};
+    const char* pictures[] = {"pic", "dir", "abs", "plain", "over", "mono", "wide", "late"};
+    QByteArray page = "<html><head>";
+    for (const char* name : sheets) page += QByteArray("<link rel=stylesheet type=text/css href=") + name + ".css>";
+    page += "</head><body background=back.png><h1>Page img</h1>";
+    for (const char* name : pictures)
+        page += QByteArray("<img src=") + (name == pictures[2] ? help.toUtf8() : "") + name + ".png>";
+    put("img.html", page + "</body></html>");
     ASSERT_TRUE(QImage(3, 2, QImage::Format_RGB32).save(help + QStringLiteral("plain.png")));
     ASSERT_TRUE(QDir(help).mkdir(QStringLiteral("dir.png")));
-    // Sparse, so that they take no disk: a sheet, one another imports, a
-    // picture and a page above the bound, and a picture just at it.
-    folder.Write(QStringLiteral("huge"), QStringLiteral("<h1>Page huge</h1>"));
-    QFile imports(help + QStringLiteral("imports.css"));
-    ASSERT_TRUE(imports.open(QIODevice::WriteOnly) && imports.write("@import url(imported.css);") > 0);
-    imports.close();
+    // Pictures of 2048 x 2048 (in a small file), of 1024 x 1000 and of 200 x
+    // 200: after the second is shown the page has less than 100 KB left.
+    for (const auto& [name, size] : {std::pair{"mono", 2048}, {"wide", 1000}, {"late", 200}}) {
+        QImage picture(size == 1000 ? 1024 : size, size, size == 2048 ? QImage::Format_Mono : QImage::Format_RGB32);
+        picture.fill(0);
+        ASSERT_TRUE(picture.save(help + QLatin1String(name) + QStringLiteral(".png")));
+    }
+    put("imports.css", "@import url(imported.css);");
+    put("fill.css", QByteArray(MaxHelpSheetBytes - 26, ' '));
+    put("late.css", "h1 { color: #ff0000 }");
+    // Sparse, so that they take no disk: a sheet and one another imports,
+    // and a picture, above any bound.
     for (const auto& [name, size] : {std::pair{"big.css", int64_t{2} << 30},
                                      {"imported.css", int64_t{2} << 30},
-                                     {"huge.html", MaxPlainFileBytes + 1},
-                                     {"over.png", MaxPlainFileBytes + 1},
-                                     {"edge.png", MaxPlainFileBytes}}) {
+                                     {"over.png", MaxHelpPictureBytes + 1}}) {
         QFile::copy(help + QStringLiteral("plain.png"), help + QLatin1String(name));
         ASSERT_TRUE(QFile::resize(help + QLatin1String(name), size)) << name;
     }
+    // Pages no longer shown but the one at the bound: NULs, text past the
+    // bound, a nesting, tables or cells too many for their cost, a style
+    // rule naming a sibling, a number Qt's table layout runs away with.
+    const std::vector<std::pair<const char*, QByteArray>> pages = {
+        {"nul", QByteArray("<h1>Page nul</h1>\0", 18)},
+        {"edge", QByteArray("<h1>Page edge</h1>").leftJustified(MaxHelpPageBytes)},
+        {"over", QByteArray("<h1>Page over</h1>").leftJustified(MaxHelpPageBytes + 1)},
+        {"deep", QByteArray("<b>").repeated(200)},
+        {"tables", QByteArray("<table><tr><td>").repeated(MaxHelpTableNesting + 1)},
+        {"cells", "<table><tr><td colspan=" + QByteArray::number(MaxHelpTableCells) + "><td>"},
+        {"sibling", "<style>h1 ~ p { color: red }</style><h1>Page sibling</h1>"},
+        {"number", "<table cellpadding=1e6><tr><td>Page number"}};
+    for (const auto& [topic, text] : pages) put((QByteArray(topic) + ".html").constData(), text);
     std::vector<std::string> fifos;
     for (const char* name : {"help.css", "back.png", "pic.png", "abs.png"}) {
         fifos.push_back((help + QLatin1String(name)).toStdString());
@@ -208,14 +231,19 @@ TEST(HelpWindow, ShowsAPageWithoutWhatIsNoPlainFile)
         window.ShowHelp(QStringLiteral("img"));
         window.HTMLViewer1().grab();
         EXPECT_TRUE(ShownText(window).contains(QStringLiteral("Page img")));
+        EXPECT_FALSE(window.HTMLViewer1().toHtml().contains(QStringLiteral("#ff0000"))) << "the sheet past the bound";
         for (const auto& [name, size] :
-             {std::pair{"plain.png", QSize(3, 2)}, {"edge.png", QSize(3, 2)}, {"over.png", QSize(1, 1)}}) {
+             {std::pair{"plain.png", QSize(3, 2)}, {"over.png", QSize(1, 1)}, {"mono.png", QSize(1, 1)},
+              {"wide.png", QSize(1024, 1000)}, {"late.png", QSize(1, 1)}}) {
             const QVariant picture =
                 window.HTMLViewer1().document()->resource(QTextDocument::ImageResource, QUrl(name));
             EXPECT_EQ(qvariant_cast<QImage>(picture).size(), size) << name;
         }
-        window.ShowHelp(QStringLiteral("huge"));
-        EXPECT_EQ(ShownText(window).trimmed(), "Sorry there is not help available");
+        for (const auto& [topic, text] : pages) {
+            window.ShowHelp(QLatin1String(topic));
+            EXPECT_EQ(ShownText(window).trimmed() == "Sorry there is not help available", topic != std::string("edge"))
+                << topic;
+        }
     })) << "waited for a writer of a FIFO";
 }
 
@@ -354,13 +382,13 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
     });
     qputenv("PATH", bin.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", bin.filePath("data").toLocal8Bit());
-    qputenv("MAILCAPS", bin.filePath("mailcap").toLocal8Bit());
     struct Case {
         const char* what;
         const char *xdgMime, *desktopFile, *mailcap; // null: none
         bool runMailcap, set;
+        int64_t size = 0;  // the mailcap file grown to this: a hole after the entry
+        bool late = false; // MAILCAPS lists it after as many files as are read
     };
-    const char* huge = "application/*; xchm %s\n"; // and a long hole after it
     for (const Case& c : {
              Case{"no xdg-mime", nullptr, nullptr, nullptr, false, true},
              Case{"nothing set", "", nullptr, nullptr, true, false},
@@ -373,7 +401,10 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
              Case{"a mailcap entry without run-mailcap", "", nullptr, "application/vnd.ms-htmlhelp; xchm %s\n", false,
                   false},
              Case{"a mailcap entry without a command", "", nullptr, "application/vnd.ms-htmlhelp;\n", true, false},
-             Case{"a mailcap file too large to read", "", nullptr, huge, true, false},
+             Case{"a mailcap file at the bound", "", nullptr, "application/*; xchm %s\n", true, true, MaxMailcapBytes},
+             Case{"a mailcap file too large to read", "", nullptr, "application/*; xchm %s\n", true, false,
+                  MaxMailcapBytes + 1},
+             Case{"a mailcap file listed too late", "", nullptr, "application/*; xchm %s\n", true, false, 0, true},
          }) {
         SCOPED_TRACE(c.what);
         for (const char* name : {"data", "real", "xdg-mime", "run-mailcap", "mailcap"})
@@ -387,9 +418,9 @@ TEST(DesktopOpener, AProgramIsSetWhereXdgOpenWouldFindOne)
         if (c.desktopFile) write(QLatin1String(c.desktopFile), "[Desktop Entry]\n");
         if (c.runMailcap) write("run-mailcap", "");
         if (c.mailcap) write("mailcap", c.mailcap);
-        if (c.mailcap == huge) {
-            ASSERT_TRUE(QFile::resize(bin.filePath("mailcap"), MaxPlainFileBytes + 1));
-        }
+        ASSERT_TRUE(!c.size || QFile::resize(bin.filePath("mailcap"), c.size));
+        const QString skipped = QStringLiteral("/nonexistent:").repeated(c.late ? MailcapFilesRead : 0);
+        qputenv("MAILCAPS", (skipped + bin.filePath("mailcap")).toLocal8Bit());
         EXPECT_EQ(TDesktopOpener::System().HasHandler(QStringLiteral("/opt/ocra/") + ManualFileName), c.set);
     }
 }
