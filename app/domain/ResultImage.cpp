@@ -70,9 +70,9 @@ int64_t BmpPixelBytes(int64_t width, int64_t height) { return (width * 3 + 3) / 
 void CheckResultSize(TResultKind kind, const std::string& fileName, int64_t width, int64_t height)
 {
     const std::string refused = "Could not write " + fileName + ": the picture ";
-    if (kind == TResultKind::Bmp && BmpPixelBytes(width, height) > MaxBmpPixelBytes)
-        throw EngineError(refused + "holds " + std::to_string(BmpPixelBytes(width, height)) +
-                          " bytes of pixels; a BMP file takes at most " + std::to_string(MaxBmpPixelBytes));
+    if (const int64_t bytes = BmpPixelBytes(width, height); kind == TResultKind::Bmp && bytes > MaxBmpPixelBytes)
+        throw EngineError(refused + "holds " + std::to_string(bytes) + " bytes of pixels; a BMP file takes at most " +
+                          std::to_string(MaxBmpPixelBytes));
     if (kind == TResultKind::Jpeg && std::max(width, height) > MaxJpegSide)
         throw EngineError(refused + "is " + std::to_string(width) + " x " + std::to_string(height) +
                           " pixels; a JPEG file takes at most " + std::to_string(MaxJpegSide) + " pixels a side");
